@@ -1,0 +1,141 @@
+#include "plugin/EntryPoints.h"
+
+#include <string>
+
+#include "framework/Module.h"
+#include "plugin/MenuCommands.h"
+#include "plugin/PluginState.h"
+#include "plugin/ProductInfo.h"
+#include "resource.h"
+#include "settings/SettingsStore.h"
+
+namespace {
+
+const char* MenuText(int32_t id) noexcept
+{
+    switch (id) {
+    case kMenuIdActivate: return "Activate Velmora";
+    case kMenuIdScreenSaver: return "Activate Screen Saver";
+    default: return nullptr;
+    }
+}
+
+int IconResourceFor(int request) noexcept
+{
+    if (request < 0)
+        return IDI_VELMORA;
+    if (HostApiVersion <= 3)
+        return 0;
+    switch (request) {
+    case kMenuIdActivate: return IDI_ACTIVATE;
+    case kMenuIdScreenSaver: return IDI_SCREEN_SAVER;
+    default: return 0;
+    }
+}
+
+} // namespace
+
+void LoadIconHolder(int request, HICON** slot)
+{
+    if (slot == nullptr)
+        return;
+    const int resource = IconResourceFor(request);
+    if (resource == 0) {
+        *slot = nullptr;
+        return;
+    }
+    HICON* holder = static_cast<HICON*>(HostHeapAlloc(sizeof(HICON)));
+    *slot = holder;
+    // Loaded at the size the resource has (16x16 for menu items) rather than stretched
+    // to the system icon size; shared, like any icon the host never destroys.
+    if (holder != nullptr)
+        *holder = static_cast<HICON>(::LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(resource),
+                                                  IMAGE_ICON, 0, 0, LR_SHARED));
+}
+
+extern "C" {
+
+int32_t WINAPI ems_plugin_version(short* apiVersion)
+{
+    if (apiVersion == nullptr)
+        return kResultNullRecord;
+    *apiVersion = static_cast<short>(kPluginApiVersion);
+    return kResultOk;
+}
+
+int32_t WINAPI ems_plugin_init(void*, int32_t hostApiVersion, MailConfigRecord* config,
+                               PluginInfoRecord* info)
+{
+    if (info == nullptr)
+        return kResultOk;
+
+    info->otherItemsA = 0;
+    info->otherItemsB = 0;
+    info->specialCount = kSpecialItemCount;
+    info->pluginId = kPluginId;
+    HostApiVersion = static_cast<short>(hostApiVersion & 0xFFFF);
+    LoadIconHolder(-1, &info->icon);
+
+    const char* directory = config != nullptr ? config->configDirectory : nullptr;
+    ConfigDirectory = directory != nullptr ? directory : "";
+    SettingsFilePath = SettingsPathFor(ConfigDirectory);
+    const std::string pluginFile = ConfigDirectory + "\\" + "velmora.dll";
+
+    CreateSettingsFileIfMissing();
+    HoldSettingsFile();
+    ReadProductInfo(pluginFile);
+
+    info->description =
+        HostHeapCopy(DescriptionText(ProductInfo.productName, ProductInfo.versionText));
+
+    RunStartUpActivation();
+    return kResultOk;
+}
+
+int32_t WINAPI ems_special_info(void*, MenuItemRecord* item)
+{
+    if (item == nullptr)
+        return kResultNullRecord;
+    const int32_t id = item->id;
+    const char* text = MenuText(id);
+    if (text == nullptr)
+        return kResultUnknownItem;
+    item->text = HostHeapCopy(text);
+    if (HostApiVersion > 3) {
+        item->flags = kMenuItemFlags;
+        LoadIconHolder(id, &item->icon);
+    }
+    return kResultOk;
+}
+
+int32_t WINAPI ems_special_hook(void*, MenuItemRecord* item)
+{
+    if (item == nullptr)
+        return kResultNullRecord;
+    switch (item->id) {
+    case kMenuIdActivate: RunActivateCommand(); break;
+    case kMenuIdScreenSaver: RunScreenSaverCommand(); break;
+    default: break;
+    }
+    return kResultOk;
+}
+
+int32_t WINAPI ems_plugin_config(void*, void*)
+{
+    RunSettingsCommand();
+    return kResultOk;
+}
+
+int32_t WINAPI ems_plugin_finish(void*)
+{
+    ReleaseSettingsFile();
+    return kResultOk;
+}
+
+int32_t WINAPI ems_free(void* block)
+{
+    HostHeapFree(block);
+    return kResultOk;
+}
+
+} // extern "C"

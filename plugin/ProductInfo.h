@@ -1,0 +1,12 @@
+// The product strings: name, version and legal notice from velmora.dll's version
+// resource, read once at initialisation.
+#pragma once
+#include <string>
+
+// "a, b, c, d" -> "a.b.c.d"; components that cannot be read show as 0.
+std::string FormatVersionText(const std::string& productVersion);
+// The description handed to the host: "<name>, Version: <version>".
+std::string DescriptionText(const std::string& productName, const std::string& versionText);
+// Fills ProductInfo from the version resource of the file at path; on failure the
+// strings keep their values.
+void ReadProductInfo(const std::string& path);

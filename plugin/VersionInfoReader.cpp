@@ -1,0 +1,56 @@
+#include "plugin/VersionInfoReader.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+int VersionInfoReader::Open(const char* path)
+{
+    Close();
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeA(path, &ignored);
+    if (size == 0)
+        return 0;
+    block_ = std::malloc(size);
+    if (block_ == nullptr)
+        return 0;
+    if (!::GetFileVersionInfoA(path, 0, size, block_)) {
+        Close();
+        return 0;
+    }
+    void* value = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueA(block_, "\\VarFileInfo\\Translation", &value, &length) ||
+        value == nullptr || length < sizeof(uint32_t)) {
+        Close();
+        return 0;
+    }
+    uint32_t entry;
+    std::memcpy(&entry, value, sizeof entry);
+    // Stored as language in the low half and code page in the high half.
+    translation_ = (entry << 16) | (entry >> 16);
+    return 1;
+}
+
+std::string VersionInfoReader::QueryValue(const char* name, uint32_t languageCodePage) const
+{
+    if (block_ == nullptr)
+        return std::string();
+    if (languageCodePage == 0)
+        languageCodePage = translation_;
+    char query[300];
+    std::snprintf(query, sizeof query, "\\StringFileInfo\\%08lx\\%s",
+                  static_cast<unsigned long>(languageCodePage), name);
+    void* value = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueA(block_, query, &value, &length) || value == nullptr)
+        return std::string();
+    return std::string(static_cast<const char*>(value), strnlen(static_cast<const char*>(value), length));
+}
+
+void VersionInfoReader::Close() noexcept
+{
+    std::free(block_);
+    block_ = nullptr;
+    translation_ = 0;
+}

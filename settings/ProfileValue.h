@@ -1,0 +1,26 @@
+// How values travel through the profile (INI) functions, as plain string logic.
+//
+// The profile functions strip leading and trailing white space (blank, TAB, LF, VT, FF,
+// CR and Ctrl+Z) and one pair of matching surrounding quotes from every value they
+// read, and they write CR, LF and zero bytes raw, which breaks the value's line. These
+// functions keep what is written readable back exactly.
+#pragma once
+#include <string>
+
+// True when the profile functions can store the value and give it back whole: no CR,
+// LF or zero byte.
+bool IsStorableProfileValue(const std::string& value) noexcept;
+
+// The text to write for a value: the value itself, or the value inside one pair of
+// double quotes when it starts or ends with a character that a read would strip.
+std::string QuoteProfileValue(const std::string& value);
+
+// Parses a stored integer: leading white space, an optional sign, then decimal digits
+// up to the first other character; no digits give 0. Values beyond the 32-bit range
+// saturate at its ends.
+int ParseProfileInt(const std::string& text) noexcept;
+
+// Memo pad text <-> its stored form. Every line break (CR LF pair, lone CR, lone LF)
+// becomes one TAB when stored; every stored TAB comes back as CR LF.
+std::string MemoToStored(const std::string& memo);
+std::string StoredToMemo(const std::string& stored);

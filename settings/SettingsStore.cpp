@@ -1,0 +1,113 @@
+#include "settings/SettingsStore.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "settings/ProfileValue.h"
+
+const char* const kSettingsSection = "Settings";
+const char* const kKeyStartUp = "StartUp";
+const char* const kKeyStretch = "Stretch";
+const char* const kKeySaveMemoPadText = "SaveMemoPadText";
+const char* const kKeyHideEudora = "HideEudora";
+const char* const kKeyMemoPadText = "MemoPadText";
+const char* const kKeyPassword = "Password";
+
+std::string SettingsFilePath;
+CFile HeldSettingsFile;
+CFileException HeldFileError;
+
+namespace {
+constexpr DWORD kFirstReadSize = 256;
+// A settings value never needs more; the cap only stops a runaway loop on a broken file.
+constexpr DWORD kLargestRead = 1u << 20;
+} // namespace
+
+std::string SettingsPathFor(const std::string& configDirectory)
+{
+    return configDirectory + "\\" + "velmora.ini";
+}
+
+bool FileExists(const std::string& path)
+{
+    if (path.size() <= 3)
+        return false;
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    ::FindClose(search);
+    return true;
+}
+
+std::string ReadSettingString(const std::string& section, const std::string& key,
+                              const std::string& defaultValue, const std::string& path)
+{
+    // The profile function cuts a value that does not fit and gives no error for it;
+    // a result that fills the buffer means it may have been cut, so read again larger.
+    std::vector<char> buffer;
+    for (DWORD size = kFirstReadSize;; size *= 2) {
+        buffer.assign(size, '\0');
+        const DWORD copied = ::GetPrivateProfileStringA(section.c_str(), key.c_str(),
+                                                        defaultValue.c_str(), buffer.data(),
+                                                        size, path.c_str());
+        if (copied + 1 < size || size >= kLargestRead)
+            return std::string(buffer.data(), copied < size ? copied : size - 1);
+    }
+}
+
+int ReadSettingInt(const std::string& section, const std::string& key, int defaultValue,
+                   const std::string& path)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", defaultValue);
+    return ParseProfileInt(ReadSettingString(section, key, text, path));
+}
+
+bool WriteSettingString(const std::string& section, const std::string& key,
+                        const std::string& value, const std::string& path)
+{
+    if (!IsStorableProfileValue(value))
+        return false;
+    const std::string stored = QuoteProfileValue(value);
+    return ::WritePrivateProfileStringA(section.c_str(), key.c_str(), stored.c_str(),
+                                        path.c_str()) != FALSE;
+}
+
+bool WriteSettingInt(const std::string& section, const std::string& key, int value,
+                     const std::string& path)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", value);
+    return WriteSettingString(section, key, text, path);
+}
+
+void CreateSettingsFileIfMissing()
+{
+    if (!FileExists(SettingsFilePath))
+        WriteSettingString(kSettingsSection, kKeyPassword, "", SettingsFilePath);
+}
+
+void HoldSettingsFile()
+{
+    HeldSettingsFile.Open(SettingsFilePath.c_str(), CFile::modeRead | CFile::shareDenyNone,
+                          &HeldFileError);
+}
+
+void ReleaseSettingsFile() noexcept
+{
+    HeldSettingsFile.Close();
+}
+
+std::string LoadMemoPadText()
+{
+    return StoredToMemo(ReadSettingString(kSettingsSection, kKeyMemoPadText, "", SettingsFilePath));
+}
+
+bool SaveMemoPadText(const std::string& memoText)
+{
+    return WriteSettingString(kSettingsSection, kKeyMemoPadText, MemoToStored(memoText),
+                              SettingsFilePath);
+}

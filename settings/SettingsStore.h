@@ -1,0 +1,55 @@
+// velmora.ini: the one file that holds the plug-in's state, read and written through
+// the Windows profile functions. Nothing is cached: every read goes to the file.
+#pragma once
+#include <string>
+
+#include "framework/File.h"
+
+// Section and keys of the settings file.
+extern const char* const kSettingsSection;   // "Settings"
+extern const char* const kKeyStartUp;
+extern const char* const kKeyStretch;
+extern const char* const kKeySaveMemoPadText;
+extern const char* const kKeyHideEudora;
+extern const char* const kKeyMemoPadText;
+extern const char* const kKeyPassword;
+
+// Full path of velmora.ini; set once by initialisation.
+extern std::string SettingsFilePath;
+// The settings file, held open from initialisation to shut-down so it is not removed
+// under the plug-in, and the record of why holding it failed.
+extern CFile HeldSettingsFile;
+extern CFileException HeldFileError;
+
+// ConfigDirectory + "\" + "velmora.ini", whatever the directory ends with.
+std::string SettingsPathFor(const std::string& configDirectory);
+
+// True when an entry (file or directory) of that name exists. Paths of 3 characters or
+// fewer (a bare drive root) never count.
+bool FileExists(const std::string& path);
+
+// The whole stored value, however long, or the default when the file, section or key
+// is missing.
+std::string ReadSettingString(const std::string& section, const std::string& key,
+                              const std::string& defaultValue, const std::string& path);
+// The stored number (see ParseProfileInt), or the default when the key is missing.
+int ReadSettingInt(const std::string& section, const std::string& key, int defaultValue,
+                   const std::string& path);
+// Writes the value so that it reads back exactly. A value with CR, LF or a zero byte
+// cannot be stored: nothing is written and the result is false. Otherwise the result
+// is whether the profile function reported success.
+bool WriteSettingString(const std::string& section, const std::string& key,
+                        const std::string& value, const std::string& path);
+bool WriteSettingInt(const std::string& section, const std::string& key, int value,
+                     const std::string& path);
+
+// First-run creation: a file with an empty Password when none exists.
+void CreateSettingsFileIfMissing();
+// Opens SettingsFilePath into HeldSettingsFile (read-only, shared for reading and
+// writing, inheritable, existing file only); a failure is recorded in HeldFileError.
+void HoldSettingsFile();
+void ReleaseSettingsFile() noexcept;
+
+// The memo pad text, in the form the memo control shows (CR LF line breaks).
+std::string LoadMemoPadText();
+bool SaveMemoPadText(const std::string& memoText);

@@ -1,0 +1,279 @@
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "settings/SettingsStore.h"
+
+namespace testing_support {
+
+// ---- files ---------------------------------------------------------------------
+
+ScratchDir::ScratchDir()
+{
+    char base[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, base);
+    static unsigned counter = 0;
+    for (;;) {
+        char name[MAX_PATH];
+        std::snprintf(name, sizeof name, "%svelmora-test-%lu-%u", base, ::GetCurrentProcessId(),
+                      ++counter);
+        if (::CreateDirectoryA(name, nullptr)) {
+            path_ = name;
+            return;
+        }
+    }
+}
+
+ScratchDir::~ScratchDir()
+{
+    RemoveTree(path_);
+}
+
+std::string ReadFileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool PathExists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void RemoveTree(const std::string& path)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            const std::string child = path + "\\" + name;
+            ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(child);
+            else
+                ::DeleteFileA(child.c_str());
+        } while (::FindNextFileA(search, &found));
+        ::FindClose(search);
+    }
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::RemoveDirectoryA(path.c_str());
+}
+
+std::string ProgramDirectory()
+{
+    char path[MAX_PATH];
+    const DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string p(path, n);
+    return p.substr(0, p.find_last_of("\\/"));
+}
+
+std::string BuiltPluginPath()
+{
+    return ProgramDirectory() + "\\velmora.dll";
+}
+
+void CopyPluginInto(const std::string& directory)
+{
+    ASSERT_TRUE(::CopyFileA(BuiltPluginPath().c_str(), (directory + "\\velmora.dll").c_str(), FALSE))
+        << "velmora.dll must be built beside the test program";
+}
+
+void UseSettingsFile(const std::string& path)
+{
+    SettingsFilePath = path;
+}
+
+// ---- dialogs -------------------------------------------------------------------
+
+namespace {
+
+struct FindState {
+    const char* caption;
+    HWND exclude;
+    HWND found;
+};
+
+BOOL CALLBACK FindDialogProc(HWND window, LPARAM param)
+{
+    auto* state = reinterpret_cast<FindState*>(param);
+    char className[64] = "";
+    ::GetClassNameA(window, className, sizeof className);
+    if (std::string(className) != "#32770" || window == state->exclude || !::IsWindowVisible(window))
+        return TRUE;
+    if (state->caption != nullptr && WindowText(window) != state->caption)
+        return TRUE;
+    state->found = window;
+    return FALSE;
+}
+
+} // namespace
+
+HWND FindThreadDialog(DWORD threadId, const char* caption)
+{
+    FindState state{caption, nullptr, nullptr};
+    ::EnumThreadWindows(threadId, &FindDialogProc, reinterpret_cast<LPARAM>(&state));
+    return state.found;
+}
+
+HWND WaitForThreadDialog(DWORD threadId, const char* caption, DWORD timeoutMs)
+{
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindThreadDialog(threadId, caption)) != nullptr; }, timeoutMs);
+    return found;
+}
+
+HWND WaitForOtherDialog(DWORD threadId, HWND exclude, DWORD timeoutMs)
+{
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            FindState state{nullptr, exclude, nullptr};
+            ::EnumThreadWindows(threadId, &FindDialogProc, reinterpret_cast<LPARAM>(&state));
+            found = state.found;
+            return found != nullptr;
+        },
+        timeoutMs);
+    return found;
+}
+
+bool WaitForGone(HWND window, DWORD timeoutMs)
+{
+    return WaitUntil([&] { return !::IsWindow(window); }, timeoutMs);
+}
+
+std::string WindowText(HWND window)
+{
+    const int length = static_cast<int>(::SendMessageA(window, WM_GETTEXTLENGTH, 0, 0));
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    const int copied = static_cast<int>(
+        ::SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0])));
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
+std::string ItemText(HWND dialog, int id)
+{
+    return WindowText(::GetDlgItem(dialog, id));
+}
+
+void SetItemText(HWND dialog, int id, const std::string& text)
+{
+    ::SendMessageA(::GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void PostClick(HWND dialog, int id)
+{
+    ::PostMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+std::string MessageBoxText(HWND box)
+{
+    return ItemText(box, 0xFFFF);
+}
+
+void DismissMessageBox(HWND box)
+{
+    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+HWND FocusOf(DWORD threadId)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetGUIThreadInfo(threadId, &info))
+        return nullptr;
+    return info.hwndFocus;
+}
+
+void PostKey(HWND window, WPARAM key)
+{
+    const UINT scan = ::MapVirtualKeyA(static_cast<UINT>(key), 0);
+    ::PostMessageA(window, WM_KEYDOWN, key, 1 | (scan << 16));
+    ::PostMessageA(window, WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000u);
+}
+
+void PostChars(HWND window, const std::string& text)
+{
+    for (char c : text)
+        ::PostMessageA(window, WM_CHAR, static_cast<unsigned char>(c), 1);
+}
+
+namespace {
+
+struct DriverThread {
+    std::function<void(DWORD)> driver;
+    DWORD uiThread;
+};
+
+DWORD WINAPI DriverThreadProc(LPVOID param)
+{
+    auto* state = static_cast<DriverThread*>(param);
+    state->driver(state->uiThread);
+    return 0;
+}
+
+// Ends whatever dialogs the ui thread still shows, so a failing driver cannot hang the
+// test program.
+void CloseThreadDialogs(DWORD uiThread)
+{
+    for (int i = 0; i < 20; ++i) {
+        HWND dialog = FindThreadDialog(uiThread, nullptr);
+        if (dialog == nullptr)
+            return;
+        ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        ::Sleep(100);
+        if (::IsWindow(dialog))
+            ::PostThreadMessageA(uiThread, WM_QUIT, 0, 0);
+        ::Sleep(100);
+    }
+}
+
+} // namespace
+
+INT_PTR RunWithDriver(const std::function<INT_PTR()>& run,
+                      const std::function<void(DWORD uiThread)>& driver, DWORD timeoutMs)
+{
+    DriverThread state{driver, ::GetCurrentThreadId()};
+    HANDLE thread = ::CreateThread(nullptr, 0, &DriverThreadProc, &state, 0, nullptr);
+    const INT_PTR result = run();
+    if (::WaitForSingleObject(thread, timeoutMs) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << "the test's driver thread did not finish";
+        ::TerminateThread(thread, 1);
+    }
+    ::CloseHandle(thread);
+    // A WM_QUIT posted to end a stuck dialog must not leak into the next test.
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    (void)CloseThreadDialogs;
+    return result;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        if (condition())
+            return true;
+        if (::GetTickCount() - start >= timeoutMs)
+            return false;
+        ::Sleep(20);
+    }
+}
+
+} // namespace testing_support

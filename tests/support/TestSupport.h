@@ -1,0 +1,82 @@
+// Shared helpers for the test programs: scratch folders, file bytes, the built
+// velmora.dll, and driving real dialogs from a second thread.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// ---- files ---------------------------------------------------------------------
+
+// A fresh, empty folder under the temporary directory, removed with its contents when
+// the object goes away.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    const std::string& path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+bool PathExists(const std::string& path);
+void RemoveTree(const std::string& path);
+
+// Folder of the running test program; velmora.dll is built beside it.
+std::string ProgramDirectory();
+std::string BuiltPluginPath();
+// Copies the built velmora.dll into a folder (as the host's Plugins folder holds it).
+void CopyPluginInto(const std::string& directory);
+
+// Points the in-process settings store at a settings file (what initialisation does).
+void UseSettingsFile(const std::string& path);
+
+// ---- dialogs -------------------------------------------------------------------
+
+// A top-level dialog (class #32770) of the given process thread with that caption
+// (any caption when `caption` is null), or null.
+HWND FindThreadDialog(DWORD threadId, const char* caption);
+// Waits up to `timeoutMs` for such a dialog to appear.
+HWND WaitForThreadDialog(DWORD threadId, const char* caption, DWORD timeoutMs = 5000);
+// Waits for a dialog other than `exclude` (e.g. a message box above a dialog).
+HWND WaitForOtherDialog(DWORD threadId, HWND exclude, DWORD timeoutMs = 5000);
+// Waits until the window is gone.
+bool WaitForGone(HWND window, DWORD timeoutMs = 5000);
+
+std::string WindowText(HWND window);
+std::string ItemText(HWND dialog, int id);
+void SetItemText(HWND dialog, int id, const std::string& text);
+// Presses a button the way a click does, without waiting for its handler.
+void PostClick(HWND dialog, int id);
+// The text of a message box (its static control 65535).
+std::string MessageBoxText(HWND box);
+// Dismisses a message box with its OK button.
+void DismissMessageBox(HWND box);
+// The control that has the keyboard focus in the thread's GUI state.
+HWND FocusOf(DWORD threadId);
+// Posts a key press (WM_KEYDOWN then WM_KEYUP) to a window.
+void PostKey(HWND window, WPARAM key);
+// Posts typed characters (WM_CHAR) to a window.
+void PostChars(HWND window, const std::string& text);
+
+// Runs `driver` on a second thread while `run` (which opens a modal dialog) runs on
+// the calling thread. The driver receives the calling thread's id. Returns what `run`
+// returned. If the driver fails to end the dialog, it is ended after `timeoutMs` and the
+// test fails.
+INT_PTR RunWithDriver(const std::function<INT_PTR()>& run,
+                      const std::function<void(DWORD uiThread)>& driver,
+                      DWORD timeoutMs = 20000);
+
+// Polls `condition` until it holds or the time runs out; returns whether it held.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+
+} // namespace testing_support

@@ -1,0 +1,284 @@
+// The settings file through the real profile functions, and the string logic that
+// keeps values intact on their way through them.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "settings/ProfileValue.h"
+#include "settings/SettingsStore.h"
+#include "support/TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+    void SetUp() override { path_ = dir_.File("velmora.ini"); }
+    std::string Read(const std::string& key, const std::string& def = "<default>")
+    {
+        return ReadSettingString(kSettingsSection, key, def, path_);
+    }
+    int ReadInt(const std::string& key, int def) { return ReadSettingInt(kSettingsSection, key, def, path_); }
+
+    ScratchDir dir_;
+    std::string path_;
+};
+
+// ---- path rule and existence test ------------------------------------------------
+
+TEST(SettingsPath, AppendsBackslashAndFileNameWhateverTheDirectoryEndsWith)
+{
+    EXPECT_EQ("C:\\Mail\\Plugins\\velmora.ini", SettingsPathFor("C:\\Mail\\Plugins"));
+    EXPECT_EQ("C:\\Mail\\Plugins\\\\velmora.ini", SettingsPathFor("C:\\Mail\\Plugins\\"));
+    EXPECT_EQ("\\velmora.ini", SettingsPathFor(""));
+}
+
+TEST_F(SettingsFileTest, FileExistsFindsFilesAndDirectoriesButNeverShortPaths)
+{
+    EXPECT_FALSE(FileExists(path_));
+    WriteFileBytes(path_, "");
+    EXPECT_TRUE(FileExists(path_));
+    EXPECT_TRUE(FileExists(dir_.path())) << "a directory counts";
+    // C:\ exists, but paths of three characters or fewer are never searched.
+    EXPECT_FALSE(FileExists("C:\\"));
+    EXPECT_FALSE(FileExists("C:"));
+    EXPECT_TRUE(FileExists("C:\\windows"));
+    EXPECT_FALSE(FileExists(""));
+}
+
+// ---- first-run creation and the held file -----------------------------------------
+
+TEST_F(SettingsFileTest, FirstRunCreatesSectionWithEmptyPassword)
+{
+    SettingsFilePath = path_;
+    CreateSettingsFileIfMissing();
+    EXPECT_EQ("[Settings]\r\nPassword=\r\n", ReadFileBytes(path_));
+}
+
+TEST_F(SettingsFileTest, FirstRunLeavesAnExistingFileByteForByte)
+{
+    const std::string existing = "; mine\n[Other]\nA=1\n[Settings]\nStartUp=1\n";
+    WriteFileBytes(path_, existing);
+    SettingsFilePath = path_;
+    CreateSettingsFileIfMissing();
+    EXPECT_EQ(existing, ReadFileBytes(path_));
+}
+
+TEST_F(SettingsFileTest, HeldFileStaysOpenLetsOthersWriteAndClosesOnRelease)
+{
+    SettingsFilePath = path_;
+    CreateSettingsFileIfMissing();
+    HoldSettingsFile();
+    ASSERT_TRUE(HeldSettingsFile.IsOpen());
+    EXPECT_TRUE(HeldSettingsFile.m_bCloseOnDelete);
+    EXPECT_EQ(path_, HeldSettingsFile.m_strFileName);
+
+    // The profile functions still write and read while it is held.
+    EXPECT_TRUE(WriteSettingInt(kSettingsSection, kKeyStretch, 1, path_));
+    EXPECT_EQ(1, ReadInt(kKeyStretch, 0));
+    // Held without delete sharing: the file cannot be removed under the plug-in.
+    EXPECT_FALSE(::DeleteFileA(path_.c_str()));
+
+    ReleaseSettingsFile();
+    EXPECT_FALSE(HeldSettingsFile.IsOpen());
+    EXPECT_FALSE(HeldSettingsFile.m_bCloseOnDelete);
+    EXPECT_TRUE(HeldSettingsFile.m_strFileName.empty());
+    ReleaseSettingsFile(); // closing again is harmless
+    EXPECT_TRUE(::DeleteFileA(path_.c_str()));
+}
+
+TEST_F(SettingsFileTest, HoldingAMissingFileFillsTheErrorRecord)
+{
+    SettingsFilePath = dir_.File("missing\\velmora.ini");
+    HeldFileError = CFileException();
+    HoldSettingsFile();
+    EXPECT_FALSE(HeldSettingsFile.IsOpen());
+    EXPECT_EQ(CFileException::badPath, HeldFileError.m_cause);
+    EXPECT_EQ(static_cast<LONG>(ERROR_PATH_NOT_FOUND), HeldFileError.m_lOsError);
+    EXPECT_EQ(SettingsFilePath, HeldFileError.m_strFileName);
+}
+
+TEST(CFileTest, ClosesItsHandleWhenDestroyed)
+{
+    ScratchDir dir;
+    const std::string path = dir.File("f.txt");
+    WriteFileBytes(path, "x");
+    {
+        CFile file;
+        ASSERT_TRUE(file.Open(path.c_str(), CFile::modeRead | CFile::shareExclusive));
+        EXPECT_FALSE(::DeleteFileA(path.c_str()));
+    }
+    EXPECT_TRUE(::DeleteFileA(path.c_str()));
+}
+
+// ---- integer reads ----------------------------------------------------------------
+
+TEST_F(SettingsFileTest, IntegerReadsFollowTheConversionRules)
+{
+    WriteFileBytes(path_, "[Settings]\r\nEmpty=\r\nSuffix=1x\r\nBlanks=   7\r\nNeg=-5\r\n"
+                          "Plus=+12\r\nWord=on\r\nHuge=99999999999\r\nTiny=-99999999999\r\n");
+    EXPECT_EQ(9, ReadInt("Missing", 9)) << "missing key gives the default";
+    EXPECT_EQ(1, ReadInt(kKeySaveMemoPadText, 1));
+    EXPECT_EQ(0, ReadInt("Empty", 9)) << "present but empty reads as 0";
+    EXPECT_EQ(1, ReadInt("Suffix", 9));
+    EXPECT_EQ(7, ReadInt("Blanks", 9));
+    EXPECT_EQ(-5, ReadInt("Neg", 9));
+    EXPECT_EQ(12, ReadInt("Plus", 9));
+    EXPECT_EQ(0, ReadInt("Word", 9));
+    EXPECT_EQ(INT_MAX, ReadInt("Huge", 9));
+    EXPECT_EQ(INT_MIN, ReadInt("Tiny", 9));
+    EXPECT_EQ(-3, ReadSettingInt(kSettingsSection, "X", -3, dir_.File("none.ini")));
+}
+
+TEST_F(SettingsFileTest, IntegersAreWrittenAsPlainDecimal)
+{
+    WriteSettingInt(kSettingsSection, "A", -5, path_);
+    WriteSettingInt(kSettingsSection, "B", 0, path_);
+    WriteSettingInt(kSettingsSection, "C", INT_MIN, path_);
+    EXPECT_EQ("[Settings]\r\nA=-5\r\nB=0\r\nC=-2147483648\r\n", ReadFileBytes(path_));
+    EXPECT_EQ(INT_MIN, ReadInt("C", 0));
+}
+
+TEST(ParseProfileInt, MatchesTheStoredNumberRules)
+{
+    struct Case { const char* text; int value; } cases[] = {
+        {"", 0}, {"0", 0}, {"2", 2}, {"-1", -1}, {" \t 42abc", 42}, {"- 4", 0}, {"+", 0},
+        {"2147483647", INT_MAX}, {"2147483648", INT_MAX}, {"-2147483648", INT_MIN},
+        {"-2147483649", INT_MIN}, {"0007", 7}, {"1x", 1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.value, ParseProfileInt(c.text)) << '"' << c.text << '"';
+}
+
+// ---- string reads and writes ------------------------------------------------------
+
+TEST_F(SettingsFileTest, LongValuesComeBackWhole)
+{
+    for (size_t length : {254u, 255u, 256u, 300u, 511u, 512u, 5000u}) {
+        std::string value(length, 'v');
+        value.back() = 'E';
+        ASSERT_TRUE(WriteSettingString(kSettingsSection, kKeyMemoPadText, value, path_));
+        EXPECT_EQ(value, Read(kKeyMemoPadText)) << length << " characters";
+    }
+}
+
+TEST_F(SettingsFileTest, MissingFileSectionOrKeyGivesTheDefault)
+{
+    EXPECT_EQ("<default>", Read(kKeyPassword));
+    WriteFileBytes(path_, "[Other]\r\nPassword=x\r\n");
+    EXPECT_EQ("<default>", Read(kKeyPassword));
+    WriteFileBytes(path_, "[Settings]\r\nPassword=\r\n");
+    EXPECT_EQ("", Read(kKeyPassword));
+}
+
+TEST_F(SettingsFileTest, ValuesWithBlanksQuotesAndEdgeCharactersReadBackExactly)
+{
+    const std::string values[] = {
+        " lead", "trail ", "\tboth\t", "\"quoted\"", "'single'", "\"open", "close'", "\"",
+        "'", "  ", "\x1a" "eof", "a\vb\f", "\v", "mid dle", "x\"y", "\x01", "\xA0nbsp\xA0",
+    };
+    for (const std::string& value : values) {
+        ASSERT_TRUE(WriteSettingString(kSettingsSection, kKeyPassword, value, path_));
+        EXPECT_EQ(value, Read(kKeyPassword)) << "value [" << value << "]";
+    }
+}
+
+TEST_F(SettingsFileTest, EveryByteRoundTripsAtStartMiddleAndEnd)
+{
+    for (int c = 1; c < 256; ++c) {
+        if (c == '\r' || c == '\n')
+            continue;
+        const char ch = static_cast<char>(c);
+        for (const std::string& value : {std::string(1, ch) + "ab", "a" + std::string(1, ch) + "b",
+                                         "ab" + std::string(1, ch), std::string(1, ch)}) {
+            ASSERT_TRUE(WriteSettingString(kSettingsSection, kKeyPassword, value, path_));
+            ASSERT_EQ(value, Read(kKeyPassword)) << "byte " << c;
+        }
+    }
+}
+
+TEST_F(SettingsFileTest, ValuesThatWouldBreakTheFileAreRefusedAndNothingIsWritten)
+{
+    WriteFileBytes(path_, "[Settings]\r\nPassword=old\r\n");
+    const std::string before = ReadFileBytes(path_);
+    for (const std::string& value : {std::string("a\rb"), std::string("a\nb"), std::string("a\0b", 3),
+                                     std::string("\r\n")}) {
+        EXPECT_FALSE(WriteSettingString(kSettingsSection, kKeyPassword, value, path_));
+        EXPECT_EQ(before, ReadFileBytes(path_));
+    }
+}
+
+TEST_F(SettingsFileTest, WritesToAMissingDirectoryFailAndReadsGiveDefaults)
+{
+    const std::string missing = dir_.File("gone\\velmora.ini");
+    EXPECT_FALSE(WriteSettingString(kSettingsSection, kKeyPassword, "x", missing));
+    EXPECT_FALSE(WriteSettingInt(kSettingsSection, kKeyStartUp, 1, missing));
+    EXPECT_EQ(1, ReadSettingInt(kSettingsSection, kKeySaveMemoPadText, 1, missing));
+    EXPECT_FALSE(PathExists(dir_.File("gone")));
+}
+
+TEST_F(SettingsFileTest, NewKeysAreAppendedAndExistingKeysKeepTheirLine)
+{
+    SettingsFilePath = path_;
+    CreateSettingsFileIfMissing();
+    WriteSettingInt(kSettingsSection, kKeyStartUp, 0, path_);
+    WriteSettingInt(kSettingsSection, kKeyStretch, 0, path_);
+    WriteSettingInt(kSettingsSection, kKeySaveMemoPadText, 1, path_);
+    WriteSettingInt(kSettingsSection, kKeyHideEudora, 0, path_);
+    WriteSettingString(kSettingsSection, kKeyPassword, "", path_);
+    ASSERT_TRUE(SaveMemoPadText("first line\r\nsecond line"));
+    EXPECT_EQ("[Settings]\r\nPassword=\r\nStartUp=0\r\nStretch=0\r\nSaveMemoPadText=1\r\n"
+              "HideEudora=0\r\nMemoPadText=first line\tsecond line\r\n",
+              ReadFileBytes(path_));
+    EXPECT_EQ("first line\r\nsecond line", LoadMemoPadText());
+}
+
+// ---- memo pad stored form ---------------------------------------------------------
+
+TEST(MemoStoredForm, LineBreaksBecomeTabsAndTabsComeBackAsLineBreaks)
+{
+    struct Case { const char* memo; const char* stored; const char* loaded; } cases[] = {
+        {"", "", ""},
+        {"one", "one", "one"},
+        {"a\r\nb", "a\tb", "a\r\nb"},
+        {"a\r\n\r\nb", "a\t\tb", "a\r\n\r\nb"},
+        {"a\tb", "a\tb", "a\r\nb"},               // a typed TAB comes back as a line break
+        {"a\rb", "a\tb", "a\r\nb"},               // lone CR (pasted text) is a line break too
+        {"a\nb", "a\tb", "a\r\nb"},               // as is a lone LF
+        {"a\r\r\nb", "a\t\tb", "a\r\n\r\nb"},
+        {"\r\n lead and trail \r\n", "\t lead and trail \t", "\r\n lead and trail \r\n"},
+        {"\xE9t\xE9\r\n\xFF", "\xE9t\xE9\t\xFF", "\xE9t\xE9\r\n\xFF"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.stored, MemoToStored(c.memo)) << c.memo;
+        EXPECT_EQ(c.loaded, StoredToMemo(MemoToStored(c.memo))) << c.memo;
+    }
+}
+
+TEST_F(SettingsFileTest, MemoWithBlankEdgesAndEmptyLinesSurvivesTheFile)
+{
+    SettingsFilePath = path_;
+    const std::string memo = "\r\n  indented\r\n\r\ntrailing blanks   \r\n";
+    ASSERT_TRUE(SaveMemoPadText(memo));
+    EXPECT_EQ(memo, LoadMemoPadText());
+}
+
+// ---- quoting, as plain logic -------------------------------------------------------
+
+TEST(QuoteProfileValue, QuotesOnlyWhatAReadWouldStrip)
+{
+    EXPECT_EQ("", QuoteProfileValue(""));
+    EXPECT_EQ("plain", QuoteProfileValue("plain"));
+    EXPECT_EQ("in side", QuoteProfileValue("in side"));
+    EXPECT_EQ("\" x\"", QuoteProfileValue(" x"));
+    EXPECT_EQ("\"x\t\"", QuoteProfileValue("x\t"));
+    EXPECT_EQ("\"\"x\"\"", QuoteProfileValue("\"x\""));
+    EXPECT_EQ("\"'\"", QuoteProfileValue("'"));
+    EXPECT_TRUE(IsStorableProfileValue("any \t\"' text"));
+    EXPECT_FALSE(IsStorableProfileValue("a\r"));
+    EXPECT_FALSE(IsStorableProfileValue("\n"));
+    EXPECT_FALSE(IsStorableProfileValue(std::string("\0", 1)));
+}
+
+} // namespace

@@ -1,0 +1,12 @@
+#!/bin/sh
+# Installs what is missing, then configures and builds everything into build/.
+set -eu
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD=${VELMORA_BUILD_DIR:-$ROOT/build}
+
+"$ROOT/tools/setup-deps.sh"
+if [ ! -f "$BUILD/CMakeCache.txt" ]; then
+    cmake -S "$ROOT" -B "$BUILD" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw-i686.cmake" >/dev/null
+fi
+cmake --build "$BUILD"

@@ -1,0 +1,27 @@
+#!/bin/sh
+# Installs what building and testing need on Debian 12, only when something is missing.
+# Run as root, or as a user with sudo.
+set -eu
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+need=""
+have_cmd() { command -v "$1" >/dev/null 2>&1; }
+have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "ok installed"; }
+
+for p in g++-mingw-w64-i686 wine wine32:i386 xvfb xauth cmake ninja-build googletest \
+         imagemagick x11-utils xdotool zip python3; do
+    have_pkg "$p" || need="$need $p"
+done
+
+if [ -z "$need" ]; then exit 0; fi
+
+echo "Installing:$need"
+if ! dpkg --print-foreign-architectures | grep -q '^i386$'; then
+    $SUDO dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+# shellcheck disable=SC2086
+$SUDO apt-get install -y -qq --no-install-recommends $need >/dev/null
