@@ -1,0 +1,500 @@
+// Velmora's benchmark: how long the plug-in's work takes next to the bare platform
+// work it rests on, whether repeating it leaves anything behind, and what the plug-in
+// file costs the host in size and libraries.
+//
+//   tools/bench.sh [--runs N] [--cycles N]
+//
+// Every timed figure is the median of N runs (default 101), measured and baseline
+// runs interleaved so that drift of the machine hits both alike. Exit status 0 when
+// every goal is met, 1 otherwise.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "bench/FirstPaint.h"
+#include "bench/PluginFile.h"
+#include "bench/ProcessCounters.h"
+#include "bench/Stopwatch.h"
+#include "framework/Dialog.h"
+#include "framework/Module.h"
+#include "plugin/HostRecords.h"
+#include "plugin/PluginState.h"
+#include "plugin/ProductInfo.h"
+#include "resource.h"
+#include "settings/SettingsStore.h"
+
+#if __has_include("cover/CoverDialog.h")
+#include "cover/CoverDialog.h"
+#define VELMORA_BENCH_COVER 1
+#endif
+#if __has_include("config_ui/AboutDialog.h")
+#include "config_ui/AboutDialog.h"
+#define VELMORA_BENCH_ABOUT 1
+#endif
+#if __has_include("config_ui/SettingsDialog.h")
+#include "config_ui/SettingsDialog.h"
+#define VELMORA_BENCH_SETTINGS 1
+#endif
+
+namespace {
+
+using bench::Median;
+using bench::PaintRun;
+using bench::ProcessCounters;
+
+struct Options {
+    int runs = 101;
+    int cycles = 1000;
+    int warmUp = 20;
+};
+
+int g_missedGoals = 0;
+
+// ---- files and folders ----------------------------------------------------------
+
+std::string ProgramDirectory()
+{
+    char path[MAX_PATH];
+    const DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string p(path, n);
+    return p.substr(0, p.find_last_of("\\/"));
+}
+
+void WriteBytes(const std::string& path, const void* data, size_t size)
+{
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    ::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr);
+    ::CloseHandle(file);
+}
+
+// A fresh folder under the temporary directory, removed (with its files) at the end.
+class WorkFolder {
+public:
+    explicit WorkFolder(const char* name)
+    {
+        char base[MAX_PATH];
+        ::GetTempPathA(MAX_PATH, base);
+        path_ = std::string(base) + "velmora-bench-" + std::to_string(::GetCurrentProcessId()) + "-" + name;
+        ::CreateDirectoryA(path_.c_str(), nullptr);
+    }
+    ~WorkFolder()
+    {
+        WIN32_FIND_DATAA found;
+        HANDLE search = ::FindFirstFileA((path_ + "\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                ::DeleteFileA(File(found.cFileName).c_str());
+            } while (::FindNextFileA(search, &found));
+            ::FindClose(search);
+        }
+        ::RemoveDirectoryA(path_.c_str());
+    }
+    WorkFolder(const WorkFolder&) = delete;
+    WorkFolder& operator=(const WorkFolder&) = delete;
+    const std::string& path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+// ---- report -------------------------------------------------------------------------
+
+void Heading(const char* title)
+{
+    std::printf("\n%s\n", title);
+    for (size_t i = 0; i < std::strlen(title); ++i)
+        std::putchar('-');
+    std::putchar('\n');
+}
+
+void Verdict(bool met)
+{
+    if (!met)
+        ++g_missedGoals;
+    std::printf("%s\n", met ? "met" : "MISSED");
+}
+
+// Runs `measured` and `baseline` alternately, `runs` times each after a few unrecorded
+// runs, and prints both medians and their ratio.
+void Compare(const char* what, const char* baselineWhat, int runs, double goal,
+             const std::function<double()>& measured, const std::function<double()>& baseline)
+{
+    std::vector<double> m, b;
+    for (int i = 0; i < 5; ++i) {
+        measured();
+        baseline();
+    }
+    for (int i = 0; i < runs; ++i) {
+        // Alternate which side goes first, so neither always follows the other.
+        if (i % 2) {
+            m.push_back(measured());
+            b.push_back(baseline());
+        } else {
+            b.push_back(baseline());
+            m.push_back(measured());
+        }
+    }
+    const double mm = Median(m);
+    const double bm = Median(b);
+    const double ratio = bm > 0 ? mm / bm : 0;
+    std::printf("  %s\n", what);
+    std::printf("      median %9.1f us  (quartiles %.1f .. %.1f)\n", mm, bench::Quantile(m, 0.25),
+                bench::Quantile(m, 0.75));
+    std::printf("    baseline: %s\n", baselineWhat);
+    std::printf("      median %9.1f us  (quartiles %.1f .. %.1f)\n", bm, bench::Quantile(b, 0.25),
+                bench::Quantile(b, 0.75));
+    std::printf("    ratio %.2fx, goal <= %.1fx: ", ratio, goal);
+    Verdict(ratio <= goal);
+}
+
+double MedianOf(int runs, const std::function<double()>& measure)
+{
+    std::vector<double> samples;
+    for (int i = 0; i < runs; ++i)
+        samples.push_back(measure());
+    return Median(samples);
+}
+
+// ---- the plug-in through its entry points -------------------------------------------
+
+// What a host session asks of the plug-in: initialise, describe both menu items, hand
+// every block back, shut down.
+void InitCycle(bench::LoadedPlugin& plugin, const std::string& configDirectory)
+{
+    MailConfigRecord config{};
+    config.size = sizeof config;
+    config.configDirectory = const_cast<char*>(configDirectory.c_str());
+    PluginInfoRecord info{};
+    info.size = sizeof info;
+    plugin.init(nullptr, 6, &config, &info);
+    MenuItemRecord items[2]{};
+    for (int i = 0; i < 2; ++i) {
+        items[i].size = sizeof items[i];
+        items[i].id = i + 1;
+        plugin.specialInfo(nullptr, &items[i]);
+    }
+    plugin.release(info.description);
+    plugin.release(info.icon);
+    for (MenuItemRecord& item : items) {
+        plugin.release(item.text);
+        plugin.release(item.icon);
+    }
+    plugin.finish(nullptr);
+}
+
+double TimeLoadedSession(const std::string& dll, const std::string& configDirectory)
+{
+    const LONGLONG start = bench::Ticks();
+    {
+        bench::LoadedPlugin plugin(dll);
+        InitCycle(plugin, configDirectory);
+    }
+    return bench::TicksToMicroseconds(bench::Ticks() - start);
+}
+
+double TimeBareLoad(const std::string& dll)
+{
+    const LONGLONG start = bench::Ticks();
+    HMODULE module = ::LoadLibraryA(dll.c_str());
+    ::FreeLibrary(module);
+    return bench::TicksToMicroseconds(bench::Ticks() - start);
+}
+
+// ---- dialogs ----------------------------------------------------------------------
+
+double Painted(const PaintRun& run, const char* what)
+{
+    if (!run.painted || run.timedOut) {
+        std::printf("  %s did not paint and end: %s\n", what, run.timedOut ? "timed out" : "no paint");
+        std::exit(2);
+    }
+    return run.microseconds;
+}
+
+// An empty dialog from a template, through the same framework: the baseline for a
+// dialog class's own work.
+double TimeEmptyDialog(UINT templateId, const std::function<void()>& before = nullptr)
+{
+    CDialog* current = nullptr;
+    const PaintRun run = bench::RunUntilPainted(
+        [&] {
+            if (before)
+                before();
+            CDialog empty(templateId);
+            current = &empty;
+            return empty.DoModal();
+        },
+        [&](HWND) { current->EndDialog(IDCANCEL); });
+    return Painted(run, "the empty dialog");
+}
+
+template <class Dialog>
+PaintRun RunDialog(int closeButton)
+{
+    return bench::RunUntilPainted(
+        [] {
+            Dialog dialog;
+            return dialog.DoModal();
+        },
+        bench::ClickButton(closeButton));
+}
+
+// The host's main window, which the cover looks for, disables and may hide.
+class HostWindow {
+public:
+    HostWindow()
+    {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &::DefWindowProcA;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = "EudoraMainWindow";
+        ::RegisterClassA(&wc);
+        window_ = ::CreateWindowExA(0, wc.lpszClassName, "Eudora", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                    40, 40, 640, 480, nullptr, nullptr, wc.hInstance, nullptr);
+        ::SetActiveWindow(window_);
+    }
+    ~HostWindow() { ::DestroyWindow(window_); }
+    HostWindow(const HostWindow&) = delete;
+    HostWindow& operator=(const HostWindow&) = delete;
+
+private:
+    HWND window_ = nullptr;
+};
+
+std::string SettingsText(bool hideEudora)
+{
+    return std::string("[Settings]\r\nPassword=\r\nStartUp=0\r\nStretch=0\r\nSaveMemoPadText=1\r\n") +
+           "HideEudora=" + (hideEudora ? "1" : "0") +
+           "\r\nMemoPadText=Shopping list\t- bread\t- milk\t\tCall Anna at 5\r\n";
+}
+
+void WriteSettings(const std::string& path, bool hideEudora)
+{
+    const std::string text = SettingsText(hideEudora);
+    WriteBytes(path, text.data(), text.size());
+}
+
+// ---- cycles -----------------------------------------------------------------------
+
+void PrintCounters(const char* label, const ProcessCounters& c)
+{
+    std::printf("    %-7s %12zu %12zu %8u %6u %8u %6u\n", label, c.heapBytes, c.privateBytes,
+                c.kernelHandles, c.gdiObjects, c.iconsAndCursors, c.windows);
+}
+
+// Runs `cycle` after a warm-up, counting before, half way and at the end. What grows
+// per cycle shows in the second half, after one-time caches have filled.
+void CycleAndCount(const char* what, const Options& options, const std::function<void()>& cycle)
+{
+    for (int i = 0; i < options.warmUp; ++i)
+        cycle();
+    const LONGLONG start = bench::Ticks();
+    const ProcessCounters before = bench::TakeCounters();
+    const int half = options.cycles / 2;
+    for (int i = 0; i < half; ++i)
+        cycle();
+    const ProcessCounters middle = bench::TakeCounters();
+    for (int i = half; i < options.cycles; ++i)
+        cycle();
+    const ProcessCounters after = bench::TakeCounters();
+    const double seconds = bench::TicksToMicroseconds(bench::Ticks() - start) / 1e6;
+
+    std::printf("  %s: %d cycles in %.1f s\n", what, options.cycles, seconds);
+    std::printf("    %-7s %12s %12s %8s %6s %8s %6s\n", "", "heap bytes", "private", "handles",
+                "GDI", "icon/cur", "windows");
+    PrintCounters("before", before);
+    PrintCounters("half", middle);
+    PrintCounters("after", after);
+
+    const int secondHalf = options.cycles - half;
+    const double heapPerCycle =
+        (static_cast<double>(after.heapBytes) - static_cast<double>(middle.heapBytes)) / secondHalf;
+    const double privatePerCycle =
+        (static_cast<double>(after.privateBytes) - static_cast<double>(middle.privateBytes)) / secondHalf;
+    std::printf("    growth per cycle over the second half: heap %.1f bytes, private %.1f bytes\n",
+                heapPerCycle, privatePerCycle);
+    // Noise: the heap moves by a few blocks as the system's caches settle, and the
+    // resident figure by whole pages. A leak of one small block per cycle already
+    // exceeds 16 bytes per cycle; one page per 4 cycles exceeds 1024.
+    const bool flat = heapPerCycle < 16 && privatePerCycle < 1024 &&
+                      after.kernelHandles <= middle.kernelHandles &&
+                      after.gdiObjects <= middle.gdiObjects &&
+                      after.iconsAndCursors <= middle.iconsAndCursors &&
+                      after.windows <= middle.windows;
+    std::printf("    no growth beyond noise: ");
+    Verdict(flat);
+}
+
+// ---- main -------------------------------------------------------------------------
+
+std::string WineVersion()
+{
+    using VersionFn = const char*(CDECL*)();
+    const auto version = reinterpret_cast<VersionFn>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version")));
+    return version ? std::string("wine ") + version() : "Windows (no wine)";
+}
+
+Options ParseOptions(int argc, char** argv)
+{
+    Options options;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const int value = std::atoi(argv[i + 1]);
+        if (std::strcmp(argv[i], "--runs") == 0 && value > 0)
+            options.runs = value;
+        else if (std::strcmp(argv[i], "--cycles") == 0 && value > 1)
+            options.cycles = value;
+    }
+    return options;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const Options options = ParseOptions(argc, argv);
+    SYSTEM_INFO system{};
+    ::GetNativeSystemInfo(&system);
+    std::printf("Velmora benchmark: %s, %lu processors; medians of %d runs; %d cycles per leak check\n",
+                WineVersion().c_str(), system.dwNumberOfProcessors, options.runs, options.cycles);
+
+    const std::string builtDll = ProgramDirectory() + "\\velmora.dll";
+
+    // ---- the plug-in file
+    Heading("Plug-in file");
+    const bench::FileFacts facts = bench::InspectPluginFile(builtDll);
+    if (!facts.readable) {
+        std::printf("  %s cannot be read; build it first\n", builtDll.c_str());
+        return 2;
+    }
+    std::printf("  velmora.dll: %llu bytes (%.1f KiB), %s\n", static_cast<unsigned long long>(facts.bytes),
+                static_cast<double>(facts.bytes) / 1024.0, facts.stripped ? "stripped" : "NOT stripped");
+    bool systemOnly = true;
+    std::printf("  imports:");
+    for (const std::string& name : facts.imports) {
+        std::printf(" %s", name.c_str());
+        systemOnly = systemOnly && bench::IsSystemLibrary(name);
+    }
+    std::printf("\n  size <= 256 KiB, stripped: ");
+    Verdict(facts.bytes <= 256 * 1024 && facts.stripped);
+    std::printf("  system libraries only: ");
+    Verdict(systemOnly && !facts.imports.empty());
+
+    // The host loads the plug-in from its folder and names that folder as its
+    // configuration directory, so the version resource is read from the same file.
+    WorkFolder hostFolder("host");
+    const std::string dll = hostFolder.File("velmora.dll");
+    ::CopyFileA(builtDll.c_str(), dll.c_str(), FALSE);
+    {
+        bench::LoadedPlugin plugin(dll);
+        if (!plugin.loaded()) {
+            std::printf("  %s does not load or lacks entry points\n", dll.c_str());
+            return 2;
+        }
+        InitCycle(plugin, hostFolder.path()); // first run: creates velmora.ini
+    }
+
+    // ---- speed
+    Heading("Speed (medians, microseconds)");
+    Compare("load + init + special_info x2 + free (6 blocks) + finish + unload",
+            "load + unload of the same velmora.dll", options.runs, 3.0,
+            [&] { return TimeLoadedSession(dll, hostFolder.path()); }, [&] { return TimeBareLoad(dll); });
+    {
+        bench::LoadedPlugin plugin(dll);
+        std::printf("  for reference, init..finish alone with the library loaded: median %.1f us\n",
+                    MedianOf(options.runs, [&] {
+                        const LONGLONG start = bench::Ticks();
+                        InitCycle(plugin, hostFolder.path());
+                        return bench::TicksToMicroseconds(bench::Ticks() - start);
+                    }));
+    }
+
+    // Dialogs run in this process from the same code and resources as the plug-in,
+    // against a settings file such as a user has after a while.
+    WorkFolder settingsFolder("settings");
+    SettingsFilePath = settingsFolder.File("velmora.ini");
+    WriteSettings(SettingsFilePath, false);
+    ReadProductInfo(builtDll);
+    bench::PaintWatch watch;
+
+#ifdef VELMORA_BENCH_COVER
+    Compare("cover (CoverDialog), creation to first complete paint",
+            "empty CDialog from the cover's template (103)", options.runs, 1.5,
+            [] { return Painted(RunDialog<CoverDialog>(IDC_COVER_UNLOCK), "the cover"); },
+            [] { return TimeEmptyDialog(IDD_COVER); });
+#else
+    std::printf("  cover not built yet; empty dialog from template 103: median %.1f us\n",
+                MedianOf(options.runs, [] { return TimeEmptyDialog(IDD_COVER); }));
+#endif
+
+#ifdef VELMORA_BENCH_ABOUT
+    // The .ani the about box unpacks from the plug-in's resources, already on disk.
+    const std::string aniPath = settingsFolder.File("shapes.ani");
+    {
+        HRSRC resource = ::FindResourceA(ModuleInstance(), MAKEINTRESOURCEA(IDR_SHAPES_CURSOR), RT_ANICURSORS_NAME);
+        WriteBytes(aniPath, ::LockResource(::LoadResource(ModuleInstance(), resource)),
+                   ::SizeofResource(ModuleInstance(), resource));
+    }
+    Compare("about box (AboutDialog), creation to first complete paint",
+            "LoadCursorFromFileA of the .ani on disk + empty CDialog from template 136", options.runs, 1.5,
+            [] { return Painted(RunDialog<AboutDialog>(IDC_ABOUT_CLOSE), "the about box"); },
+            [&] {
+                HCURSOR cursor = nullptr;
+                const double us = TimeEmptyDialog(IDD_ABOUT, [&] { cursor = ::LoadCursorFromFileA(aniPath.c_str()); });
+                ::DestroyCursor(cursor);
+                return us;
+            });
+#else
+    std::printf("  about box not built yet; empty dialog from template 136: median %.1f us\n",
+                MedianOf(options.runs, [] { return TimeEmptyDialog(IDD_ABOUT); }));
+#endif
+
+    // ---- leaks
+    Heading("Leak check (counters before, half way and after the cycles)");
+    if (!bench::PrivateUsageReported())
+        std::printf("  'private' is the pagefile figure: PrivateUsage is not reported here "
+                    "(under wine it is the resident anonymous memory).\n"
+                    "  Handles, GDI objects and icons/cursors are counted by probing handle values "
+                    "where the system does not report them.\n");
+    {
+        bench::LoadedPlugin plugin(dll);
+        CycleAndCount("init/info x2/free/finish, library loaded once", options,
+                      [&] { InitCycle(plugin, hostFolder.path()); });
+    }
+    CycleAndCount("load + init/info x2/free/finish + unload", options, [&] {
+        bench::LoadedPlugin plugin(dll);
+        InitCycle(plugin, hostFolder.path());
+    });
+
+#ifdef VELMORA_BENCH_COVER
+    {
+        HostWindow host;
+        WriteSettings(SettingsFilePath, true);
+        CycleAndCount("cover open and unlock (HideEudora 1, host window present)", options, [] {
+            Painted(RunDialog<CoverDialog>(IDC_COVER_UNLOCK), "the cover");
+        });
+        WriteSettings(SettingsFilePath, false);
+    }
+#endif
+#ifdef VELMORA_BENCH_ABOUT
+    CycleAndCount("about box open and close", options,
+                  [] { Painted(RunDialog<AboutDialog>(IDC_ABOUT_CLOSE), "the about box"); });
+#endif
+#ifdef VELMORA_BENCH_SETTINGS
+    CycleAndCount("settings dialog open and cancel", options,
+                  [] { Painted(RunDialog<SettingsDialog>(IDC_SET_CANCEL), "the settings dialog"); });
+#endif
+
+    std::printf("\n%s\n", g_missedGoals == 0 ? "All goals met." : "Some goals MISSED.");
+    return g_missedGoals == 0 ? 0 : 1;
+}
