@@ -41,14 +41,24 @@ void __verbose_terminate_handler()
 // the process at once, as an exception escaping to the host would, and the machinery
 // stays out of the file (204 KB -> 87 KB).
 namespace std {
+// The whole set that the runtime defines together, so that none of it is linked.
 [[noreturn]] void __throw_bad_alloc() { ::abort(); }
 [[noreturn]] void __throw_bad_array_new_length() { ::abort(); }
-[[noreturn]] void __throw_bad_function_call() { ::abort(); }
+[[noreturn]] void __throw_bad_cast() { ::abort(); }
+[[noreturn]] void __throw_bad_exception() { ::abort(); }
+[[noreturn]] void __throw_bad_typeid() { ::abort(); }
+[[noreturn]] void __throw_domain_error(const char*) { ::abort(); }
 [[noreturn]] void __throw_invalid_argument(const char*) { ::abort(); }
 [[noreturn]] void __throw_length_error(const char*) { ::abort(); }
 [[noreturn]] void __throw_logic_error(const char*) { ::abort(); }
 [[noreturn]] void __throw_out_of_range(const char*) { ::abort(); }
 [[noreturn]] void __throw_out_of_range_fmt(const char*, ...) { ::abort(); }
+[[noreturn]] void __throw_overflow_error(const char*) { ::abort(); }
+[[noreturn]] void __throw_range_error(const char*) { ::abort(); }
+[[noreturn]] void __throw_runtime_error(const char*) { ::abort(); }
+[[noreturn]] void __throw_underflow_error(const char*) { ::abort(); }
+// std::function's, defined apart.
+[[noreturn]] void __throw_bad_function_call() { ::abort(); }
 } // namespace std
 
 void* operator new(std::size_t size)
@@ -76,6 +86,19 @@ void __cxa_rethrow()
 void _Unwind_Resume(_Unwind_Exception*)
 {
     ::abort();
+}
+// Function-local statics need no lock: the plug-in runs on the host's user-interface
+// thread only, and the runtime's guards would bring the thread library back.
+int __cxa_guard_acquire(long long* guard)
+{
+    return *reinterpret_cast<const char*>(guard) == 0;
+}
+void __cxa_guard_release(long long* guard)
+{
+    *reinterpret_cast<char*>(guard) = 1;
+}
+void __cxa_guard_abort(long long*)
+{
 }
 _Unwind_Reason_Code __gxx_personality_v0(int, _Unwind_Action, _Unwind_Exception_Class,
                                          _Unwind_Exception*, _Unwind_Context*)
