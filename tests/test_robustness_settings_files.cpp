@@ -1,0 +1,318 @@
+// Settings files as a user's disk may hold them: random bytes, broken and odd INI
+// text, very long lines, a folder in place of the file, read-only and missing
+// places. The real plug-in must initialise over each of them and write nothing, and
+// every settings read must give what the platform's profile functions give (the
+// default where they find nothing).
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "settings/SettingsStore.h"
+#include "support/PluginLibrary.h"
+#include "support/Seeds.h"
+#include "support/TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+constexpr int32_t kSentinel = static_cast<int32_t>(0xA5A5A5A5);
+
+struct KeyDefault {
+    const char* key;
+    int defaultValue; // for the switches
+    bool isSwitch;
+};
+const KeyDefault kKeys[] = {
+    {"StartUp", 0, true},       {"Stretch", 0, true},     {"SaveMemoPadText", 1, true},
+    {"HideEudora", 0, true},    {"MemoPadText", 0, false}, {"Password", 0, false},
+};
+
+// What the platform's profile function gives, with a buffer larger than any value
+// these files hold.
+std::string ProfileValue(const char* key, const std::string& defaultValue, const std::string& path)
+{
+    std::vector<char> buffer(4u << 20);
+    const DWORD n = ::GetPrivateProfileStringA("Settings", key, defaultValue.c_str(), buffer.data(),
+                                               static_cast<DWORD>(buffer.size()), path.c_str());
+    return std::string(buffer.data(), n);
+}
+
+// A stored number as C's strtoll reads it, held to the 32-bit range.
+int ExpectedNumber(const std::string& text)
+{
+    const long long value = std::strtoll(text.c_str(), nullptr, 10);
+    return value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : static_cast<int>(value);
+}
+
+// ---- generated INI text ----------------------------------------------------------
+
+std::string RandomCase(Random& random, std::string text)
+{
+    for (char& c : text) {
+        if (random.OneIn(3) && c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        else if (random.OneIn(3) && c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
+std::string RandomValue(Random& random)
+{
+    static const char* const kPieces[] = {
+        "1", "0", "-1", "2", "+1", " 1", "1x", "99999999999", "-2147483649", "\"1\"", "'0'",
+        "\"", "'", "\"quoted\"", "  blanks  ", "\t", "a\tb", "=", "[Settings]", ";", "\xE9\xFF\x80",
+        "x", "",
+    };
+    std::string value;
+    const uint32_t pieces = random.Below(4);
+    for (uint32_t i = 0; i < pieces; ++i)
+        value += random.OneIn(5) ? random.Bytes(1 + random.Below(40)) : random.Pick(kPieces);
+    if (random.OneIn(40))
+        value += std::string(1000 + random.Below(20000), 'L');
+    // CR, LF and zero bytes end a line wherever they come.
+    for (char& c : value)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    return value;
+}
+
+std::string RandomIniText(Random& random)
+{
+    static const char* const kSections[] = {"Settings", "Settings", "Other", "", "Settings ", " Settings",
+                                            "Settings]", "[Settings"};
+    static const char* const kOtherKeys[] = {"Unknown", "", " StartUp", "Password ", "Memo", "Start Up"};
+    static const char* const kEnds[] = {"\r\n", "\r\n", "\n", "\r", "\n\r"};
+    std::string text;
+    if (random.OneIn(10))
+        text += "\xEF\xBB\xBF";
+    const uint32_t lines = random.Below(40);
+    for (uint32_t i = 0; i < lines; ++i) {
+        switch (random.Below(6)) {
+        case 0: text += "[" + RandomCase(random, random.Pick(kSections)) + "]"; break;
+        case 1:
+        case 2:
+        case 3: {
+            const std::string key = random.OneIn(5) ? std::string(random.Pick(kOtherKeys))
+                                                    : RandomCase(random, random.Pick(kKeys).key);
+            text += (random.OneIn(6) ? " " : "") + key + (random.OneIn(6) ? " = " : "=") + RandomValue(random);
+            break;
+        }
+        case 4: text += random.OneIn(2) ? ";" + RandomValue(random) : std::string(); break;
+        default: text += RandomValue(random); break;
+        }
+        text += random.Pick(kEnds);
+    }
+    return text;
+}
+
+// A literal with its zero bytes, all but the terminating one.
+template <size_t N>
+std::string Raw(const char (&text)[N])
+{
+    return std::string(text, N - 1);
+}
+
+// ---- the cases -------------------------------------------------------------------
+
+struct FileCase {
+    std::string name;
+    // Prepares the settings place in `dir` and returns the configuration directory to
+    // hand the plug-in.
+    std::function<std::string(const ScratchDir& dir)> prepare;
+};
+
+std::function<std::string(const ScratchDir&)> WithBytes(const std::string& bytes)
+{
+    return [bytes](const ScratchDir& dir) {
+        WriteFileBytes(dir.File("velmora.ini"), bytes);
+        return dir.path();
+    };
+}
+
+std::vector<FileCase> FixedCases()
+{
+    const std::string longValue(150000, 'v');
+    return {
+        {"an empty file", WithBytes("")},
+        {"one very long line", WithBytes(std::string(200000, 'a'))},
+        {"very long values",
+         WithBytes("[Settings]\r\nPassword=" + longValue + "\r\nMemoPadText=" + longValue + "\tend\r\nStartUp=" +
+                   std::string(5000, '1') + "\r\n")},
+        {"a very long section name and key",
+         WithBytes("[" + std::string(10000, 'S') + "]\r\n" + std::string(10000, 'k') + "=1\r\n[Settings]\r\nStretch=1\r\n")},
+        {"no [Settings] section",
+         WithBytes("[Other]\r\nPassword=x\r\nStartUp=1\r\nStartUp=1\r\nkey without section\r\n")},
+        {"keys before any section", WithBytes("Password=x\r\nStartUp=1\r\n")},
+        {"duplicate sections and keys",
+         WithBytes("[Settings]\r\nStartUp=1\r\nPassword=first\r\n[Other]\r\nStartUp=7\r\n[Settings]\r\n"
+                   "StartUp=0\r\nPassword=second\r\nHideEudora=1\r\nHideEudora=0\r\n")},
+        {"keys and section in other cases",
+         WithBytes("[sEtTiNgS]\r\nstartup=1\r\nSTRETCH=1\r\nsavememopadtext=0\r\nhideEUDORA=1\r\n"
+                   "password=Secret\r\nMEMOPADTEXT=a\tb\r\n")},
+        {"values with quotes and blanks",
+         WithBytes("[Settings]\r\nPassword= \"  spaced  \" \r\nMemoPadText='\tsingle\t'\r\nStartUp=\"1\"\r\n"
+                   "Stretch= 1 \r\nSaveMemoPadText=\"\r\nHideEudora='1\r\n")},
+        {"line ends of one kind only",
+         WithBytes("[Settings]\rPassword=cr\rStartUp=1\r[Other]\nStretch=1\n[Settings]\nHideEudora=1\n")},
+        {"zero bytes inside", WithBytes(Raw("[Settings]\r\nPass\0word=x\r\nStartUp=1\0junk\r\nStretch=1\r\n"))},
+        {"a UTF-8 byte-order mark", WithBytes("\xEF\xBB\xBF[Settings]\r\nStartUp=1\r\nPassword=\xC3\xA9\r\n")},
+        {"UTF-16 text",
+         WithBytes(Raw("\xFF\xFE[\0S\0e\0t\0t\0i\0n\0g\0s\0]\0\r\0\n\0S\0t\0a\0r\0t\0U\0p\0=\0" "1\0\r\0\n\0"))},
+        {"a folder named velmora.ini",
+         [](const ScratchDir& dir) {
+             ::CreateDirectoryA(dir.File("velmora.ini").c_str(), nullptr);
+             return dir.path();
+         }},
+        {"a read-only file",
+         [](const ScratchDir& dir) {
+             WriteFileBytes(dir.File("velmora.ini"), "[Settings]\r\nPassword=\r\nStartUp=0\r\n");
+             ::SetFileAttributesA(dir.File("velmora.ini").c_str(), FILE_ATTRIBUTE_READONLY);
+             return dir.path();
+         }},
+        {"a missing folder", [](const ScratchDir& dir) { return dir.File("missing"); }},
+        {"a read-only folder",
+         [](const ScratchDir& dir) {
+             ::SetFileAttributesA(dir.path().c_str(), FILE_ATTRIBUTE_READONLY);
+             return dir.path();
+         }},
+    };
+}
+
+std::vector<FileCase> RandomCases(uint32_t seed)
+{
+    std::vector<FileCase> cases;
+    Random random(seed);
+    for (int i = 0; i < 12; ++i) {
+        const std::string text = RandomIniText(random);
+        cases.push_back({"random INI text #" + std::to_string(i), WithBytes(text)});
+    }
+    for (int i = 0; i < 6; ++i) {
+        const std::string bytes = random.Bytes(random.Below(9000), true);
+        cases.push_back({"random bytes #" + std::to_string(i), WithBytes(bytes)});
+    }
+    return cases;
+}
+
+// What lies at the settings path: the bytes of a file, or a mark for a folder or
+// nothing.
+std::string Snapshot(const std::string& path)
+{
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return "<nothing>";
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return PathExists(path + "\\velmora.ini") ? "<folder, not empty>" : "<folder>";
+    return ReadFileBytes(path);
+}
+
+class SettingsFileGarbage : public ::testing::Test {
+protected:
+    void SetUp() override { CopyPluginInto(pluginDir_.path()); }
+
+    // Initialises the real plug-in over the prepared place, lists both menu items,
+    // hands every block back and shuts down; the settings file must come out as it
+    // went in (a missing one is created as on a first run, where that is possible).
+    void InitialiseOver(const FileCase& c)
+    {
+        ScratchDir dir;
+        const std::string configDirectory = c.prepare(dir);
+        const std::string path = configDirectory + "\\velmora.ini";
+        const std::string before = Snapshot(path);
+        {
+            PluginLibrary plugin(pluginDir_.path());
+            ASSERT_TRUE(plugin.loaded());
+            int32_t config[4] = {kSentinel, kSentinel,
+                                 static_cast<int32_t>(reinterpret_cast<intptr_t>(configDirectory.c_str())), kSentinel};
+            int32_t info[8];
+            for (int32_t& w : info) w = kSentinel;
+            ASSERT_EQ(0, plugin.init(nullptr, 6, config, info));
+            EXPECT_EQ(2, info[3]);
+            EXPECT_EQ(4398, info[5]);
+            EXPECT_EQ(kSentinel, info[7]);
+            plugin.release(reinterpret_cast<void*>(static_cast<intptr_t>(info[4])));
+            plugin.release(reinterpret_cast<void*>(static_cast<intptr_t>(info[6])));
+            for (int32_t id : {1, 2}) {
+                int32_t item[6] = {kSentinel, id, kSentinel, kSentinel, kSentinel, kSentinel};
+                ASSERT_EQ(0, plugin.specialInfo(nullptr, item));
+                EXPECT_NE(kSentinel, item[2]);
+                plugin.release(reinterpret_cast<void*>(static_cast<intptr_t>(item[2])));
+                plugin.release(reinterpret_cast<void*>(static_cast<intptr_t>(item[3])));
+            }
+            EXPECT_EQ(0, plugin.finish(nullptr));
+        }
+        const std::string after = Snapshot(path);
+        if (before == "<nothing>")
+            EXPECT_TRUE(after == "<nothing>" || after == "[Settings]\r\nPassword=\r\n")
+                << "only the first-run file may appear, found " << after.substr(0, 80);
+        else
+            EXPECT_TRUE(before == after) << "the settings place was changed";
+        ExpectReadsAsTheProfileFunctions(path);
+        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::SetFileAttributesA(dir.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+
+    void ExpectReadsAsTheProfileFunctions(const std::string& path)
+    {
+        UseSettingsFile(path);
+        for (const KeyDefault& k : kKeys) {
+            SCOPED_TRACE(k.key);
+            if (k.isSwitch) {
+                const std::string defaultText = std::to_string(k.defaultValue);
+                EXPECT_EQ(ExpectedNumber(ProfileValue(k.key, defaultText, path)),
+                          ReadSettingInt(kSettingsSection, k.key, k.defaultValue, path));
+            } else {
+                EXPECT_EQ(ProfileValue(k.key, "", path), ReadSettingString(kSettingsSection, k.key, "", path));
+                EXPECT_EQ(ProfileValue(k.key, "<none>", path),
+                          ReadSettingString(kSettingsSection, k.key, "<none>", path));
+            }
+        }
+    }
+
+    ScratchDir pluginDir_;
+};
+
+TEST_F(SettingsFileGarbage, FixedOddFilesInitialiseWriteNothingAndReadAsTheProfileFunctions)
+{
+    for (const FileCase& c : FixedCases()) {
+        SCOPED_TRACE(c.name);
+        InitialiseOver(c);
+    }
+}
+
+TEST_F(SettingsFileGarbage, RandomFilesInitialiseWriteNothingAndReadAsTheProfileFunctions)
+{
+    const uint32_t base = RunSeed(7001);
+    for (uint32_t round = 0; round < 2; ++round) {
+        const uint32_t seed = base + round;
+        SCOPED_TRACE(SeedNote(seed));
+        for (const FileCase& c : RandomCases(seed)) {
+            SCOPED_TRACE(c.name);
+            InitialiseOver(c);
+        }
+    }
+}
+
+TEST(SettingsFileReads, SwitchesMissingFromAnOddFileGiveTheirDefaults)
+{
+    // Independent of the oracle above: the defaults themselves.
+    ScratchDir dir;
+    const std::string path = dir.File("velmora.ini");
+    WriteFileBytes(path, "[settings]\r\nstartup\r\n[Other]\r\nStretch=1\r\nSaveMemoPadText=0\r\n");
+    EXPECT_EQ(0, ReadSettingInt(kSettingsSection, kKeyStartUp, 0, path)) << "a line without '=' is no key";
+    EXPECT_EQ(0, ReadSettingInt(kSettingsSection, kKeyStretch, 0, path));
+    EXPECT_EQ(1, ReadSettingInt(kSettingsSection, kKeySaveMemoPadText, 1, path));
+    EXPECT_EQ(0, ReadSettingInt(kSettingsSection, kKeyHideEudora, 0, path));
+    EXPECT_EQ("", ReadSettingString(kSettingsSection, kKeyPassword, "", path));
+    ::CreateDirectoryA(dir.File("folder.ini").c_str(), nullptr);
+    EXPECT_EQ(1, ReadSettingInt(kSettingsSection, kKeySaveMemoPadText, 1, dir.File("folder.ini")));
+    EXPECT_EQ("dflt", ReadSettingString(kSettingsSection, kKeyMemoPadText, "dflt", dir.File("folder.ini")));
+}
+
+} // namespace
