@@ -292,47 +292,110 @@ void PrintCounters(const char* label, const ProcessCounters& c)
                 c.kernelHandles, c.gdiObjects, c.iconsAndCursors, c.windows);
 }
 
-// Runs `cycle` after a warm-up, counting before, half way and at the end. What grows
-// per cycle shows in the second half, after one-time caches have filled.
-void CycleAndCount(const char* what, const Options& options, const std::function<void()>& cycle)
-{
-    for (int i = 0; i < options.warmUp; ++i)
-        cycle();
-    const LONGLONG start = bench::Ticks();
-    const ProcessCounters before = bench::TakeCounters();
-    const int half = options.cycles / 2;
-    for (int i = 0; i < half; ++i)
-        cycle();
-    const ProcessCounters middle = bench::TakeCounters();
-    for (int i = half; i < options.cycles; ++i)
-        cycle();
-    const ProcessCounters after = bench::TakeCounters();
-    const double seconds = bench::TicksToMicroseconds(bench::Ticks() - start) / 1e6;
+struct CycleCounts {
+    ProcessCounters before, middle, after;
+    int secondHalf = 0;
+    double seconds = 0;
 
-    std::printf("  %s: %d cycles in %.1f s\n", what, options.cycles, seconds);
-    std::printf("    %-7s %12s %12s %8s %6s %8s %6s\n", "", "heap bytes", "private", "handles",
-                "GDI", "icon/cur", "windows");
-    PrintCounters("before", before);
-    PrintCounters("half", middle);
-    PrintCounters("after", after);
-
-    const int secondHalf = options.cycles - half;
-    const double heapPerCycle =
-        (static_cast<double>(after.heapBytes) - static_cast<double>(middle.heapBytes)) / secondHalf;
-    const double privatePerCycle =
-        (static_cast<double>(after.privateBytes) - static_cast<double>(middle.privateBytes)) / secondHalf;
-    std::printf("    growth per cycle over the second half: heap %.1f bytes, private %.1f bytes\n",
-                heapPerCycle, privatePerCycle);
+    double HeapPerCycle() const
+    {
+        return (static_cast<double>(after.heapBytes) - static_cast<double>(middle.heapBytes)) / secondHalf;
+    }
+    double PrivatePerCycle() const
+    {
+        return (static_cast<double>(after.privateBytes) - static_cast<double>(middle.privateBytes)) / secondHalf;
+    }
     // Noise: the heap moves by a few blocks as the system's caches settle, and the
     // resident figure by whole pages. A leak of one small block per cycle already
-    // exceeds 16 bytes per cycle; one page per 4 cycles exceeds 1024.
-    const bool flat = heapPerCycle < 16 && privatePerCycle < 1024 &&
-                      after.kernelHandles <= middle.kernelHandles &&
-                      after.gdiObjects <= middle.gdiObjects &&
-                      after.iconsAndCursors <= middle.iconsAndCursors &&
-                      after.windows <= middle.windows;
+    // exceeds 16 bytes per cycle; one page per 4 cycles exceeds 1024. Objects are
+    // counted exactly: any one more in the second half is growth.
+    bool Flat() const
+    {
+        return HeapPerCycle() < 16 && PrivatePerCycle() < 1024 &&
+               after.kernelHandles <= middle.kernelHandles && after.gdiObjects <= middle.gdiObjects &&
+               after.iconsAndCursors <= middle.iconsAndCursors && after.windows <= middle.windows;
+    }
+};
+
+// Runs `cycle` after a warm-up, counting before, half way and at the end. What grows
+// per cycle shows in the second half, after one-time caches have filled.
+CycleCounts CountCycles(int warmUp, int cycles, const std::function<void()>& cycle)
+{
+    CycleCounts counts;
+    for (int i = 0; i < warmUp; ++i)
+        cycle();
+    const LONGLONG start = bench::Ticks();
+    counts.before = bench::TakeCounters();
+    const int half = cycles / 2;
+    for (int i = 0; i < half; ++i)
+        cycle();
+    counts.middle = bench::TakeCounters();
+    for (int i = half; i < cycles; ++i)
+        cycle();
+    counts.after = bench::TakeCounters();
+    counts.seconds = bench::TicksToMicroseconds(bench::Ticks() - start) / 1e6;
+    counts.secondHalf = cycles - half;
+    return counts;
+}
+
+void CycleAndCount(const char* what, const Options& options, const std::function<void()>& cycle)
+{
+    const CycleCounts counts = CountCycles(options.warmUp, options.cycles, cycle);
+    std::printf("  %s: %d cycles in %.1f s\n", what, options.cycles, counts.seconds);
+    std::printf("    %-7s %12s %12s %8s %6s %8s %6s\n", "", "heap bytes", "private", "handles",
+                "GDI", "icon/cur", "windows");
+    PrintCounters("before", counts.before);
+    PrintCounters("half", counts.middle);
+    PrintCounters("after", counts.after);
+    std::printf("    growth per cycle over the second half: heap %.1f bytes, private %.1f bytes\n",
+                counts.HeapPerCycle(), counts.PrivatePerCycle());
     std::printf("    no growth beyond noise: ");
-    Verdict(flat);
+    Verdict(counts.Flat());
+}
+
+// The counters must see a leak where there is one: cycles that each leave one thing
+// behind are run and must all be flagged. What they leave is released afterwards.
+void CheckTheDetector()
+{
+    std::vector<void*> blocks;
+    std::vector<HANDLE> handles;
+    std::vector<HGDIOBJ> objects;
+    std::vector<HICON> icons;
+    std::vector<HWND> windows;
+    const HICON application = ::LoadIconA(nullptr, MAKEINTRESOURCEA(32512));
+    struct Leak {
+        const char* what;
+        std::function<void()> cycle;
+    } leaks[] = {
+        {"a 32-byte block", [&] { blocks.push_back(std::malloc(32)); }},
+        {"an event handle", [&] { handles.push_back(::CreateEventA(nullptr, FALSE, FALSE, nullptr)); }},
+        {"a brush", [&] { objects.push_back(::CreateSolidBrush(RGB(1, 2, 3))); }},
+        {"an icon", [&] { icons.push_back(::CopyIcon(application)); }},
+        {"a window",
+         [&] {
+             windows.push_back(::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                                 nullptr, nullptr));
+         }},
+    };
+    std::printf("  the counters flag a cycle that leaves behind");
+    bool allFlagged = true;
+    for (const Leak& leak : leaks) {
+        const bool flagged = !CountCycles(2, 40, leak.cycle).Flat();
+        std::printf(" %s: %s;", leak.what, flagged ? "yes" : "NO");
+        allFlagged = allFlagged && flagged;
+    }
+    for (void* block : blocks)
+        std::free(block);
+    for (HANDLE handle : handles)
+        ::CloseHandle(handle);
+    for (HGDIOBJ object : objects)
+        ::DeleteObject(object);
+    for (HICON icon : icons)
+        ::DestroyIcon(icon);
+    for (HWND window : windows)
+        ::DestroyWindow(window);
+    std::printf("\n    detector works: ");
+    Verdict(allFlagged);
 }
 
 // ---- main -------------------------------------------------------------------------
@@ -466,6 +529,7 @@ int main(int argc, char** argv)
                     "(under wine it is the resident anonymous memory).\n"
                     "  Handles, GDI objects and icons/cursors are counted by probing handle values "
                     "where the system does not report them.\n");
+    CheckTheDetector();
     {
         bench::LoadedPlugin plugin(dll);
         CycleAndCount("init/info x2/free/finish, library loaded once", options,
