@@ -4,10 +4,7 @@
 
 #include <cstring>
 
-#if __has_include("config_ui/AboutDialog.h")
 #include "config_ui/AboutDialog.h"
-#define VELMORA_HAVE_ABOUT_DIALOG 1
-#endif
 #include "config_ui/SettingsMessages.h"
 #include "config_ui/ShellOpen.h"
 #include "plugin/PluginState.h"
@@ -157,10 +154,8 @@ void SettingsDialog::OnReleaseNotes()
 
 void SettingsDialog::OnAboutBox()
 {
-#ifdef VELMORA_HAVE_ABOUT_DIALOG
     AboutDialog about;
     about.DoModal();
-#endif
 }
 
 void SettingsDialog::OnInternet()

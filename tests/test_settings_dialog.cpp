@@ -811,6 +811,25 @@ TEST_F(SettingsDialogTest, OnTheInternetOpensTheMakersPageMaximised)
     EXPECT_EQ(SW_SHOWMAXIMIZED, shellCalls[0].show);
 }
 
+TEST_F(SettingsDialogTest, AboutBoxRunsAboveTheDialogAndReturnsToIt)
+{
+    WriteFileBytes(path_, kFreshFile);
+    const INT_PTR result = Run([](HWND d, DWORD ui) {
+        PostClick(d, IDC_SET_ABOUT_BOX);
+        HWND about = WaitForOtherDialog(ui, d);
+        ASSERT_NE(nullptr, about);
+        EXPECT_NE(nullptr, ::GetDlgItem(about, IDC_ABOUT_CLOSE)) << "the about box's own template";
+        EXPECT_EQ(d, ::GetWindow(about, GW_OWNER));
+        EXPECT_FALSE(::IsWindowEnabled(d)) << "modal above the settings";
+        PostClick(about, IDC_ABOUT_CLOSE);
+        ASSERT_TRUE(WaitForGone(about));
+        EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(d) != FALSE; }));
+        PostClick(d, IDC_SET_CANCEL);
+    });
+    EXPECT_EQ(0, result);
+    EXPECT_EQ(std::string(kFreshFile), ReadFileBytes(path_));
+}
+
 TEST_F(SettingsDialogTest, AnEmptyProductNameLeavesTitleAndCaptionsEmpty)
 {
     ProductInfo.productName.clear();
