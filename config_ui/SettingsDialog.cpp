@@ -131,7 +131,8 @@ bool SettingsDialog::SaveSettings(const std::string& previousStored,
         ReadSettingString(kSettingsSection, kKeyPassword, "", SettingsFilePath);
     if (written && readBack == newStored)
         return true;
-    // Neither the old nor the new password would leave the user unable to unlock.
+    // The file holds neither what was asked nor, perhaps, the old password: put the old
+    // one back so that the password stays one the user knows.
     if (readBack != previousStored)
         WriteSettingString(kSettingsSection, kKeyPassword, previousStored, SettingsFilePath);
     return false;

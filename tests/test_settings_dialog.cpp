@@ -79,14 +79,15 @@ protected:
         return Scramble(ReadSettingString(kSettingsSection, kKeyPassword, "<none>", path_), ScramblerKey);
     }
 
-    // Runs the dialog; `drive` acts on it from a second thread and is expected to end it.
-    INT_PTR Run(const std::function<void(HWND dialog, DWORD ui)>& drive)
+    // Runs a dialog; `drive` acts on it from a second thread and is expected to end it.
+    static INT_PTR Run(SettingsDialog& dialog, const std::function<void(HWND dialog, DWORD ui)>& drive,
+                       const char* title = kTitle)
     {
-        return RunWithDriver([&] { return dialog_.DoModal(); },
+        return RunWithDriver([&] { return dialog.DoModal(); },
                              [&](DWORD ui) {
-                                 HWND d = WaitForThreadDialog(ui, kTitle);
+                                 HWND d = WaitForThreadDialog(ui, title);
                                  if (d == nullptr) {
-                                     ADD_FAILURE() << "no dialog titled with the product name";
+                                     ADD_FAILURE() << "no dialog titled [" << title << "]";
                                      return;
                                  }
                                  drive(d, ui);
@@ -96,6 +97,7 @@ protected:
                                  }
                              });
     }
+    INT_PTR Run(const std::function<void(HWND dialog, DWORD ui)>& drive) { return Run(dialog_, drive); }
 
     static void EndLeftovers(DWORD ui, HWND dialog)
     {
@@ -381,16 +383,13 @@ TEST_F(SettingsDialogTest, BoxesAreCheckedOnlyForValuesOfExactlyOneAndMembersHol
                                : "Password=\r\n");
         const std::string before = ReadFileBytes(path_);
         SettingsDialog dialog;
-        const INT_PTR result = RunWithDriver([&] { return dialog.DoModal(); },
-                                             [&](DWORD ui) {
-                                                 HWND d = WaitForThreadDialog(ui, kTitle);
-                                                 ASSERT_NE(nullptr, d);
-                                                 for (int i = 0; i < 4; ++i)
-                                                     EXPECT_EQ(c.checked[i], Checked(d, boxes[i])) << boxes[i];
-                                                 for (int id : {IDC_SET_OLD_PASSWORD, IDC_SET_NEW_PASSWORD, IDC_SET_NEW_PASSWORD2})
-                                                     EXPECT_EQ("", ItemText(d, id));
-                                                 PostClick(d, IDC_SET_CANCEL);
-                                             });
+        const INT_PTR result = Run(dialog, [&](HWND d, DWORD) {
+            for (int i = 0; i < 4; ++i)
+                EXPECT_EQ(c.checked[i], Checked(d, boxes[i])) << boxes[i];
+            for (int id : {IDC_SET_OLD_PASSWORD, IDC_SET_NEW_PASSWORD, IDC_SET_NEW_PASSWORD2})
+                EXPECT_EQ("", ItemText(d, id));
+            PostClick(d, IDC_SET_CANCEL);
+        });
         EXPECT_EQ(0, result);
         EXPECT_EQ(c.startUp, dialog.startUp);
         EXPECT_EQ(c.stretch, dialog.stretch);
@@ -412,16 +411,13 @@ TEST_F(SettingsDialogTest, AStoredTwoIsWrittenBackUnlessItsBoxIsClicked)
         SCOPED_TRACE(c.clicks);
         WriteSettings("Password=\r\nStartUp=2\r\n");
         SettingsDialog dialog;
-        const INT_PTR result = RunWithDriver([&] { return dialog.DoModal(); },
-                                             [&](DWORD ui) {
-                                                 HWND d = WaitForThreadDialog(ui, kTitle);
-                                                 ASSERT_NE(nullptr, d);
-                                                 for (int i = 0; i < c.clicks; ++i)
-                                                     ClickAndWait(d, IDC_SET_STARTUP);
-                                                 EXPECT_EQ(c.checked, Checked(d, IDC_SET_STARTUP));
-                                                 EXPECT_EQ(c.written, dialog.startUp);
-                                                 PostClick(d, IDC_SET_APPLY);
-                                             });
+        const INT_PTR result = Run(dialog, [&](HWND d, DWORD) {
+            for (int i = 0; i < c.clicks; ++i)
+                ClickAndWait(d, IDC_SET_STARTUP);
+            EXPECT_EQ(c.checked, Checked(d, IDC_SET_STARTUP));
+            EXPECT_EQ(c.written, dialog.startUp);
+            PostClick(d, IDC_SET_APPLY);
+        });
         EXPECT_EQ(1, result);
         EXPECT_EQ("[Settings]\r\nPassword=\r\nStartUp=" + std::to_string(c.written) +
                       "\r\nStretch=0\r\nSaveMemoPadText=1\r\nHideEudora=0\r\n",
@@ -538,13 +534,10 @@ TEST_F(SettingsDialogTest, RightOldPasswordStoresTheScrambledNewOneOrEmptiesIt)
     for (const Case& c : {Case{"", "Velmora"}, Case{"Velmora", "n3w-Pass"}, Case{"n3w-Pass", ""}}) {
         SCOPED_TRACE(c.fresh);
         SettingsDialog dialog;
-        const INT_PTR result = RunWithDriver([&] { return dialog.DoModal(); },
-                                             [&](DWORD ui) {
-                                                 HWND d = WaitForThreadDialog(ui, kTitle);
-                                                 ASSERT_NE(nullptr, d);
-                                                 FillPasswords(d, c.old, c.fresh, c.fresh);
-                                                 PostClick(d, IDC_SET_APPLY);
-                                             });
+        const INT_PTR result = Run(dialog, [&](HWND d, DWORD) {
+            FillPasswords(d, c.old, c.fresh, c.fresh);
+            PostClick(d, IDC_SET_APPLY);
+        });
         EXPECT_EQ(1, result);
         const std::string line = "Password=" + Scramble(c.fresh, ScramblerKey) + "\r\n";
         EXPECT_NE(std::string::npos, ReadFileBytes(path_).find(line)) << ReadFileBytes(path_);
@@ -570,14 +563,11 @@ TEST_F(SettingsDialogTest, StandardCommandsAndTheCancelButtonWriteNothing)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SettingsDialog dialog;
-        const INT_PTR result = RunWithDriver([&] { return dialog.DoModal(); },
-                                             [&](DWORD ui) {
-                                                 HWND d = WaitForThreadDialog(ui, kTitle);
-                                                 ASSERT_NE(nullptr, d);
-                                                 ClickAndWait(d, IDC_SET_STARTUP);
-                                                 FillPasswords(d, "keep", "other", "other");
-                                                 c.act(d);
-                                             });
+        const INT_PTR result = Run(dialog, [&](HWND d, DWORD) {
+            ClickAndWait(d, IDC_SET_STARTUP);
+            FillPasswords(d, "keep", "other", "other");
+            c.act(d);
+        });
         EXPECT_EQ(c.result, result);
         EXPECT_EQ(before, ReadFileBytes(path_));
     }
@@ -644,17 +634,14 @@ TEST_F(SettingsDialogTest, EveryOtherByteGoesThroughApplyAndComesBackAsTheOldPas
                      std::to_string(static_cast<unsigned char>(password.front())));
         SettingsDialog dialog;
         std::string message;
-        const INT_PTR result = RunWithDriver([&] { return dialog.DoModal(); },
-                                             [&](DWORD ui) {
-                                                 HWND d = WaitForThreadDialog(ui, kTitle);
-                                                 ASSERT_NE(nullptr, d);
-                                                 FillPasswords(d, previous, password, password);
-                                                 PostClick(d, IDC_SET_APPLY);
-                                                 if (!WaitForGone(d, 3000)) {
-                                                     message = TakeMessage(ui, d);
-                                                     EndLeftovers(ui, d);
-                                                 }
-                                             });
+        const INT_PTR result = Run(dialog, [&](HWND d, DWORD ui) {
+            FillPasswords(d, previous, password, password);
+            PostClick(d, IDC_SET_APPLY);
+            if (!WaitForGone(d, 3000)) {
+                message = TakeMessage(ui, d);
+                EndLeftovers(ui, d);
+            }
+        });
         ASSERT_EQ(1, result) << message;
         EXPECT_EQ(password, StoredPassword());
         previous = password;
@@ -834,20 +821,17 @@ TEST_F(SettingsDialogTest, AnEmptyProductNameLeavesTitleAndCaptionsEmpty)
 {
     ProductInfo.productName.clear();
     StorePassword("x");
-    const INT_PTR result = RunWithDriver([&] { return dialog_.DoModal(); },
-                                         [&](DWORD ui) {
-                                             HWND d = WaitForThreadDialog(ui, "");
-                                             ASSERT_NE(nullptr, d);
-                                             FillPasswords(d, "y", "", "");
-                                             PostClick(d, IDC_SET_APPLY);
-                                             HWND box = WaitForOtherDialog(ui, d);
-                                             ASSERT_NE(nullptr, box);
-                                             EXPECT_EQ("", WindowText(box));
-                                             EXPECT_EQ("Incorrect old password.", MessageBoxText(box));
-                                             DismissMessageBox(box);
-                                             WaitForGone(box);
-                                             PostClick(d, IDC_SET_CANCEL);
-                                         });
+    const INT_PTR result = Run(dialog_, [&](HWND d, DWORD ui) {
+        FillPasswords(d, "y", "", "");
+        PostClick(d, IDC_SET_APPLY);
+        HWND box = WaitForOtherDialog(ui, d);
+        ASSERT_NE(nullptr, box);
+        EXPECT_EQ("", WindowText(box));
+        EXPECT_EQ("Incorrect old password.", MessageBoxText(box));
+        DismissMessageBox(box);
+        WaitForGone(box);
+        PostClick(d, IDC_SET_CANCEL);
+    }, "");
     EXPECT_EQ(0, result);
 }
 
