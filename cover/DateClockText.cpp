@@ -1,6 +1,6 @@
 #include "cover/DateClockText.h"
 
-#include <cstdio>
+#include "framework/TextNumbers.h"
 
 namespace {
 
@@ -12,13 +12,6 @@ const char* const kMonthNames[] = {
     "January", "February", "March",     "April",   "May",      "June",
     "July",    "August",   "September", "October", "November", "December",
 };
-
-std::string DecimalText(int number)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", number);
-    return text;
-}
 
 // Rows are matched by their number's decimal text, so a number without a row (0, 13,
 // -1) keeps its own text.
@@ -68,7 +61,6 @@ std::string DateText(const ClockReading& reading)
 
 std::string ClockText(const ClockReading& reading)
 {
-    char text[48];
-    std::snprintf(text, sizeof text, "%d:%d:%d", reading.hour, reading.minute, reading.second);
-    return text;
+    return DecimalText(reading.hour) + ":" + DecimalText(reading.minute) + ":" +
+           DecimalText(reading.second);
 }

@@ -1,6 +1,8 @@
 // The cover's date line and clock from a reading of the local time.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "cover/DateClockText.h"
 
 namespace {
@@ -79,6 +81,9 @@ TEST(DateClockText, NumbersWithoutANameStandAsTheirOwnText)
     EXPECT_EQ("0, 1 13, 2000", DateText(Reading(2000, 13, 1, 0, 0, 0, 0)));
     EXPECT_EQ("8, 1 0, 2000", DateText(Reading(2000, 0, 1, 8, 0, 0, 0)));
     EXPECT_EQ("-3, 1 100, 2000", DateText(Reading(2000, 100, 1, -3, 0, 0, 0)));
+    // Every field is written as "%d" writes it, whatever its range.
+    EXPECT_EQ("-5:100000:-2147483648", ClockText(Reading(0, 0, 0, 0, -5, 100000, INT_MIN)));
+    EXPECT_EQ("Sunday, -2147483648 May, 2147483647", DateText(Reading(INT_MAX, 5, INT_MIN, 1, 0, 0, 0)));
 }
 
 TEST(DateClockText, InvalidReadingIsFormattedWithMinusOneEverywhere)
