@@ -114,6 +114,14 @@ bool CoverDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR& result)
     }
 }
 
+void CoverDialog::OnOK()
+{
+}
+
+void CoverDialog::OnCancel()
+{
+}
+
 void CoverDialog::OnClockTick()
 {
     m_clockReading = CurrentReading();

@@ -29,6 +29,10 @@ protected:
     BOOL OnInitDialog() override;
     const ClickEntry* GetClickTable() const override;
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    // The standard commands would end the cover without the password; any program can
+    // post them. Only Unlock ends it.
+    void OnOK() override;
+    void OnCancel() override;
 
 private:
     void OnUnlock();

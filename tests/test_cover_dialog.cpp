@@ -551,6 +551,19 @@ TEST_F(CoverTest, EscCtrlBreakCloseAndAltF4LeaveItOpen)
     EXPECT_EQ(1, result) << "ended by Unlock, not by a cancel";
 }
 
+TEST_F(CoverTest, StandardCommandsPostedByAnyProgramDoNotEndIt)
+{
+    const INT_PTR result = RunCover([](DWORD, HWND cover) {
+        for (WPARAM command : {IDOK, IDCANCEL}) {
+            ::PostMessageA(cover, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
+            Flush(cover);
+            EXPECT_TRUE(::IsWindowVisible(cover)) << "command " << command;
+        }
+        Unlock(cover, "");
+    });
+    EXPECT_EQ(1, result);
+}
+
 // ---- the memo pad ---------------------------------------------------------------
 
 TEST_F(CoverTest, TypedMemoIsStoredOnOneLineWithTabsAndComesBackWhole)
