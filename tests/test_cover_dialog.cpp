@@ -12,6 +12,7 @@
 #include "plugin/PluginState.h"
 #include "settings/PasswordScrambler.h"
 #include "settings/SettingsStore.h"
+#include "support/DialogTemplate.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;
@@ -378,75 +379,11 @@ TEST_F(CoverTest, StretchOneKeepsTheCoverMaximisedWithControlsAtTemplatePlaces)
 
 // ---- the dialog template -----------------------------------------------------------
 
-// Reads an extended dialog template as stored in the module's resources.
-class TemplateReader {
-public:
-    explicit TemplateReader(const BYTE* bytes) : p_(bytes), start_(bytes) {}
-    WORD Word() { WORD v; std::memcpy(&v, p_, 2); p_ += 2; return v; }
-    DWORD Dword() { DWORD v; std::memcpy(&v, p_, 4); p_ += 4; return v; }
-    short Short() { return static_cast<short>(Word()); }
-    BYTE Byte() { return *p_++; }
-    // A string, or "#n" for an ordinal, or "" for none.
-    std::string NameOrOrdinal()
-    {
-        const WORD first = Word();
-        if (first == 0)
-            return "";
-        if (first == 0xFFFF)
-            return "#" + std::to_string(Word());
-        std::string text(1, static_cast<char>(first));
-        for (WORD c = Word(); c != 0; c = Word())
-            text += static_cast<char>(c);
-        return text;
-    }
-    void AlignDword()
-    {
-        while ((p_ - start_) % 4 != 0)
-            ++p_;
-    }
-
-private:
-    const BYTE* p_;
-    const BYTE* start_;
-};
-
-std::string ClassName(const std::string& stored)
-{
-    // The predefined classes may be stored by ordinal.
-    if (stored == "#128") return "BUTTON";
-    if (stored == "#129") return "EDIT";
-    if (stored == "#130") return "STATIC";
-    std::string upper = stored;
-    for (char& c : upper)
-        c = static_cast<char>(::toupper(static_cast<unsigned char>(c)));
-    return upper;
-}
-
 TEST(CoverTemplate, MatchesTheCoverLayout)
 {
-    HRSRC found = ::FindResourceExA(nullptr, MAKEINTRESOURCEA(5) /* RT_DIALOG */, MAKEINTRESOURCEA(IDD_COVER),
-                                    MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
-    ASSERT_NE(nullptr, found);
-    TemplateReader t(static_cast<const BYTE*>(::LockResource(::LoadResource(nullptr, found))));
-    EXPECT_EQ(1, t.Word()) << "version";
-    EXPECT_EQ(0xFFFF, t.Word()) << "extended template";
-    EXPECT_EQ(0u, t.Dword()) << "help id";
-    EXPECT_EQ(0u, t.Dword()) << "extended style";
-    EXPECT_EQ(static_cast<DWORD>(WS_POPUP | WS_VISIBLE | DS_MODALFRAME | DS_3DLOOK | DS_SETFONT), t.Dword());
-    const WORD count = t.Word();
-    ASSERT_EQ(7, count);
-    EXPECT_EQ(0, t.Short());
-    EXPECT_EQ(0, t.Short());
-    EXPECT_EQ(242, t.Short());
-    EXPECT_EQ(198, t.Short());
-    EXPECT_EQ("", t.NameOrOrdinal()) << "menu";
-    EXPECT_EQ("", t.NameOrOrdinal()) << "class";
-    EXPECT_EQ("", t.NameOrOrdinal()) << "title";
-    EXPECT_EQ(8, t.Word()) << "point size";
-    EXPECT_EQ(0, t.Word()) << "weight";
-    EXPECT_EQ(0, t.Byte()) << "italic";
-    EXPECT_EQ(1, t.Byte()) << "character set";
-    EXPECT_EQ("Tahoma", t.NameOrOrdinal());
+    DialogTemplate t;
+    ASSERT_TRUE(ReadDialogTemplate(nullptr, IDD_COVER, t));
+    ExpectVelmoraFrame(t, static_cast<DWORD>(WS_POPUP | WS_VISIBLE | DS_MODALFRAME | DS_3DLOOK | DS_SETFONT), 242, 198);
 
     struct Control {
         int id;
@@ -466,20 +403,22 @@ TEST(CoverTemplate, MatchesTheCoverLayout)
         {IDC_COVER_CLOCK, "STATIC", "sat/datum", SS_CENTER | WS_GROUP, 0, 73, 147, 94, 10},
         {IDC_COVER_DATE, "STATIC", "datum", SS_CENTER | WS_GROUP, 0, 15, 163, 211, 10},
     };
-    for (const Control& c : expected) {
+    ASSERT_EQ(std::size(expected), t.controls.size());
+    for (size_t i = 0; i < t.controls.size(); ++i) {
+        const Control& c = expected[i];
+        const TemplateControl& got = t.controls[i];
         SCOPED_TRACE(c.text);
-        t.AlignDword();
-        EXPECT_EQ(0u, t.Dword()) << "help id";
-        EXPECT_EQ(c.exStyle, t.Dword());
-        EXPECT_EQ(c.style | WS_CHILD | WS_VISIBLE, t.Dword());
-        EXPECT_EQ(c.x, t.Short());
-        EXPECT_EQ(c.y, t.Short());
-        EXPECT_EQ(c.cx, t.Short());
-        EXPECT_EQ(c.cy, t.Short());
-        EXPECT_EQ(static_cast<DWORD>(c.id), t.Dword());
-        EXPECT_EQ(c.className, ClassName(t.NameOrOrdinal()));
-        EXPECT_EQ(c.text, t.NameOrOrdinal());
-        EXPECT_EQ(0, t.Word()) << "creation data";
+        EXPECT_EQ(0u, got.helpId);
+        EXPECT_EQ(c.exStyle, got.exStyle);
+        EXPECT_EQ(c.style | WS_CHILD | WS_VISIBLE, got.style);
+        EXPECT_EQ(c.x, got.x);
+        EXPECT_EQ(c.y, got.y);
+        EXPECT_EQ(c.cx, got.cx);
+        EXPECT_EQ(c.cy, got.cy);
+        EXPECT_EQ(c.id, got.id);
+        EXPECT_EQ(c.className, got.className);
+        EXPECT_EQ(c.text, got.text);
+        EXPECT_EQ(0, got.creationDataSize);
     }
 }
 

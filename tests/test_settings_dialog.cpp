@@ -17,6 +17,7 @@
 #include "settings/PasswordScrambler.h"
 #include "settings/SettingsStore.h"
 #include "settings/StorablePassword.h"
+#include "support/DialogTemplate.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;
@@ -209,96 +210,37 @@ const ControlRow kControls[] = {
     {IDC_STATIC, "STATIC", nullptr, IDI_INTERNET, 0x50000803, 0, 336, 115, 21, 20},
 };
 
-// A reader of the extended dialog template as the resource holds it.
-class TemplateReader {
-public:
-    explicit TemplateReader(const BYTE* data) : p_(data) {}
-    WORD Word() { WORD w; std::memcpy(&w, p_, 2); p_ += 2; return w; }
-    DWORD Dword() { DWORD d; std::memcpy(&d, p_, 4); p_ += 4; return d; }
-    BYTE Byte() { return *p_++; }
-    short Short() { return static_cast<short>(Word()); }
-    // A string or an ordinal; ordinals come back as "#<number>".
-    std::string SzOrOrd()
-    {
-        const WORD first = Word();
-        if (first == 0xFFFF)
-            return "#" + std::to_string(Word());
-        std::string text;
-        for (WORD c = first; c != 0; c = Word())
-            text += static_cast<char>(c);
-        return text;
-    }
-    void AlignDword(const BYTE* base)
-    {
-        while ((p_ - base) % 4 != 0)
-            ++p_;
-    }
-
-private:
-    const BYTE* p_;
-};
-
-std::string ClassName(const std::string& stored)
-{
-    if (stored == "#128") return "BUTTON";
-    if (stored == "#129") return "EDIT";
-    if (stored == "#130") return "STATIC";
-    std::string upper = stored;
-    for (char& c : upper) c = static_cast<char>(::toupper(static_cast<unsigned char>(c)));
-    return upper;
-}
-
 TEST(SettingsTemplate, ShippedResourceHoldsTheDialogExactly)
 {
     HMODULE plugin = ::LoadLibraryExA(BuiltPluginPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(nullptr, plugin);
-    HRSRC found = ::FindResourceExA(plugin, MAKEINTRESOURCEA(5) /* RT_DIALOG */, MAKEINTRESOURCEA(IDD_SETTINGS),
-                                    MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
-    ASSERT_NE(nullptr, found) << "US English dialog 137";
-    const BYTE* base = static_cast<const BYTE*>(::LockResource(::LoadResource(plugin, found)));
-    ASSERT_NE(nullptr, base);
-    TemplateReader in(base);
-
-    EXPECT_EQ(1, in.Word());
-    EXPECT_EQ(0xFFFF, in.Word()) << "an extended template";
-    EXPECT_EQ(0u, in.Dword()) << "help id";
-    EXPECT_EQ(0u, in.Dword()) << "extended style";
-    EXPECT_EQ(0x90C000C4u, in.Dword()) << "style";
-    const WORD count = in.Word();
-    ASSERT_EQ(std::size(kControls), count);
-    EXPECT_EQ(0, in.Short());
-    EXPECT_EQ(0, in.Short());
-    EXPECT_EQ(372, in.Short());
-    EXPECT_EQ(180, in.Short());
-    EXPECT_EQ("", in.SzOrOrd()) << "menu";
-    EXPECT_EQ("", in.SzOrOrd()) << "class";
-    EXPECT_EQ("", in.SzOrOrd()) << "title";
-    EXPECT_EQ(8, in.Word()) << "point size";
-    EXPECT_EQ(0, in.Word()) << "weight";
-    EXPECT_EQ(0, in.Byte()) << "italic";
-    EXPECT_EQ(1, in.Byte()) << "character set";
-    EXPECT_EQ("Tahoma", in.SzOrOrd());
-
-    for (const ControlRow& row : kControls) {
-        SCOPED_TRACE("control " + std::to_string(&row - kControls + 1));
-        in.AlignDword(base);
-        EXPECT_EQ(0u, in.Dword()) << "help id";
-        EXPECT_EQ(row.exStyle, in.Dword());
-        EXPECT_EQ(row.style, in.Dword());
-        EXPECT_EQ(row.x, in.Short());
-        EXPECT_EQ(row.y, in.Short());
-        EXPECT_EQ(row.cx, in.Short());
-        EXPECT_EQ(row.cy, in.Short());
-        EXPECT_EQ(static_cast<DWORD>(row.id), in.Dword());
-        EXPECT_EQ(row.className, ClassName(in.SzOrOrd()));
-        const std::string text = in.SzOrOrd();
-        if (row.text != nullptr)
-            EXPECT_EQ(row.text, text);
-        else
-            EXPECT_EQ("#" + std::to_string(row.icon), text) << "an ordinal reference to the icon";
-        EXPECT_EQ(0, in.Word()) << "no creation data";
-    }
+    DialogTemplate t;
+    const bool read = ReadDialogTemplate(plugin, IDD_SETTINGS, t);
     ::FreeLibrary(plugin);
+    ASSERT_TRUE(read) << "US English extended dialog 137";
+    ExpectVelmoraFrame(t, 0x90C000C4u, 372, 180);
+
+    ASSERT_EQ(std::size(kControls), t.controls.size());
+    for (size_t i = 0; i < t.controls.size(); ++i) {
+        const ControlRow& row = kControls[i];
+        const TemplateControl& got = t.controls[i];
+        SCOPED_TRACE("control " + std::to_string(i + 1));
+        EXPECT_EQ(0u, got.helpId);
+        EXPECT_EQ(row.exStyle, got.exStyle);
+        EXPECT_EQ(row.style, got.style);
+        EXPECT_EQ(row.x, got.x);
+        EXPECT_EQ(row.y, got.y);
+        EXPECT_EQ(row.cx, got.cx);
+        EXPECT_EQ(row.cy, got.cy);
+        EXPECT_EQ(row.id, got.id);
+        EXPECT_EQ(row.className, got.className);
+        if (row.text != nullptr) {
+            EXPECT_EQ(row.text, got.text);
+        } else {
+            EXPECT_EQ("#" + std::to_string(row.icon), got.text) << "an ordinal reference to the icon";
+        }
+        EXPECT_EQ(0, got.creationDataSize);
+    }
 }
 
 TEST_F(SettingsDialogTest, CreatedDialogShowsEveryControlAsTheTemplateDescribes)
