@@ -1,0 +1,365 @@
+// The cover under pressure: every way a user or the system tries to close it, from
+// each of its controls, while the host's main window must stay disabled; passwords
+// with every byte value at start, middle and end; memo texts typed and pasted up to
+// the pad's limit, saved at unlock and shown again at the next opening.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cover/CoverDialog.h"
+#include "plugin/PluginState.h"
+#include "resource.h"
+#include "settings/PasswordScrambler.h"
+#include "settings/ProfileValue.h"
+#include "settings/SettingsStore.h"
+#include "support/Seeds.h"
+#include "support/TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+constexpr const char* kCaption = "Velmora for Eudora";
+
+// The host's main window, active when the cover opens, as the mail client's is.
+class HostMainWindow {
+public:
+    HostMainWindow()
+    {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &::DefWindowProcA;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = "EudoraMainWindow";
+        ::RegisterClassA(&wc);
+        window_ = ::CreateWindowExA(0, wc.lpszClassName, "Eudora", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30,
+                                    500, 400, nullptr, nullptr, wc.hInstance, nullptr);
+        ::SetForegroundWindow(window_);
+        ::SetActiveWindow(window_);
+    }
+    ~HostMainWindow() { ::DestroyWindow(window_); }
+    HostMainWindow(const HostMainWindow&) = delete;
+    HostMainWindow& operator=(const HostMainWindow&) = delete;
+    HWND get() const { return window_; }
+
+private:
+    HWND window_ = nullptr;
+};
+
+// The memo as the pad shows it after a save and a load: every line break and every
+// TAB becomes one CR LF.
+std::string AsLoaded(const std::string& typed)
+{
+    std::string out;
+    for (size_t i = 0; i < typed.size(); ++i) {
+        const char c = typed[i];
+        if (c == '\r' && i + 1 < typed.size() && typed[i + 1] == '\n') {
+            out += "\r\n";
+            ++i;
+        } else if (c == '\r' || c == '\n' || c == '\t') {
+            out += "\r\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+class CoverRobustness : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        path_ = dir_.File("velmora.ini");
+        UseSettingsFile(path_);
+        ProductInfo.productName = kCaption;
+    }
+    void TearDown() override { UseSettingsFile(""); }
+
+    void WriteSettings(const std::string& password, int hideEudora = 0)
+    {
+        WriteFileBytes(path_, "[Settings]\r\nPassword=\r\nSaveMemoPadText=1\r\nHideEudora=" +
+                                  std::to_string(hideEudora) + "\r\n");
+        ASSERT_TRUE(WriteSettingString(kSettingsSection, kKeyPassword, Scramble(password, ScramblerKey), path_));
+    }
+
+    // Runs a cover on this thread while `driver` acts on it from another.
+    INT_PTR RunCover(const std::function<void(HWND cover, DWORD ui)>& driver)
+    {
+        CoverDialog cover;
+        return RunWithDriver([&] { return cover.DoModal(); },
+                             [&](DWORD ui) {
+                                 HWND d = WaitForCover(ui);
+                                 ASSERT_NE(nullptr, d) << "the cover did not open";
+                                 driver(d, ui);
+                             });
+    }
+
+    static HWND WaitForCover(DWORD ui)
+    {
+        HWND found = nullptr;
+        const DWORD start = ::GetTickCount();
+        while ((found = FindThreadDialog(ui, "Eudora")) == nullptr && ::GetTickCount() - start < 5000)
+            ::Sleep(2);
+        return found;
+    }
+
+    // Moves the focus on the dialog's own thread and waits until it is there.
+    static void FocusOn(HWND cover, DWORD ui, int controlId)
+    {
+        HWND control = ::GetDlgItem(cover, controlId);
+        ::PostMessageA(cover, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+        ASSERT_TRUE(WaitUntil([&] { return FocusOf(ui) == control; }, 3000));
+    }
+
+    // Types `password` and presses Unlock; true when the cover went away.
+    static bool TryUnlock(HWND cover, DWORD ui, const std::string& password, std::string* message = nullptr)
+    {
+        SetItemText(cover, IDC_COVER_PASSWORD, password);
+        PostClick(cover, IDC_COVER_UNLOCK);
+        HWND box = nullptr;
+        const bool gone = WaitUntil(
+            [&] {
+                if (!::IsWindow(cover))
+                    return true;
+                box = FindOtherDialog(ui, cover);
+                return box != nullptr;
+            },
+            5000);
+        if (!gone || box == nullptr)
+            return !::IsWindow(cover);
+        if (message != nullptr)
+            *message = MessageBoxText(box);
+        DismissMessageBox(box);
+        WaitForGone(box, 3000);
+        return false;
+    }
+
+    static HWND FindOtherDialog(DWORD ui, HWND cover)
+    {
+        return WaitForOtherDialog(ui, cover, 0);
+    }
+
+    // Waits until what was posted to the cover, and what its handling posted in turn,
+    // has been handled: a marker typed into the password edit shows up there, three
+    // rounds deep. False when the cover went away meanwhile.
+    static bool Flush(HWND cover)
+    {
+        HWND edit = ::GetDlgItem(cover, IDC_COVER_PASSWORD);
+        const std::string before = WindowText(edit);
+        for (int round = 0; round < 3; ++round) {
+            ::PostMessageA(edit, WM_CHAR, '~', 1);
+            if (!WaitUntil([&] { return !::IsWindow(cover) || WindowText(edit) != before; }, 3000) ||
+                !::IsWindow(cover))
+                return false;
+            SetItemText(cover, IDC_COVER_PASSWORD, before);
+        }
+        return true;
+    }
+
+    ScratchDir dir_;
+    std::string path_;
+};
+
+// ---- ways out ----------------------------------------------------------------------
+
+void PostKeyDown(HWND window, UINT message, WPARAM key, LPARAM flags = 0)
+{
+    const LPARAM scan = static_cast<LPARAM>(::MapVirtualKeyA(static_cast<UINT>(key), 0)) << 16;
+    ::PostMessageA(window, message, key, 1 | scan | flags);
+}
+
+constexpr LPARAM kAltDown = 0x20000000;
+constexpr LPARAM kKeyUp = static_cast<LPARAM>(0xC0000000u);
+
+struct WayOut {
+    const char* name;
+    void (*attempt)(HWND cover, HWND focus);
+};
+
+const WayOut kWaysOut[] = {
+    {"Esc", [](HWND, HWND focus) { PostKey(focus, VK_ESCAPE); }},
+    {"Enter", [](HWND, HWND focus) { PostKey(focus, VK_RETURN); }},
+    {"Ctrl+Break",
+     [](HWND, HWND focus) {
+         PostKeyDown(focus, WM_KEYDOWN, VK_CONTROL);
+         PostKeyDown(focus, WM_KEYDOWN, VK_CANCEL);
+         PostKeyDown(focus, WM_KEYUP, VK_CANCEL, kKeyUp);
+         PostKeyDown(focus, WM_KEYUP, VK_CONTROL, kKeyUp);
+     }},
+    {"Alt+F4",
+     [](HWND, HWND focus) {
+         PostKeyDown(focus, WM_SYSKEYDOWN, VK_MENU, kAltDown);
+         PostKeyDown(focus, WM_SYSKEYDOWN, VK_F4, kAltDown);
+         PostKeyDown(focus, WM_SYSKEYUP, VK_F4, kAltDown | kKeyUp);
+         PostKeyDown(focus, WM_KEYUP, VK_MENU, kKeyUp);
+     }},
+    {"WM_CLOSE", [](HWND cover, HWND) { ::PostMessageA(cover, WM_CLOSE, 0, 0); }},
+    {"WM_SYSCOMMAND SC_CLOSE", [](HWND cover, HWND) { ::PostMessageA(cover, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+};
+
+TEST_F(CoverRobustness, NoKeyOrCloseCommandEndsTheCoverFromAnyControlAndTheHostStaysDisabled)
+{
+    WriteSettings("pw");
+    HostMainWindow host;
+    ASSERT_EQ(host.get(), ::GetActiveWindow());
+    int attempts = 0;
+    const INT_PTR result = RunCover([&](HWND cover, DWORD ui) {
+        for (int controlId : {IDC_COVER_PASSWORD, IDC_COVER_MEMO, IDC_COVER_UNLOCK}) {
+            for (const WayOut& way : kWaysOut) {
+                SCOPED_TRACE(std::string(way.name) + " from control " + std::to_string(controlId));
+                FocusOn(cover, ui, controlId);
+                way.attempt(cover, ::GetDlgItem(cover, controlId));
+                ++attempts;
+                ASSERT_TRUE(Flush(cover) && ::IsWindowVisible(cover)) << "the cover ended";
+                EXPECT_FALSE(::IsWindowEnabled(host.get())) << "the host's window was enabled";
+                EXPECT_EQ(nullptr, FindOtherDialog(ui, cover)) << "something else opened";
+            }
+        }
+        EXPECT_TRUE(TryUnlock(cover, ui, "pw"));
+    });
+    EXPECT_EQ(18, attempts);
+    EXPECT_EQ(1, result) << "only the password ends the cover";
+    EXPECT_TRUE(::IsWindowEnabled(host.get())) << "enabled again after the unlock";
+}
+
+// ---- passwords ---------------------------------------------------------------------
+
+// Every byte that a stored password can hold stands at the start, in the middle and at
+// the end of one password; the cover refuses the same password with its last byte
+// missing and opens for it whole. The file must keep the stored form untouched.
+TEST_F(CoverRobustness, PasswordsWithEveryByteAtStartMiddleAndEndUnlock)
+{
+    const unsigned char key = ScramblerKeyByte(ScramblerKey);
+    int unlocked = 0;
+    for (int b = 1; b < 256; ++b) {
+        const int stored = b ^ key;
+        // Stored as a zero byte, CR or LF, such a password cannot be kept by the file;
+        // the settings dialog refuses it before anything is written.
+        if (stored == 0 || stored == '\r' || stored == '\n')
+            continue;
+        const std::string c(1, static_cast<char>(b));
+        const std::string password = c + "m" + c + "n" + c;
+        SCOPED_TRACE("byte " + std::to_string(b));
+        WriteSettings(password);
+        const std::string before = ReadFileBytes(path_);
+        const bool checkRefusal = b % 16 == 1;
+        std::string message;
+        const INT_PTR result = RunCover([&](HWND cover, DWORD ui) {
+            if (checkRefusal) {
+                EXPECT_FALSE(TryUnlock(cover, ui, password.substr(0, 4), &message));
+                EXPECT_EQ("Incorrect Password.", message);
+                EXPECT_EQ(before, ReadFileBytes(path_));
+            }
+            EXPECT_TRUE(TryUnlock(cover, ui, password, &message)) << message;
+        });
+        if (result == 1)
+            ++unlocked;
+        EXPECT_EQ(1, result);
+    }
+    EXPECT_EQ(252, unlocked);
+}
+
+// ---- memo pad ---------------------------------------------------------------------
+
+// Characters a user can type into the pad: printable ones, those from 160 up, and
+// Enter ('\r'). Tab moves the focus in a dialog; it is never typed into the pad.
+std::string RandomTyping(Random& random, size_t length, int enters)
+{
+    std::string typed;
+    while (typed.size() < length) {
+        const uint32_t kind = random.Below(10);
+        if (kind == 0 && enters > 0) {
+            typed += '\r';
+            --enters;
+        } else if (kind < 3) {
+            typed += static_cast<char>(0xA0 + random.Below(0x60));
+        } else {
+            typed += static_cast<char>(0x20 + random.Below(0x5F));
+        }
+    }
+    return typed;
+}
+
+// Pasted text may hold TABs and lone line-break characters as well.
+std::string RandomPaste(Random& random, size_t length)
+{
+    std::string text = RandomTyping(random, length, static_cast<int>(length));
+    static const char kBreaks[] = {'\t', '\t', '\r', '\n'};
+    for (char& c : text)
+        if (random.OneIn(12))
+            c = random.Pick(kBreaks);
+    return text;
+}
+
+// Long texts compare with a short report: the lengths and where they first differ.
+::testing::AssertionResult SameText(const std::string& expected, const std::string& actual)
+{
+    if (expected == actual)
+        return ::testing::AssertionSuccess();
+    size_t at = 0;
+    while (at < expected.size() && at < actual.size() && expected[at] == actual[at])
+        ++at;
+    const size_t from = at < 16 ? 0 : at - 16;
+    return ::testing::AssertionFailure()
+           << "lengths " << expected.size() << " and " << actual.size() << ", first difference at " << at
+           << ": expected " << ::testing::PrintToString(expected.substr(from, 40)) << ", actual "
+           << ::testing::PrintToString(actual.substr(from, 40));
+}
+
+// The edit control turns a typed Enter into CR LF.
+std::string AsShown(const std::string& typed)
+{
+    std::string shown;
+    for (char c : typed)
+        shown += c == '\r' ? std::string("\r\n") : std::string(1, c);
+    return shown;
+}
+
+TEST_F(CoverRobustness, TypedAndPastedMemosUpToThePadsLimitComeBackAtTheNextOpening)
+{
+    const uint32_t base = RunSeed(31337);
+    for (uint32_t round = 0; round < 6; ++round) {
+        const uint32_t seed = base + round;
+        SCOPED_TRACE(SeedNote(seed));
+        Random random(seed);
+        WriteSettings("");
+        const bool typed = round % 2 == 0;
+        std::string shown;
+        size_t limit = 0;
+        INT_PTR result = RunCover([&](HWND cover, DWORD ui) {
+            HWND memo = ::GetDlgItem(cover, IDC_COVER_MEMO);
+            limit = static_cast<size_t>(::SendMessageA(memo, EM_GETLIMITTEXT, 0, 0));
+            ASSERT_GT(limit, 0u);
+            // A note typed key by key, or a paste up to the limit. The pad takes
+            // typed text only while it fits the visible box (the template gives it no
+            // vertical scrolling), so typing stays within a dozen lines.
+            std::string text;
+            if (typed) {
+                FocusOn(cover, ui, IDC_COVER_MEMO);
+                text = RandomTyping(random, 1 + random.Below(120), 8);
+                PostChars(memo, text);
+                shown = AsShown(text);
+                ASSERT_TRUE(WaitUntil([&] { return ItemText(cover, IDC_COVER_MEMO).size() >= shown.size(); }, 5000))
+                    << SameText(shown, ItemText(cover, IDC_COVER_MEMO)).message();
+            } else {
+                const size_t length = random.OneIn(2) ? limit : 1 + random.Below(static_cast<uint32_t>(limit));
+                shown = RandomPaste(random, length);
+                SetItemText(cover, IDC_COVER_MEMO, shown);
+            }
+            EXPECT_TRUE(SameText(shown, ItemText(cover, IDC_COVER_MEMO)));
+            EXPECT_TRUE(TryUnlock(cover, ui, ""));
+        });
+        ASSERT_EQ(1, result);
+        EXPECT_TRUE(SameText(AsLoaded(shown), LoadMemoPadText()));
+
+        std::string again;
+        result = RunCover([&](HWND cover, DWORD ui) {
+            again = ItemText(cover, IDC_COVER_MEMO);
+            EXPECT_TRUE(TryUnlock(cover, ui, ""));
+        });
+        ASSERT_EQ(1, result);
+        EXPECT_TRUE(SameText(AsLoaded(shown), again)) << "the pad shows what was saved";
+    }
+}
+
+} // namespace
