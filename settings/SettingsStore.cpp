@@ -26,6 +26,17 @@ constexpr DWORD kLargestRead = 1u << 20;
 // The profile writer replaces a value of 32767 characters or more with a few stray
 // characters and still reports success (measured under wine); 32766 come back whole.
 constexpr size_t kLongestStoredValue = 32766;
+
+// The profile functions take paths shorter than MAX_PATH only. Given a full path of
+// exactly MAX_PATH characters, or a relative one that grows far past it, they read and
+// write a file of some garbled name in another folder instead, and report success
+// (measured under wine). A path that has no full form at all cannot name the file
+// either.
+bool FitsTheProfileFunctions(const std::string& path) noexcept
+{
+    const DWORD needed = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    return needed != 0 && needed <= MAX_PATH;
+}
 } // namespace
 
 std::string SettingsPathFor(const std::string& configDirectory)
@@ -48,6 +59,8 @@ bool FileExists(const std::string& path)
 std::string ReadSettingString(const std::string& section, const std::string& key,
                               const std::string& defaultValue, const std::string& path)
 {
+    if (!FitsTheProfileFunctions(path))
+        return defaultValue;
     // The profile function cuts a value that does not fit and gives no error for it;
     // a result that fills the buffer means it may have been cut, so read again larger.
     std::vector<char> buffer;
@@ -73,7 +86,7 @@ bool WriteSettingString(const std::string& section, const std::string& key,
     if (!IsStorableProfileValue(value))
         return false;
     const std::string stored = QuoteProfileValue(value);
-    if (stored.size() > kLongestStoredValue)
+    if (stored.size() > kLongestStoredValue || !FitsTheProfileFunctions(path))
         return false;
     return ::WritePrivateProfileStringA(section.c_str(), key.c_str(), stored.c_str(),
                                         path.c_str()) != FALSE;

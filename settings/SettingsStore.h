@@ -29,7 +29,8 @@ std::string SettingsPathFor(const std::string& configDirectory);
 bool FileExists(const std::string& path);
 
 // The whole stored value, however long, or the default when the file, section or key
-// is missing.
+// is missing, or when the path is one the profile functions cannot take (MAX_PATH
+// characters or more in full).
 std::string ReadSettingString(const std::string& section, const std::string& key,
                               const std::string& defaultValue, const std::string& path);
 // The stored number (see ParseProfileInt), or the default when the key is missing.
@@ -37,7 +38,8 @@ int ReadSettingInt(const std::string& section, const std::string& key, int defau
                    const std::string& path);
 // Writes the value so that it reads back exactly. A value with CR, LF or a zero byte, or
 // one too long for the profile functions (over 32766 characters as stored), cannot be
-// stored: nothing is written and the result is false. Otherwise the result
+// stored, nor can any value under a path they cannot take (as for reads): nothing is
+// written and the result is false. Otherwise the result
 // is whether the profile function reported success.
 bool WriteSettingString(const std::string& section, const std::string& key,
                         const std::string& value, const std::string& path);

@@ -158,8 +158,13 @@ TEST_F(RobustEntryPoints, NullRecordsAndBogusHostValuesNeitherCrashNorWrite)
     plugin_->release(item.ptr<void*>(8));
 }
 
-TEST_F(RobustEntryPoints, OddConfigurationDirectoriesStillInitialise)
+TEST_F(RobustEntryPoints, OddConfigurationDirectoriesStillInitialiseAndWriteNothingElsewhere)
 {
+    // Relative names start here; nothing may land here.
+    ScratchDir current;
+    char previous[MAX_PATH];
+    ::GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(::SetCurrentDirectoryA(current.path().c_str()));
     ScratchDir other;
     WriteFileBytes(other.File("plain.txt"), "not a directory");
     const std::string veryLong = other.path() + "\\" + std::string(5000, 'd');
@@ -187,6 +192,18 @@ TEST_F(RobustEntryPoints, OddConfigurationDirectoriesStillInitialise)
     EXPECT_EQ("[Settings]\r\nPassword=\r\n", ReadFileBytes(highBytes + "\\velmora.ini"));
     EXPECT_FALSE(PathExists(other.File("missing"))) << "a missing folder is not created";
     EXPECT_EQ("not a directory", ReadFileBytes(other.File("plain.txt")));
+    ::SetCurrentDirectoryA(previous);
+    EXPECT_TRUE(::RemoveDirectoryA(current.path().c_str())) << "the current folder stayed empty";
+    // Beside the long folder's parent: the plain file, the high-byte folder, the
+    // first-run file of the trailing-backslash case, nothing else.
+    int entries = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((other.path() + "\\*").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = ::FindNextFileA(search, &found))
+        if (std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0)
+            ++entries;
+    ::FindClose(search);
+    EXPECT_EQ(3, entries);
 }
 
 // A host that calls the entry points in any order, any number of times: each call's

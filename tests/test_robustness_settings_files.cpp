@@ -315,4 +315,51 @@ TEST(SettingsFileReads, SwitchesMissingFromAnOddFileGiveTheirDefaults)
     EXPECT_EQ("dflt", ReadSettingString(kSettingsSection, kKeyMemoPadText, "dflt", dir.File("folder.ini")));
 }
 
+// Names in a folder, with "/" after folders.
+std::string Listing(const std::string& folder)
+{
+    std::string names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..")
+            names += name + ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? "/ " : " ");
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    return names;
+}
+
+// The profile functions handle full paths shorter than MAX_PATH; at MAX_PATH and
+// beyond, settings must neither be read from nor written to any other file.
+TEST(SettingsFilePaths, PathsAtThePathLimitAreUsedWholeOrNotAtAll)
+{
+    ScratchDir dir;
+    char previous[MAX_PATH];
+    ::GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(::SetCurrentDirectoryA(dir.path().c_str()));
+    const std::string suffix = "\\velmora.ini";
+    for (size_t length = MAX_PATH - 3; length <= MAX_PATH + 2; ++length) {
+        SCOPED_TRACE("full path of " + std::to_string(length) + " characters");
+        const std::string folder = dir.File(std::string(length - dir.path().size() - 1 - suffix.size(), 'f'));
+        ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
+        const std::string path = folder + suffix;
+        ASSERT_EQ(length, path.size());
+        const bool usable = length < MAX_PATH;
+        EXPECT_EQ(usable, WriteSettingString(kSettingsSection, kKeyPassword, "x", path));
+        EXPECT_EQ(usable ? "x" : "<default>", ReadSettingString(kSettingsSection, kKeyPassword, "<default>", path));
+        EXPECT_EQ(usable ? "velmora.ini " : "", Listing(folder));
+        RemoveTree(folder);
+        EXPECT_EQ("", Listing(dir.path())) << "nothing written beside the folder";
+    }
+    // A relative name far beyond any limit.
+    const std::string huge = std::string(40000, 'x') + suffix;
+    EXPECT_FALSE(WriteSettingString(kSettingsSection, kKeyPassword, "x", huge));
+    EXPECT_EQ("<default>", ReadSettingString(kSettingsSection, kKeyPassword, "<default>", huge));
+    EXPECT_EQ("", Listing(dir.path()));
+    ::SetCurrentDirectoryA(previous);
+}
+
 } // namespace
