@@ -1,17 +1,26 @@
 #include "plugin/ProductInfo.h"
 
-#include <cstdio>
-
+#include "framework/TextNumbers.h"
 #include "plugin/PluginState.h"
 #include "plugin/VersionInfoReader.h"
 
 std::string FormatVersionText(const std::string& productVersion)
 {
+    // The pattern "%d,%d,%d,%d": each number may follow blanks; each comma must come
+    // right after a number. Scanning stops at the first mismatch.
     int part[4] = {0, 0, 0, 0};
-    std::sscanf(productVersion.c_str(), "%d,%d,%d,%d", &part[0], &part[1], &part[2], &part[3]);
-    char text[64];
-    std::snprintf(text, sizeof text, "%d.%d.%d.%d", part[0], part[1], part[2], part[3]);
-    return text;
+    const char* cursor = productVersion.c_str();
+    for (int i = 0; i < 4; ++i) {
+        if (i > 0) {
+            if (*cursor != ',')
+                break;
+            ++cursor;
+        }
+        if (!ScanDecimal(cursor, part[i]))
+            break;
+    }
+    return DecimalText(part[0]) + "." + DecimalText(part[1]) + "." + DecimalText(part[2]) + "." +
+           DecimalText(part[3]);
 }
 
 std::string DescriptionText(const std::string& productName, const std::string& versionText)

@@ -1,6 +1,7 @@
 #include "plugin/VersionInfoReader.h"
 
-#include <cstdio>
+#include "framework/TextNumbers.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -38,14 +39,16 @@ std::string VersionInfoReader::QueryValue(const char* name, uint32_t languageCod
         return std::string();
     if (languageCodePage == 0)
         languageCodePage = translation_;
-    char query[300];
-    std::snprintf(query, sizeof query, "\\StringFileInfo\\%08lx\\%s",
-                  static_cast<unsigned long>(languageCodePage), name);
+    const std::string query = "\\StringFileInfo\\" + HexText(languageCodePage, 8) + "\\" + name;
     void* value = nullptr;
     UINT length = 0;
-    if (!::VerQueryValueA(block_, query, &value, &length) || value == nullptr)
+    if (!::VerQueryValueA(block_, query.c_str(), &value, &length) || value == nullptr)
         return std::string();
-    return std::string(static_cast<const char*>(value), strnlen(static_cast<const char*>(value), length));
+    const char* text = static_cast<const char*>(value);
+    size_t size = 0;
+    while (size < length && text[size] != '\0')
+        ++size;
+    return std::string(text, size);
 }
 
 void VersionInfoReader::Close() noexcept

@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <vector>
 
+#include "framework/TextNumbers.h"
 #include "settings/ProfileValue.h"
 
 const char* const kSettingsSection = "Settings";
@@ -61,9 +61,7 @@ std::string ReadSettingString(const std::string& section, const std::string& key
 int ReadSettingInt(const std::string& section, const std::string& key, int defaultValue,
                    const std::string& path)
 {
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", defaultValue);
-    return ParseProfileInt(ReadSettingString(section, key, text, path));
+    return ParseProfileInt(ReadSettingString(section, key, DecimalText(defaultValue), path));
 }
 
 bool WriteSettingString(const std::string& section, const std::string& key,
@@ -79,9 +77,7 @@ bool WriteSettingString(const std::string& section, const std::string& key,
 bool WriteSettingInt(const std::string& section, const std::string& key, int value,
                      const std::string& path)
 {
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", value);
-    return WriteSettingString(section, key, text, path);
+    return WriteSettingString(section, key, DecimalText(value), path);
 }
 
 void CreateSettingsFileIfMissing()

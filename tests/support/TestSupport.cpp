@@ -215,20 +215,8 @@ void PostChars(HWND window, const std::string& text)
 
 namespace {
 
-struct DriverThread {
-    std::function<void(DWORD)> driver;
-    DWORD uiThread;
-};
-
-DWORD WINAPI DriverThreadProc(LPVOID param)
-{
-    auto* state = static_cast<DriverThread*>(param);
-    state->driver(state->uiThread);
-    return 0;
-}
-
-// Ends whatever dialogs the ui thread still shows, so a failing driver cannot hang the
-// test program.
+// Ends whatever dialogs the ui thread still shows, so a driver that failed cannot hang
+// the test program: the standard commands first, then a WM_QUIT for the modal loop.
 void CloseThreadDialogs(DWORD uiThread)
 {
     for (int i = 0; i < 20; ++i) {
@@ -243,24 +231,44 @@ void CloseThreadDialogs(DWORD uiThread)
     }
 }
 
+struct DriverThread {
+    std::function<void(DWORD)> driver;
+    DWORD uiThread;
+    DWORD timeoutMs;
+    HANDLE runEnded;
+};
+
+DWORD WINAPI DriverThreadProc(LPVOID param)
+{
+    auto* state = static_cast<DriverThread*>(param);
+    state->driver(state->uiThread);
+    if (::WaitForSingleObject(state->runEnded, state->timeoutMs) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << "the dialog was still open after the driver finished";
+        CloseThreadDialogs(state->uiThread);
+    }
+    return 0;
+}
+
 } // namespace
 
 INT_PTR RunWithDriver(const std::function<INT_PTR()>& run,
                       const std::function<void(DWORD uiThread)>& driver, DWORD timeoutMs)
 {
-    DriverThread state{driver, ::GetCurrentThreadId()};
+    DriverThread state{driver, ::GetCurrentThreadId(), timeoutMs,
+                       ::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     HANDLE thread = ::CreateThread(nullptr, 0, &DriverThreadProc, &state, 0, nullptr);
     const INT_PTR result = run();
+    ::SetEvent(state.runEnded);
     if (::WaitForSingleObject(thread, timeoutMs) != WAIT_OBJECT_0) {
         ADD_FAILURE() << "the test's driver thread did not finish";
         ::TerminateThread(thread, 1);
     }
     ::CloseHandle(thread);
+    ::CloseHandle(state.runEnded);
     // A WM_QUIT posted to end a stuck dialog must not leak into the next test.
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     }
-    (void)CloseThreadDialogs;
     return result;
 }
 
