@@ -134,6 +134,9 @@ protected:
 
 TEST_F(EndToEndTest, LoadsAsTheMailClientLoadsItAndNeverReadsTheWindowField)
 {
+    MEMORY_BASIC_INFORMATION page{};
+    ASSERT_NE(0u, ::VirtualQuery(guard_.slot(), &page, sizeof page));
+    ASSERT_EQ(static_cast<DWORD>(PAGE_NOACCESS), page.Protect) << "a read of the window field would fault";
     ASSERT_EQ(1u, host_->LoadAll());
     EXPECT_EQ((std::vector<Kind>{Kind::Version, Kind::Init, Kind::SpecialInfo, Kind::SpecialInfo}),
               Kinds());
@@ -168,6 +171,15 @@ TEST_F(EndToEndTest, LoadsAsTheMailClientLoadsItAndNeverReadsTheWindowField)
 
     EXPECT_EQ("[Settings]\r\nPassword=\r\n", ReadFileBytes(SettingsFile()))
         << "the first start leaves a settings file with an empty password";
+}
+
+TEST_F(EndToEndTest, LibrariesOfThePluginsFolderThatAreNoPlugInsAreLeftAlone)
+{
+    ASSERT_TRUE(::CopyFileA((ProgramDirectory() + "\\no_resources.dll").c_str(),
+                            (plugins_ + "\\helper.dll").c_str(), FALSE));
+    ASSERT_EQ(1u, host_->LoadAll());
+    EXPECT_EQ("velmora.dll", Plugin().fileName);
+    EXPECT_EQ(nullptr, ::GetModuleHandleA("helper.dll")) << "unloaded again at once";
 }
 
 TEST_F(EndToEndTest, ActivateWithoutSettingsFileRunsTheSettingsThenTheCover)
