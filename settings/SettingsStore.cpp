@@ -23,6 +23,9 @@ namespace {
 constexpr DWORD kFirstReadSize = 256;
 // A settings value never needs more; the cap only stops a runaway loop on a broken file.
 constexpr DWORD kLargestRead = 1u << 20;
+// The profile writer replaces a value of 32767 characters or more with a few stray
+// characters and still reports success (measured under wine); 32766 come back whole.
+constexpr size_t kLongestStoredValue = 32766;
 } // namespace
 
 std::string SettingsPathFor(const std::string& configDirectory)
@@ -70,6 +73,8 @@ bool WriteSettingString(const std::string& section, const std::string& key,
     if (!IsStorableProfileValue(value))
         return false;
     const std::string stored = QuoteProfileValue(value);
+    if (stored.size() > kLongestStoredValue)
+        return false;
     return ::WritePrivateProfileStringA(section.c_str(), key.c_str(), stored.c_str(),
                                         path.c_str()) != FALSE;
 }

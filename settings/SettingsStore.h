@@ -35,8 +35,9 @@ std::string ReadSettingString(const std::string& section, const std::string& key
 // The stored number (see ParseProfileInt), or the default when the key is missing.
 int ReadSettingInt(const std::string& section, const std::string& key, int defaultValue,
                    const std::string& path);
-// Writes the value so that it reads back exactly. A value with CR, LF or a zero byte
-// cannot be stored: nothing is written and the result is false. Otherwise the result
+// Writes the value so that it reads back exactly. A value with CR, LF or a zero byte, or
+// one too long for the profile functions (over 32766 characters as stored), cannot be
+// stored: nothing is written and the result is false. Otherwise the result
 // is whether the profile function reported success.
 bool WriteSettingString(const std::string& section, const std::string& key,
                         const std::string& value, const std::string& path);

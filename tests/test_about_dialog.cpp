@@ -2,12 +2,14 @@
 // temporary files and the cursor's release.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "config_ui/AboutDialog.h"
 #include "plugin/PluginState.h"
 #include "resource.h"
+#include "support/DialogTemplate.h"
 #include "support/TempDirectory.h"
 #include "support/TestSupport.h"
 
@@ -257,6 +259,42 @@ TEST_F(AboutDialogTest, WithoutACursorStillOpensWithItsTextAndNoMessage)
     EXPECT_TRUE(seen.focusOnClose);
     EXPECT_EQ(nullptr, otherDialog) << "no message box";
     EXPECT_FALSE(PathExists(unrelated.File("missing")));
+}
+
+TEST(AboutTemplate, MatchesTheAboutBoxLayout)
+{
+    DialogTemplate t;
+    ASSERT_TRUE(ReadDialogTemplate(nullptr, IDD_ABOUT, t));
+    ExpectVelmoraFrame(t, 0x900000C4u, 210, 97);
+
+    struct Control {
+        int id;
+        const char* className;
+        const char* text;
+        DWORD style, exStyle;
+        short x, y, cx, cy;
+    } expected[] = {
+        {IDC_ABOUT_TEXT, "STATIC", "1\n2\n3\n4\n5\n6\n7", 0x50021001, 0, 4, 4, 202, 60},
+        {IDC_ABOUT_CLOSE, "BUTTON", "&Close", 0x50010F00, 0x00020000, 77, 78, 55, 15},
+        {IDC_ABOUT_CURSOR, "STATIC", "#141", 0x50000003, 0, 4, 73, 21, 20},
+    };
+    ASSERT_EQ(std::size(expected), t.controls.size());
+    for (size_t i = 0; i < t.controls.size(); ++i) {
+        const Control& c = expected[i];
+        const TemplateControl& got = t.controls[i];
+        SCOPED_TRACE(c.id);
+        EXPECT_EQ(c.id, got.id);
+        EXPECT_EQ(c.className, got.className);
+        EXPECT_EQ(c.text, got.text);
+        EXPECT_EQ(c.style, got.style);
+        EXPECT_EQ(c.exStyle, got.exStyle);
+        EXPECT_EQ(c.x, got.x);
+        EXPECT_EQ(c.y, got.y);
+        EXPECT_EQ(c.cx, got.cx);
+        EXPECT_EQ(c.cy, got.cy);
+        EXPECT_EQ(0u, got.helpId);
+        EXPECT_EQ(0, got.creationDataSize);
+    }
 }
 
 } // namespace

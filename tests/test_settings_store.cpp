@@ -209,6 +209,17 @@ TEST_F(SettingsFileTest, ValuesThatWouldBreakTheFileAreRefusedAndNothingIsWritte
     }
 }
 
+TEST_F(SettingsFileTest, ValuesTooLongForTheProfileFunctionsAreRefusedWhole)
+{
+    const std::string longest(32766, 'm');
+    ASSERT_TRUE(WriteSettingString(kSettingsSection, kKeyMemoPadText, longest, path_));
+    EXPECT_EQ(longest, Read(kKeyMemoPadText));
+    // One more, or quotes that make it longer, would be mangled: the old value stays.
+    EXPECT_FALSE(WriteSettingString(kSettingsSection, kKeyMemoPadText, longest + "m", path_));
+    EXPECT_FALSE(WriteSettingString(kSettingsSection, kKeyMemoPadText, " " + longest.substr(1), path_));
+    EXPECT_EQ(longest, Read(kKeyMemoPadText));
+}
+
 TEST_F(SettingsFileTest, WritesToAMissingDirectoryFailAndReadsGiveDefaults)
 {
     const std::string missing = dir_.File("gone\\velmora.ini");

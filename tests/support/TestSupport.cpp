@@ -265,9 +265,13 @@ INT_PTR RunWithDriver(const std::function<INT_PTR()>& run,
     }
     ::CloseHandle(thread);
     ::CloseHandle(state.runEnded);
-    // A WM_QUIT posted to end a stuck dialog must not leak into the next test.
+    // A WM_QUIT posted to end a stuck dialog must not leak into the next test. A window
+    // left needing paint (a host window shown again) keeps producing WM_PAINT until it
+    // is painted, so that one is handled rather than dropped.
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_PAINT)
+            ::DispatchMessageA(&msg);
     }
     return result;
 }

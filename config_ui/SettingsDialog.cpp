@@ -1,0 +1,196 @@
+#include "config_ui/SettingsDialog.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "config_ui/AboutDialog.h"
+#include "config_ui/SettingsMessages.h"
+#include "config_ui/ShellOpen.h"
+#include "plugin/PluginState.h"
+#include "settings/PasswordScrambler.h"
+#include "settings/SettingsStore.h"
+#include "settings/StorablePassword.h"
+
+const char* const kMakerWebPage = "https://velmora.example/";
+
+// What each button does. The four switches are check boxes that never change by
+// themselves: only their toggle handlers check and uncheck them.
+const CDialog::ClickEntry SettingsDialog::kClickTable[] = {
+    {IDC_SET_STARTUP, Click(&SettingsDialog::OnToggleStartUp)},
+    {IDC_SET_STRETCH, Click(&SettingsDialog::OnToggleStretch)},
+    {IDC_SET_SAVE_MEMO, Click(&SettingsDialog::OnToggleSaveMemoPadText)},
+    {IDC_SET_HIDE_EUDORA, Click(&SettingsDialog::OnToggleHideEudora)},
+    {IDC_SET_APPLY, Click(&SettingsDialog::OnApply)},
+    {IDC_SET_CANCEL, Click(&SettingsDialog::OnCancelButton)},
+    {IDC_SET_RELEASE_NOTES, Click(&SettingsDialog::OnReleaseNotes)},
+    {IDC_SET_ABOUT_BOX, Click(&SettingsDialog::OnAboutBox)},
+    {IDC_SET_INTERNET, Click(&SettingsDialog::OnInternet)},
+    {0, nullptr},
+};
+
+namespace {
+
+// Passwords are compared as the zero-terminated strings they are, byte for byte.
+bool SameText(const std::string& a, const std::string& b) noexcept
+{
+    return std::strcmp(a.c_str(), b.c_str()) == 0;
+}
+
+} // namespace
+
+SettingsDialog::SettingsDialog(HWND parent) noexcept : CDialog(IDD, parent)
+{
+}
+
+BOOL SettingsDialog::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    ::SetWindowTextA(m_hWnd, ProductInfo.productName.c_str());
+
+    startUp = ReadSettingInt(kSettingsSection, kKeyStartUp, 0, SettingsFilePath);
+    ShowSwitch(IDC_SET_STARTUP, startUp);
+    stretch = ReadSettingInt(kSettingsSection, kKeyStretch, 0, SettingsFilePath);
+    ShowSwitch(IDC_SET_STRETCH, stretch);
+    saveMemoPadText = ReadSettingInt(kSettingsSection, kKeySaveMemoPadText, 1, SettingsFilePath);
+    ShowSwitch(IDC_SET_SAVE_MEMO, saveMemoPadText);
+    hideEudora = ReadSettingInt(kSettingsSection, kKeyHideEudora, 0, SettingsFilePath);
+    ShowSwitch(IDC_SET_HIDE_EUDORA, hideEudora);
+
+    // The dialog manager focuses the first tab stop, the Start-Up box.
+    return TRUE;
+}
+
+// No control is bound to a member: the switches follow their boxes through the toggle
+// handlers, and Apply reads the password fields itself.
+void SettingsDialog::DoDataExchange(CDataExchange*)
+{
+}
+
+void SettingsDialog::OnToggleStartUp()
+{
+    Toggle(IDC_SET_STARTUP, startUp);
+}
+
+void SettingsDialog::OnToggleStretch()
+{
+    Toggle(IDC_SET_STRETCH, stretch);
+}
+
+void SettingsDialog::OnToggleSaveMemoPadText()
+{
+    Toggle(IDC_SET_SAVE_MEMO, saveMemoPadText);
+}
+
+void SettingsDialog::OnToggleHideEudora()
+{
+    Toggle(IDC_SET_HIDE_EUDORA, hideEudora);
+}
+
+void SettingsDialog::OnApply()
+{
+    const std::string stored =
+        ReadSettingString(kSettingsSection, kKeyPassword, "", SettingsFilePath);
+    const std::string oldPassword = FieldText(IDC_SET_OLD_PASSWORD);
+    const std::string newPassword = FieldText(IDC_SET_NEW_PASSWORD);
+    const std::string newAgain = FieldText(IDC_SET_NEW_PASSWORD2);
+    const std::string current = Scramble(stored, ScramblerKey);
+
+    if (!SameText(oldPassword, current)) {
+        Tell(kIncorrectOldPasswordText);
+        return;
+    }
+    if (!SameText(newPassword, newAgain)) {
+        Tell(kPasswordsDontMatchText);
+        return;
+    }
+    // A password the file cannot keep whole would never match again at unlock.
+    if (!IsStorablePassword(newPassword)) {
+        Tell(UnstorablePasswordText(UnstorablePasswordCharacters(ScramblerKeyByte(ScramblerKey))));
+        return;
+    }
+    if (!SaveSettings(stored, Scramble(newPassword, ScramblerKey))) {
+        Tell(SettingsNotSavedText(SettingsFilePath));
+        return;
+    }
+    EndDialog(1);
+}
+
+bool SettingsDialog::SaveSettings(const std::string& previousStored,
+                                  const std::string& newStored) const
+{
+    // The password goes last: if anything fails on the way, the stored password is
+    // still the old one the user has just typed.
+    if (!WriteSettingInt(kSettingsSection, kKeyStartUp, startUp, SettingsFilePath) ||
+        !WriteSettingInt(kSettingsSection, kKeyStretch, stretch, SettingsFilePath) ||
+        !WriteSettingInt(kSettingsSection, kKeySaveMemoPadText, saveMemoPadText, SettingsFilePath) ||
+        !WriteSettingInt(kSettingsSection, kKeyHideEudora, hideEudora, SettingsFilePath))
+        return false;
+    const bool written = WriteSettingString(kSettingsSection, kKeyPassword, newStored, SettingsFilePath);
+    const std::string readBack =
+        ReadSettingString(kSettingsSection, kKeyPassword, "", SettingsFilePath);
+    if (written && readBack == newStored)
+        return true;
+    // The file holds neither what was asked nor, perhaps, the old password: put the old
+    // one back so that the password stays one the user knows.
+    if (readBack != previousStored)
+        WriteSettingString(kSettingsSection, kKeyPassword, previousStored, SettingsFilePath);
+    return false;
+}
+
+void SettingsDialog::OnCancelButton()
+{
+    EndDialog(0);
+}
+
+void SettingsDialog::OnReleaseNotes()
+{
+    // velmora.txt beside velmora.ini.
+    const std::string& settings = SettingsFilePath;
+    const std::string notes =
+        settings.substr(0, settings.size() >= 3 ? settings.size() - 3 : 0) + "txt";
+    if (FileExists(notes))
+        ShellExecuteForDialogs(nullptr, "open", notes.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
+}
+
+void SettingsDialog::OnAboutBox()
+{
+    AboutDialog about;
+    about.DoModal();
+}
+
+void SettingsDialog::OnInternet()
+{
+    ShellExecuteForDialogs(nullptr, "open", kMakerWebPage, nullptr, nullptr, SW_SHOWMAXIMIZED);
+}
+
+void SettingsDialog::Toggle(int boxId, int& member) noexcept
+{
+    if (::IsDlgButtonChecked(m_hWnd, boxId) == BST_CHECKED) {
+        ::CheckDlgButton(m_hWnd, boxId, BST_UNCHECKED);
+        member = 0;
+    } else {
+        ::CheckDlgButton(m_hWnd, boxId, BST_CHECKED);
+        member = 1;
+    }
+}
+
+void SettingsDialog::ShowSwitch(int boxId, int value) noexcept
+{
+    ::CheckDlgButton(m_hWnd, boxId, value == 1 ? BST_CHECKED : BST_UNCHECKED);
+}
+
+std::string SettingsDialog::FieldText(int controlId) const
+{
+    HWND field = GetDlgItem(controlId);
+    const int length = ::GetWindowTextLengthA(field);
+    std::string text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
+    const int copied = ::GetWindowTextA(field, &text[0], static_cast<int>(text.size()));
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
+void SettingsDialog::Tell(const std::string& text) const noexcept
+{
+    ::MessageBoxA(m_hWnd, text.c_str(), ProductInfo.productName.c_str(), MB_OK);
+}

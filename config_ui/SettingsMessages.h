@@ -1,0 +1,12 @@
+// The texts the settings dialog shows in its message boxes.
+#pragma once
+#include <string>
+
+extern const char* const kIncorrectOldPasswordText; // "Incorrect old password."
+extern const char* const kPasswordsDontMatchText;
+
+// Names the characters a new password cannot hold, e.g. "'", "*" or a space.
+std::string UnstorablePasswordText(const std::string& characters);
+
+// Says that the settings could not be saved in the file at `path`.
+std::string SettingsNotSavedText(const std::string& path);

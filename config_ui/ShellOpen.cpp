@@ -1,0 +1,5 @@
+#include "config_ui/ShellOpen.h"
+
+#include <shellapi.h>
+
+ShellExecuteFunction ShellExecuteForDialogs = &::ShellExecuteA;

@@ -1,0 +1,156 @@
+#include "cover/CoverDialog.h"
+
+#include <vector>
+
+#include "plugin/PluginState.h"
+#include "settings/PasswordScrambler.h"
+#include "settings/SettingsStore.h"
+
+namespace {
+
+constexpr UINT_PTR kClockTimer = 1;
+constexpr UINT kClockPeriodMs = 500;
+const char* const kHostWindowClass = "EudoraMainWindow";
+
+std::string ControlText(HWND control)
+{
+    const int length = ::GetWindowTextLengthA(control);
+    if (length <= 0)
+        return std::string();
+    std::vector<char> text(static_cast<size_t>(length) + 1, '\0');
+    const int copied = ::GetWindowTextA(control, text.data(), length + 1);
+    return std::string(text.data(), copied > 0 ? static_cast<size_t>(copied) : 0);
+}
+
+} // namespace
+
+CoverDialog::CoverDialog(HWND parent) : CDialog(IDD, parent)
+{
+}
+
+CoverDialog::~CoverDialog() = default;
+
+const CDialog::ClickEntry* CoverDialog::GetClickTable() const
+{
+    static const ClickEntry table[] = {
+        {IDC_COVER_UNLOCK, Click(&CoverDialog::OnUnlock)},
+        {0, nullptr},
+    };
+    return table;
+}
+
+void CoverDialog::DoDataExchange(CDataExchange*)
+{
+}
+
+BOOL CoverDialog::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    ::SetWindowTextA(m_hWnd, "Eudora");
+    ::SetTimer(m_hWnd, kClockTimer, kClockPeriodMs, nullptr);
+
+    // A limit on what can be typed, so everything in the pad can be stored and read
+    // back; text set from the file is not cut by it.
+    ::SendDlgItemMessageA(m_hWnd, IDC_COVER_MEMO, EM_LIMITTEXT, kMemoLimit, 0);
+    m_saveMemoPadText = ReadSettingInt(kSettingsSection, kKeySaveMemoPadText, 1, SettingsFilePath);
+    if (m_saveMemoPadText == 1) {
+        m_memoText = LoadMemoPadText();
+        ::SetDlgItemTextA(m_hWnd, IDC_COVER_MEMO, m_memoText.c_str());
+    }
+
+    m_hideEudora = ReadSettingInt(kSettingsSection, kKeyHideEudora, 0, SettingsFilePath);
+    m_hostWindow = ::FindWindowExA(nullptr, nullptr, kHostWindowClass, nullptr);
+    if (m_hostWindow != nullptr && m_hideEudora == 1) {
+        ::ShowWindow(m_hostWindow, SW_HIDE);
+        m_hostHidden = true;
+    }
+
+    m_clockReading = CurrentReading();
+    m_dateText = DateText(m_clockReading);
+    m_clockText = ClockText(m_clockReading);
+    ::SetDlgItemTextA(m_hWnd, IDC_COVER_DATE, m_dateText.c_str());
+    ::SetDlgItemTextA(m_hWnd, IDC_COVER_CLOCK, m_clockText.c_str());
+
+    // Shown here, the cover is already visible when its creation would show it
+    // normally, so it stays maximised. The controls keep their template places.
+    if (ReadSettingInt(kSettingsSection, kKeyStretch, 0, SettingsFilePath) == 1)
+        ::ShowWindow(m_hWnd, SW_SHOWMAXIMIZED);
+    return TRUE;
+}
+
+BOOL CoverDialog::PreTranslateMessage(MSG* msg)
+{
+    if (msg->message == WM_KEYDOWN) {
+        // Enter bypasses the dialog manager: it goes to the focused control as an
+        // ordinary key and never presses a button or issues the default command.
+        if (msg->wParam == VK_RETURN)
+            return FALSE;
+        // Esc and Ctrl+Break would cancel the cover; they reach no control at all.
+        if (msg->wParam == VK_ESCAPE || msg->wParam == VK_CANCEL)
+            return TRUE;
+    }
+    return CDialog::PreTranslateMessage(msg);
+}
+
+bool CoverDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR& result)
+{
+    switch (msg) {
+    case WM_TIMER:
+        if (wParam == kClockTimer)
+            OnClockTick();
+        return false;
+    case WM_CLOSE:
+        // Alt+F4, the close command and Esc in the memo pad all arrive here; the
+        // cover stays open.
+        result = TRUE;
+        return true;
+    case WM_DESTROY:
+        // A run ended without unlock (the host quitting) must not leave the host's
+        // window hidden.
+        ShowHostAgain();
+        return false;
+    default:
+        return false;
+    }
+}
+
+void CoverDialog::OnOK()
+{
+}
+
+void CoverDialog::OnCancel()
+{
+}
+
+void CoverDialog::OnClockTick()
+{
+    m_clockReading = CurrentReading();
+    m_clockText = ClockText(m_clockReading);
+    ::SetDlgItemTextA(m_hWnd, IDC_COVER_CLOCK, m_clockText.c_str());
+}
+
+void CoverDialog::OnUnlock()
+{
+    const std::string typed = ControlText(GetDlgItem(IDC_COVER_PASSWORD));
+    // Read at every attempt: the settings dialog may have changed it meanwhile.
+    const std::string stored = ReadSettingString(kSettingsSection, kKeyPassword, "", SettingsFilePath);
+    if (typed != Scramble(stored, ScramblerKey)) {
+        ::MessageBoxA(m_hWnd, "Incorrect Password.", ProductInfo.productName.c_str(), MB_OK);
+        return;
+    }
+    if (m_saveMemoPadText == 1) {
+        m_memoText = ControlText(GetDlgItem(IDC_COVER_MEMO));
+        SaveMemoPadText(m_memoText);
+    }
+    ShowHostAgain();
+    EndDialog(1);
+}
+
+void CoverDialog::ShowHostAgain() noexcept
+{
+    if (!m_hostHidden)
+        return;
+    m_hostHidden = false;
+    if (::IsWindow(m_hostWindow))
+        ::ShowWindow(m_hostWindow, SW_SHOW);
+}

@@ -1,0 +1,51 @@
+// The cover: a modal lock over the host with a memo pad, the date and a running clock.
+// It ends only when the stored password is typed and Unlock is pressed.
+#pragma once
+#include <string>
+
+#include "cover/DateClockText.h"
+#include "framework/Dialog.h"
+#include "resource.h"
+
+class CoverDialog : public CDialog {
+public:
+    enum { IDD = IDD_COVER };
+
+    // Longest memo pad text, counted as the edit control counts it (a line break is
+    // two characters there, one TAB in the settings file). The profile writer mangles
+    // any value of 32767 characters or more (measured under wine: 32766 written
+    // characters, quotes included, come back whole; 32767 leave a few garbage
+    // characters in place of the whole value, and the write still reports success).
+    // 30000 keeps a stored memo, quotes included, well below that.
+    static constexpr int kMemoLimit = 30000;
+
+    explicit CoverDialog(HWND parent = nullptr);
+    ~CoverDialog() override;
+
+    BOOL PreTranslateMessage(MSG* msg) override;
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    BOOL OnInitDialog() override;
+    const ClickEntry* GetClickTable() const override;
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    // The standard commands would end the cover without the password; any program can
+    // post them. Only Unlock ends it.
+    void OnOK() override;
+    void OnCancel() override;
+
+private:
+    void OnUnlock();
+    void OnClockTick();
+    void ShowHostAgain() noexcept;
+
+    std::string m_dateText;
+    std::string m_clockText;
+    ClockReading m_clockReading;
+    int m_saveMemoPadText = 0;
+    std::string m_memoText;
+    int m_hideEudora = 0;
+    HWND m_hostWindow = nullptr;
+    // Whether the host window is hidden by this cover and not yet shown again.
+    bool m_hostHidden = false;
+};

@@ -1,0 +1,30 @@
+// The cover's date line and clock, built from a reading of the local time. The names
+// are English whatever the system's language; no locale is consulted.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// Local date and time at whole-second resolution. An invalid reading has -1 in every
+// field and is formatted like any other.
+struct ClockReading {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int weekday = 0; // 1 = Sunday ... 7 = Saturday
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+
+    static ClockReading Invalid() noexcept { return {-1, -1, -1, -1, -1, -1, -1}; }
+};
+
+// The current local time.
+ClockReading CurrentReading() noexcept;
+// A local time as the system gives it; invalid when it is no real date and time.
+ClockReading ReadingFromLocalTime(const SYSTEMTIME& local) noexcept;
+
+// "Saturday, 1 January, 2000". A weekday or month without a name shows its number.
+std::string DateText(const ClockReading& reading);
+// "9:5:3": 24-hour, no leading zeros.
+std::string ClockText(const ClockReading& reading);

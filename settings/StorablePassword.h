@@ -1,0 +1,13 @@
+// Which passwords the settings file can keep. The stored form of a character whose code
+// XOR the key byte is a zero byte, CR or LF would end the Password value early or break
+// its line, and such a password could never be matched again.
+#pragma once
+#include <string>
+
+// The characters (codes 1-255, ascending) that cannot be part of a password scrambled
+// with this key byte.
+std::string UnstorablePasswordCharacters(unsigned char keyByte);
+
+// True when the password's stored form (scrambled with ScramblerKey) can be written and
+// read back whole.
+bool IsStorablePassword(const std::string& password);

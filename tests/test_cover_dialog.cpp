@@ -1,0 +1,678 @@
+// The real cover, run modally on the test's main thread and driven from a second
+// thread: unlock, the key filter, the memo pad, hiding the host window, stretch, clock.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+
+#include "cover/CoverDialog.h"
+#include "plugin/PluginState.h"
+#include "settings/PasswordScrambler.h"
+#include "settings/SettingsStore.h"
+#include "support/DialogTemplate.h"
+#include "support/TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+const char* const kProductName = "Velmora Cover Test";
+using Driver = std::function<void(DWORD ui, HWND cover)>;
+
+// ---- the host's main window, as the cover finds it ---------------------------------
+
+int g_showWindowMessages = 0;
+
+LRESULT CALLBACK HostWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept
+{
+    if (msg == WM_SHOWWINDOW)
+        ++g_showWindowMessages;
+    return ::DefWindowProcA(window, msg, wParam, lParam);
+}
+
+// A visible, active top-level window of the host's main window class, made on the
+// thread that runs the cover, as the host's own is.
+class HostMainWindow {
+public:
+    HostMainWindow()
+    {
+        static const ATOM registered = [] {
+            WNDCLASSA wc{};
+            wc.lpfnWndProc = &HostWindowProc;
+            wc.hInstance = ::GetModuleHandleA(nullptr);
+            wc.lpszClassName = "EudoraMainWindow";
+            return ::RegisterClassA(&wc);
+        }();
+        (void)registered;
+        window_ = ::CreateWindowExA(0, "EudoraMainWindow", "Mail", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
+                                    40, 400, 300, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+        ::SetActiveWindow(window_);
+        g_showWindowMessages = 0;
+    }
+    ~HostMainWindow() { ::DestroyWindow(window_); }
+    HostMainWindow(const HostMainWindow&) = delete;
+    HostMainWindow& operator=(const HostMainWindow&) = delete;
+    HWND get() const { return window_; }
+
+private:
+    HWND window_;
+};
+
+// ---- driving the cover -------------------------------------------------------------
+
+HWND Item(HWND cover, int id)
+{
+    return ::GetDlgItem(cover, id);
+}
+
+struct Refusal {
+    bool shown = false;
+    std::string text;
+    std::string caption;
+    HWND owner = nullptr;
+    bool okOnly = false;
+};
+
+// Types `typed` and presses Unlock, expecting a refusal; reads and dismisses its box.
+Refusal TryRefused(DWORD ui, HWND cover, const std::string& typed)
+{
+    Refusal refusal;
+    SetItemText(cover, IDC_COVER_PASSWORD, typed);
+    PostClick(cover, IDC_COVER_UNLOCK);
+    HWND box = WaitForOtherDialog(ui, cover, 5000);
+    if (box == nullptr)
+        return refusal;
+    refusal.shown = true;
+    refusal.text = MessageBoxText(box);
+    refusal.caption = WindowText(box);
+    refusal.owner = ::GetWindow(box, GW_OWNER);
+    refusal.okOnly = ::GetDlgItem(box, IDOK) != nullptr && ::GetDlgItem(box, IDCANCEL) == nullptr &&
+                     ::GetDlgItem(box, IDYES) == nullptr && ::GetDlgItem(box, IDNO) == nullptr;
+    DismissMessageBox(box);
+    WaitForGone(box);
+    return refusal;
+}
+
+void ExpectRefused(DWORD ui, HWND cover, const std::string& typed)
+{
+    const Refusal refusal = TryRefused(ui, cover, typed);
+    ASSERT_TRUE(refusal.shown) << "no message for the wrong password [" << typed << "]";
+    EXPECT_EQ("Incorrect Password.", refusal.text);
+    EXPECT_EQ(kProductName, refusal.caption);
+    EXPECT_EQ(cover, refusal.owner);
+    EXPECT_TRUE(refusal.okOnly);
+    EXPECT_TRUE(::IsWindowVisible(cover)) << "a wrong password leaves the cover up";
+    EXPECT_EQ(typed, ItemText(cover, IDC_COVER_PASSWORD)) << "the typed text stays";
+}
+
+void Unlock(HWND cover, const std::string& typed)
+{
+    SetItemText(cover, IDC_COVER_PASSWORD, typed);
+    PostClick(cover, IDC_COVER_UNLOCK);
+    EXPECT_TRUE(WaitForGone(cover)) << "the password [" << typed << "] did not unlock";
+}
+
+// Waits until everything posted to the cover so far, and what handling it posted in
+// turn, has been handled: a marker character typed into the password edit is seen
+// there, three rounds deep.
+void Flush(HWND cover)
+{
+    HWND edit = Item(cover, IDC_COVER_PASSWORD);
+    const std::string before = WindowText(edit);
+    for (int round = 0; round < 3; ++round) {
+        ::PostMessageA(edit, WM_CHAR, '~', 1);
+        ASSERT_TRUE(WaitUntil([&] { return WindowText(edit) != before; }, 3000));
+        SetItemText(cover, IDC_COVER_PASSWORD, before);
+    }
+}
+
+void FocusControl(DWORD ui, HWND cover, int id)
+{
+    ::PostMessageA(cover, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(cover, id)), TRUE);
+    EXPECT_TRUE(WaitUntil([&] { return FocusOf(ui) == Item(cover, id); }, 3000));
+}
+
+// Types into an edit, '\n' standing for the Enter key. The character that Enter makes
+// is posted by the dialog's own loop, behind whatever is already queued, so each run
+// of characters is waited for before the next key.
+void Type(HWND edit, const std::string& text)
+{
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        const int before = ::GetWindowTextLengthA(edit);
+        PostChars(edit, text.substr(start, end - start));
+        int expected = before + static_cast<int>(end - start);
+        if (end < text.size()) {
+            PostKey(edit, VK_RETURN);
+            expected += 2;
+        }
+        ASSERT_TRUE(WaitUntil([&] { return ::GetWindowTextLengthA(edit) == expected; }, 3000))
+            << "typing [" << text.substr(start, end - start) << "]";
+        start = end + 1;
+    }
+}
+
+// Posts a key press the way the keyboard delivers it to the focused window.
+void PostKeyMessages(HWND window, UINT down, UINT up, WPARAM key, LPARAM flags = 0)
+{
+    const LPARAM scan = static_cast<LPARAM>(::MapVirtualKeyA(static_cast<UINT>(key), 0)) << 16;
+    ::PostMessageA(window, down, key, 1 | scan | flags);
+    ::PostMessageA(window, up, key, 1 | scan | flags | static_cast<LPARAM>(0xC0000000u));
+}
+
+class CoverTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        path_ = dir_.File("velmora.ini");
+        UseSettingsFile(path_);
+        ProductInfo.productName = kProductName;
+    }
+
+    void WriteInt(const char* key, int value) { ASSERT_TRUE(WriteSettingInt(kSettingsSection, key, value, path_)); }
+    void WriteString(const char* key, const std::string& value)
+    {
+        ASSERT_TRUE(WriteSettingString(kSettingsSection, key, value, path_));
+    }
+    void StorePassword(const std::string& plain) { WriteString(kKeyPassword, Scramble(plain, ScramblerKey)); }
+    std::string Stored(const char* key) { return ReadSettingString(kSettingsSection, key, "<missing>", path_); }
+
+    // Runs `cover` here while `drive` acts on it from another thread; if the driver
+    // leaves it open, the run is ended by WM_QUIT and the test fails.
+    INT_PTR RunCover(CoverDialog& cover, const Driver& drive)
+    {
+        return RunWithDriver([&] { return cover.DoModal(); },
+                             [&](DWORD ui) {
+                                 HWND window = WaitForThreadDialog(ui, "Eudora");
+                                 if (window == nullptr) {
+                                     ADD_FAILURE() << "no window with the text \"Eudora\" appeared";
+                                     ::PostThreadMessageA(ui, WM_QUIT, 0, 0);
+                                     return;
+                                 }
+                                 drive(ui, window);
+                                 if (!WaitForGone(window, 3000)) {
+                                     ADD_FAILURE() << "the cover is still open after the driver";
+                                     ::PostThreadMessageA(ui, WM_QUIT, 0, 0);
+                                 }
+                             });
+    }
+    INT_PTR RunCover(const Driver& drive)
+    {
+        CoverDialog cover;
+        return RunCover(cover, drive);
+    }
+
+    ScratchDir dir_;
+    std::string path_;
+};
+
+// ---- unlock ---------------------------------------------------------------------
+
+TEST_F(CoverTest, WrongPasswordIsRefusedAndTheRightOneUnlocks)
+{
+    StorePassword("Open4Me");
+    const INT_PTR result = RunCover([](DWORD ui, HWND cover) {
+        for (const char* wrong : {"open4me", "Open4Me ", "Open4", "x"})
+            ExpectRefused(ui, cover, wrong);
+        Unlock(cover, "Open4Me");
+    });
+    EXPECT_EQ(1, result);
+}
+
+TEST_F(CoverTest, EveryAttemptReadsTheStoredPasswordAfresh)
+{
+    StorePassword("first");
+    const INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
+        ExpectRefused(ui, cover, "second");
+        StorePassword("second");
+        ExpectRefused(ui, cover, "first");
+        Unlock(cover, "second");
+    });
+    EXPECT_EQ(1, result);
+}
+
+TEST_F(CoverTest, PasswordWhoseStoredFormNeedsQuotingStillUnlocks)
+{
+    // '#' scrambles to TAB and '0' to Ctrl+Z: the stored form starts and ends with
+    // characters a plain profile read would strip.
+    const std::string password = "#0Pass0#";
+    StorePassword(password);
+    ASSERT_EQ('\t', Stored(kKeyPassword).front());
+    ASSERT_EQ('\t', Stored(kKeyPassword).back());
+    const INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
+        ExpectRefused(ui, cover, "0Pass0");
+        ExpectRefused(ui, cover, "Pass");
+        Unlock(cover, password);
+    });
+    EXPECT_EQ(1, result);
+}
+
+TEST_F(CoverTest, EmptyOrMissingPasswordUnlocksWithAnEmptyEdit)
+{
+    struct Case {
+        const char* name;
+        std::string file;
+    } cases[] = {
+        {"empty value", "[Settings]\r\nPassword=\r\n"},
+        {"missing key", "[Settings]\r\nStretch=0\r\n"},
+        {"missing file", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ::DeleteFileA(path_.c_str());
+        if (!c.file.empty())
+            WriteFileBytes(path_, c.file);
+        const INT_PTR result = RunCover([](DWORD ui, HWND cover) {
+            ExpectRefused(ui, cover, "x");
+            Unlock(cover, "");
+        });
+        EXPECT_EQ(1, result);
+    }
+}
+
+// ---- the opened cover -----------------------------------------------------------
+
+// Records what initialisation left behind, before any timer message can arrive.
+class ObservedCover : public CoverDialog {
+public:
+    std::string clockAfterInit;
+    std::string dateAfterInit;
+    ClockReading readingAfterInit;
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        const BOOL result = CoverDialog::OnInitDialog();
+        clockAfterInit = ItemText(m_hWnd, IDC_COVER_CLOCK);
+        dateAfterInit = ItemText(m_hWnd, IDC_COVER_DATE);
+        readingAfterInit = CurrentReading();
+        return result;
+    }
+};
+
+TEST_F(CoverTest, OpensTitledEudoraWithFocusOnThePasswordEditAndClockAndDateShown)
+{
+    ObservedCover cover;
+    std::string firstClock;
+    std::string laterClock;
+    std::string dateLater;
+    bool zoomed = true;
+    const INT_PTR result = RunCover(cover, [&](DWORD ui, HWND window) {
+        EXPECT_TRUE(WaitUntil([&] { return FocusOf(ui) == Item(window, IDC_COVER_PASSWORD); }, 3000));
+        zoomed = ::IsZoomed(window) != FALSE;
+        // The clock moves on within a couple of ticks.
+        firstClock = ItemText(window, IDC_COVER_CLOCK);
+        EXPECT_TRUE(WaitUntil([&] { return ItemText(window, IDC_COVER_CLOCK) != firstClock; }, 2500));
+        laterClock = ItemText(window, IDC_COVER_CLOCK);
+        dateLater = ItemText(window, IDC_COVER_DATE);
+        Unlock(window, "");
+    });
+    EXPECT_EQ(1, result);
+    EXPECT_FALSE(zoomed) << "Stretch is off by default";
+
+    // The clock and date were set during initialisation, before the first tick.
+    const ClockReading r = cover.readingAfterInit;
+    EXPECT_EQ(DateText(r), cover.dateAfterInit);
+    int h = -1, m = -1, s = -1;
+    ASSERT_EQ(3, std::sscanf(cover.clockAfterInit.c_str(), "%d:%d:%d", &h, &m, &s)) << cover.clockAfterInit;
+    EXPECT_LE(((r.hour * 60 + r.minute) * 60 + r.second) - ((h * 60 + m) * 60 + s), 1)
+        << cover.clockAfterInit << " vs " << ClockText(r);
+    EXPECT_NE(firstClock, laterClock);
+    EXPECT_EQ(3, std::sscanf(laterClock.c_str(), "%d:%d:%d", &h, &m, &s)) << laterClock;
+    EXPECT_EQ(cover.dateAfterInit, dateLater) << "the date line is not rebuilt on a tick";
+}
+
+TEST_F(CoverTest, StretchOneKeepsTheCoverMaximisedWithControlsAtTemplatePlaces)
+{
+    struct Control {
+        int id;
+        RECT templateRect; // x, y, width, height in dialog units
+    } controls[] = {
+        {IDC_COVER_PASSWORD, {71, 179, 114, 12}},
+        {IDC_COVER_UNLOCK, {193, 179, 42, 12}},
+        {IDC_COVER_MEMO, {13, 18, 215, 112}},
+        {IDC_COVER_CLOCK, {73, 147, 94, 10}},
+        {IDC_COVER_DATE, {15, 163, 211, 10}},
+    };
+    for (int stretch : {1, 2}) {
+        SCOPED_TRACE(stretch);
+        WriteInt(kKeyStretch, stretch);
+        const INT_PTR result = RunCover([&](DWORD, HWND cover) {
+            // Let the loop run and go idle a few times: a normal show on the way must
+            // not have undone the maximised state.
+            ::Sleep(400);
+            Flush(cover);
+            EXPECT_EQ(stretch == 1, ::IsZoomed(cover) != FALSE);
+            RECT window{};
+            ::GetWindowRect(cover, &window);
+            RECT work{};
+            ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+            if (stretch == 1) {
+                EXPECT_LE(window.left, work.left);
+                EXPECT_LE(window.top, work.top);
+                EXPECT_GE(window.right, work.right);
+                EXPECT_GE(window.bottom, work.bottom);
+            } else {
+                EXPECT_LT(window.right - window.left, work.right - work.left);
+            }
+            for (const Control& c : controls) {
+                // Position and size are converted apart, as the dialog manager does.
+                RECT expected = c.templateRect; // x, y, cx, cy
+                ASSERT_TRUE(::MapDialogRect(cover, &expected));
+                RECT actual{};
+                ::GetWindowRect(Item(cover, c.id), &actual);
+                ::MapWindowPoints(nullptr, cover, reinterpret_cast<POINT*>(&actual), 2);
+                EXPECT_EQ(expected.left, actual.left) << "control " << c.id;
+                EXPECT_EQ(expected.top, actual.top) << "control " << c.id;
+                EXPECT_EQ(expected.right, actual.right - actual.left) << "control " << c.id;
+                EXPECT_EQ(expected.bottom, actual.bottom - actual.top) << "control " << c.id;
+            }
+            Unlock(cover, "");
+        });
+        EXPECT_EQ(1, result);
+    }
+}
+
+// ---- the dialog template -----------------------------------------------------------
+
+TEST(CoverTemplate, MatchesTheCoverLayout)
+{
+    DialogTemplate t;
+    ASSERT_TRUE(ReadDialogTemplate(nullptr, IDD_COVER, t));
+    ExpectVelmoraFrame(t, static_cast<DWORD>(WS_POPUP | WS_VISIBLE | DS_MODALFRAME | DS_3DLOOK | DS_SETFONT), 242, 198);
+
+    struct Control {
+        int id;
+        const char* className;
+        const char* text;
+        DWORD style;
+        DWORD exStyle;
+        short x, y, cx, cy;
+    } expected[] = {
+        {-1, "STATIC", "Velmora &Password:", SS_LEFT | WS_GROUP, 0, 7, 181, 61, 10},
+        {IDC_COVER_PASSWORD, "EDIT", "", ES_PASSWORD | WS_BORDER | WS_GROUP | WS_TABSTOP, 0, 71, 179, 114, 12},
+        {IDC_COVER_UNLOCK, "BUTTON", "&Unlock", BS_PUSHBUTTON | BS_CENTER | BS_VCENTER | BS_FLAT | WS_TABSTOP, 0,
+         193, 179, 42, 12},
+        {-1, "BUTTON", " &Memo Pad", BS_GROUPBOX | WS_GROUP, 0, 7, 7, 228, 131},
+        {IDC_COVER_MEMO, "EDIT", "", ES_MULTILINE | ES_OEMCONVERT | ES_WANTRETURN | WS_GROUP | WS_TABSTOP,
+         WS_EX_STATICEDGE, 13, 18, 215, 112},
+        {IDC_COVER_CLOCK, "STATIC", "sat/datum", SS_CENTER | WS_GROUP, 0, 73, 147, 94, 10},
+        {IDC_COVER_DATE, "STATIC", "datum", SS_CENTER | WS_GROUP, 0, 15, 163, 211, 10},
+    };
+    ASSERT_EQ(std::size(expected), t.controls.size());
+    for (size_t i = 0; i < t.controls.size(); ++i) {
+        const Control& c = expected[i];
+        const TemplateControl& got = t.controls[i];
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(0u, got.helpId);
+        EXPECT_EQ(c.exStyle, got.exStyle);
+        EXPECT_EQ(c.style | WS_CHILD | WS_VISIBLE, got.style);
+        EXPECT_EQ(c.x, got.x);
+        EXPECT_EQ(c.y, got.y);
+        EXPECT_EQ(c.cx, got.cx);
+        EXPECT_EQ(c.cy, got.cy);
+        EXPECT_EQ(c.id, got.id);
+        EXPECT_EQ(c.className, got.className);
+        EXPECT_EQ(c.text, got.text);
+        EXPECT_EQ(0, got.creationDataSize);
+    }
+}
+
+TEST_F(CoverTest, OpenCoverHasNoTitleBarNoDefaultButtonAndALimitedMemo)
+{
+    const INT_PTR result = RunCover([](DWORD, HWND cover) {
+        const LONG style = ::GetWindowLongA(cover, GWL_STYLE);
+        EXPECT_NE(WS_CAPTION, style & WS_CAPTION) << "no title bar";
+        EXPECT_FALSE(style & WS_SYSMENU);
+        const LRESULT defId = ::SendMessageA(cover, DM_GETDEFID, 0, 0);
+        const HWND defaultControl = HIWORD(defId) == DC_HASDEFID ? Item(cover, LOWORD(defId)) : nullptr;
+        EXPECT_EQ(nullptr, defaultControl) << "no control acts as the default button";
+        const LONG unlockStyle = ::GetWindowLongA(Item(cover, IDC_COVER_UNLOCK), GWL_STYLE);
+        EXPECT_NE(BS_DEFPUSHBUTTON, unlockStyle & BS_TYPEMASK);
+        EXPECT_EQ(static_cast<LRESULT>(CoverDialog::kMemoLimit),
+                  ::SendMessageA(Item(cover, IDC_COVER_MEMO), EM_GETLIMITTEXT, 0, 0));
+        Unlock(cover, "");
+    });
+    EXPECT_EQ(1, result);
+}
+
+// ---- the key filter and the close command ------------------------------------------
+
+TEST_F(CoverTest, EnterNeverUnlocksButStartsANewLineInTheMemoPad)
+{
+    StorePassword("right");
+    const INT_PTR result = RunCover([](DWORD ui, HWND cover) {
+        // The right password typed, then Enter in the edit and on the Unlock button.
+        SetItemText(cover, IDC_COVER_PASSWORD, "right");
+        for (int target : {IDC_COVER_PASSWORD, IDC_COVER_UNLOCK}) {
+            FocusControl(ui, cover, target);
+            PostKey(Item(cover, target), VK_RETURN);
+            Flush(cover);
+            EXPECT_TRUE(::IsWindowVisible(cover)) << "Enter on control " << target;
+            EXPECT_EQ(nullptr, FindThreadDialog(ui, kProductName)) << "no message either";
+        }
+        EXPECT_EQ("right", ItemText(cover, IDC_COVER_PASSWORD));
+
+        FocusControl(ui, cover, IDC_COVER_MEMO);
+        Type(Item(cover, IDC_COVER_MEMO), "one\ntwo");
+        EXPECT_EQ("one\r\ntwo", ItemText(cover, IDC_COVER_MEMO));
+        PostClick(cover, IDC_COVER_UNLOCK);
+        EXPECT_TRUE(WaitForGone(cover));
+    });
+    EXPECT_EQ(1, result);
+    EXPECT_EQ("one\ttwo", Stored(kKeyMemoPadText));
+}
+
+TEST_F(CoverTest, EscCtrlBreakCloseAndAltF4LeaveItOpen)
+{
+    const INT_PTR result = RunCover([](DWORD ui, HWND cover) {
+        for (int target : {IDC_COVER_PASSWORD, IDC_COVER_MEMO, IDC_COVER_UNLOCK}) {
+            FocusControl(ui, cover, target);
+            HWND focused = Item(cover, target);
+            PostKey(focused, VK_ESCAPE);
+            PostKey(focused, VK_CANCEL);
+            PostKeyMessages(focused, WM_KEYDOWN, WM_KEYUP, VK_CANCEL, static_cast<LPARAM>(KF_EXTENDED) << 16);
+            PostKeyMessages(focused, WM_SYSKEYDOWN, WM_SYSKEYUP, VK_F4, static_cast<LPARAM>(KF_ALTDOWN) << 16);
+            Flush(cover);
+            EXPECT_TRUE(::IsWindowVisible(cover)) << "keys on control " << target;
+        }
+        ::PostMessageA(cover, WM_CLOSE, 0, 0);
+        ::PostMessageA(cover, WM_SYSCOMMAND, SC_CLOSE, 0);
+        Flush(cover);
+        EXPECT_TRUE(::IsWindowVisible(cover)) << "the close command";
+        EXPECT_EQ("", ItemText(cover, IDC_COVER_MEMO)) << "the dropped keys typed nothing";
+        Unlock(cover, "");
+    });
+    EXPECT_EQ(1, result) << "ended by Unlock, not by a cancel";
+}
+
+TEST_F(CoverTest, StandardCommandsPostedByAnyProgramDoNotEndIt)
+{
+    const INT_PTR result = RunCover([](DWORD, HWND cover) {
+        for (WPARAM command : {IDOK, IDCANCEL}) {
+            ::PostMessageA(cover, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
+            Flush(cover);
+            EXPECT_TRUE(::IsWindowVisible(cover)) << "command " << command;
+        }
+        Unlock(cover, "");
+    });
+    EXPECT_EQ(1, result);
+}
+
+// ---- the memo pad ---------------------------------------------------------------
+
+TEST_F(CoverTest, TypedMemoIsStoredOnOneLineWithTabsAndComesBackWhole)
+{
+    StorePassword("pw");
+    const std::string memo = "  one\r\ntwo \r\n\r\n\"four\"  ";
+    INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
+        EXPECT_EQ("", ItemText(cover, IDC_COVER_MEMO));
+        FocusControl(ui, cover, IDC_COVER_MEMO);
+        Type(Item(cover, IDC_COVER_MEMO), "  one\ntwo \n\n\"four\"  ");
+        EXPECT_EQ(memo, ItemText(cover, IDC_COVER_MEMO));
+        Unlock(cover, "pw");
+    });
+    EXPECT_EQ(1, result);
+    EXPECT_EQ("  one\ttwo \t\t\"four\"  ", Stored(kKeyMemoPadText));
+    EXPECT_NE(std::string::npos, ReadFileBytes(path_).find("MemoPadText=\"  one\ttwo \t\t\"four\"  \"\r\n"))
+        << ReadFileBytes(path_);
+
+    result = RunCover([&](DWORD, HWND cover) {
+        EXPECT_EQ(memo, ItemText(cover, IDC_COVER_MEMO));
+        Unlock(cover, "pw");
+    });
+    EXPECT_EQ(1, result);
+    EXPECT_EQ("  one\ttwo \t\t\"four\"  ", Stored(kKeyMemoPadText)) << "unchanged by a second round";
+}
+
+TEST_F(CoverTest, StoredTabsOpenAsLineBreaksAndLoneBreaksAreStoredAsTabs)
+{
+    WriteString(kKeyMemoPadText, "a\tb");
+    StorePassword("");
+    const INT_PTR result = RunCover([](DWORD, HWND cover) {
+        EXPECT_EQ("a\r\nb", ItemText(cover, IDC_COVER_MEMO));
+        SetItemText(cover, IDC_COVER_MEMO, "x\ry\nz\r\n");
+        Unlock(cover, "");
+    });
+    EXPECT_EQ(1, result);
+    EXPECT_EQ("x\ty\tz\t", Stored(kKeyMemoPadText));
+    EXPECT_EQ("", Stored(kKeyPassword)) << "the rest of the file is intact";
+}
+
+TEST_F(CoverTest, MemoAtTheLengthLimitIsStoredAndReadBackWhole)
+{
+    // 300 lines of 99 characters and a line break, blanks at both ends: the most the
+    // pad takes, and on its own line the longest stored form.
+    std::string memo;
+    for (int line = 0; line < 300; ++line) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%03d", line);
+        memo += std::string(text) + std::string(96, line % 2 ? 'o' : 'e');
+        memo += "\r\n";
+    }
+    memo.front() = ' ';
+    memo.resize(CoverDialog::kMemoLimit - 1);
+    memo += ' ';
+    ASSERT_EQ(static_cast<size_t>(CoverDialog::kMemoLimit), memo.size());
+    INT_PTR result = RunCover([&](DWORD, HWND cover) {
+        EXPECT_EQ(static_cast<LRESULT>(CoverDialog::kMemoLimit),
+                  ::SendMessageA(Item(cover, IDC_COVER_MEMO), EM_GETLIMITTEXT, 0, 0));
+        SetItemText(cover, IDC_COVER_MEMO, memo);
+        Unlock(cover, "");
+    });
+    EXPECT_EQ(1, result);
+    result = RunCover([&](DWORD, HWND cover) {
+        EXPECT_TRUE(ItemText(cover, IDC_COVER_MEMO) == memo) << "the memo came back changed";
+        Unlock(cover, "");
+    });
+    EXPECT_EQ(1, result);
+}
+
+TEST_F(CoverTest, StoredMemoLongerThanTheLimitOpensWholeAndIsKept)
+{
+    // 12000 TABs open as 24000 characters of line breaks: beyond what can be typed,
+    // yet shown and stored back whole.
+    std::string stored;
+    for (int i = 0; i < 12000; ++i)
+        stored += "x\t";
+    WriteString(kKeyMemoPadText, stored);
+    const INT_PTR result = RunCover([&](DWORD, HWND cover) {
+        EXPECT_EQ(static_cast<int>(stored.size() + 12000), ::GetWindowTextLengthA(Item(cover, IDC_COVER_MEMO)));
+        Unlock(cover, "");
+    });
+    EXPECT_EQ(1, result);
+    EXPECT_TRUE(Stored(kKeyMemoPadText) == stored);
+}
+
+TEST_F(CoverTest, MemoSwitchOtherThanOneOpensEmptyAndLeavesTheStoredMemo)
+{
+    for (int value : {0, 2, -1}) {
+        SCOPED_TRACE(value);
+        WriteInt(kKeySaveMemoPadText, value);
+        WriteString(kKeyMemoPadText, "kept\tsafe");
+        const INT_PTR result = RunCover([](DWORD, HWND cover) {
+            EXPECT_EQ("", ItemText(cover, IDC_COVER_MEMO));
+            SetItemText(cover, IDC_COVER_MEMO, "typed meanwhile");
+            Unlock(cover, "");
+        });
+        EXPECT_EQ(1, result);
+        EXPECT_EQ("kept\tsafe", Stored(kKeyMemoPadText));
+    }
+}
+
+// ---- the host's main window ------------------------------------------------------
+
+TEST_F(CoverTest, HideEudoraHidesTheHostUntilTheRightPassword)
+{
+    WriteInt(kKeyHideEudora, 1);
+    StorePassword("pw");
+    HostMainWindow host;
+    ASSERT_TRUE(::IsWindowVisible(host.get()));
+    const INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
+        EXPECT_FALSE(::IsWindowVisible(host.get())) << "hidden while the cover is up";
+        ExpectRefused(ui, cover, "wrong");
+        EXPECT_FALSE(::IsWindowVisible(host.get())) << "still hidden after a failed attempt";
+        Unlock(cover, "pw");
+    });
+    EXPECT_EQ(1, result);
+    EXPECT_TRUE(::IsWindowVisible(host.get())) << "shown again after unlock";
+}
+
+TEST_F(CoverTest, HostWindowIsNeverTouchedUnlessTheSwitchIsOne)
+{
+    HostMainWindow host;
+    for (int value : {0, 2}) {
+        SCOPED_TRACE(value);
+        WriteInt(kKeyHideEudora, value);
+        g_showWindowMessages = 0;
+        const INT_PTR result = RunCover([&](DWORD, HWND cover) {
+            EXPECT_TRUE(::IsWindowVisible(host.get()));
+            Unlock(cover, "");
+        });
+        EXPECT_EQ(1, result);
+        EXPECT_TRUE(::IsWindowVisible(host.get()));
+        EXPECT_EQ(0, g_showWindowMessages);
+    }
+}
+
+TEST_F(CoverTest, HostIsShownAgainWhenTheRunEndsByQuit)
+{
+    WriteInt(kKeyHideEudora, 1);
+    StorePassword("pw");
+    WriteString(kKeyMemoPadText, "before");
+    HostMainWindow host;
+    bool quitPostedAgain = false;
+    CoverDialog cover;
+    const INT_PTR result = RunWithDriver(
+        [&] {
+            const INT_PTR r = cover.DoModal();
+            MSG msg;
+            quitPostedAgain = ::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+            return r;
+        },
+        [&](DWORD ui) {
+            HWND window = WaitForThreadDialog(ui, "Eudora");
+            ASSERT_NE(nullptr, window);
+            EXPECT_FALSE(::IsWindowVisible(host.get()));
+            SetItemText(window, IDC_COVER_MEMO, "typed");
+            ::PostThreadMessageA(ui, WM_QUIT, 0, 0);
+            EXPECT_TRUE(WaitForGone(window));
+        });
+    EXPECT_EQ(CDialog::kNoResult, result);
+    EXPECT_TRUE(quitPostedAgain);
+    EXPECT_TRUE(::IsWindowVisible(host.get())) << "the host is not left hidden";
+    EXPECT_EQ("before", Stored(kKeyMemoPadText)) << "only an unlock saves the memo";
+}
+
+TEST_F(CoverTest, NoHostWindowWithTheSwitchOnStillUnlocks)
+{
+    WriteInt(kKeyHideEudora, 1);
+    ASSERT_EQ(nullptr, ::FindWindowExA(nullptr, nullptr, "EudoraMainWindow", nullptr));
+    EXPECT_EQ(1, RunCover([](DWORD, HWND cover) { Unlock(cover, ""); }));
+}
+
+} // namespace

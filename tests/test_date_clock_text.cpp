@@ -1,0 +1,136 @@
+// The cover's date line and clock from a reading of the local time.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "cover/DateClockText.h"
+
+namespace {
+
+ClockReading Reading(int year, int month, int day, int weekday, int hour, int minute, int second)
+{
+    ClockReading r;
+    r.year = year;
+    r.month = month;
+    r.day = day;
+    r.weekday = weekday;
+    r.hour = hour;
+    r.minute = minute;
+    r.second = second;
+    return r;
+}
+
+void ExpectSameReading(const ClockReading& expected, const ClockReading& actual)
+{
+    EXPECT_EQ(expected.year, actual.year);
+    EXPECT_EQ(expected.month, actual.month);
+    EXPECT_EQ(expected.day, actual.day);
+    EXPECT_EQ(expected.weekday, actual.weekday);
+    EXPECT_EQ(expected.hour, actual.hour);
+    EXPECT_EQ(expected.minute, actual.minute);
+    EXPECT_EQ(expected.second, actual.second);
+}
+
+SYSTEMTIME LocalTime(WORD year, WORD month, WORD dayOfWeek, WORD day, WORD hour, WORD minute,
+                     WORD second, WORD ms = 0)
+{
+    SYSTEMTIME t{};
+    t.wYear = year;
+    t.wMonth = month;
+    t.wDayOfWeek = dayOfWeek;
+    t.wDay = day;
+    t.wHour = hour;
+    t.wMinute = minute;
+    t.wSecond = second;
+    t.wMilliseconds = ms;
+    return t;
+}
+
+TEST(DateClockText, TextsOfValidReadings)
+{
+    struct Case {
+        ClockReading reading;
+        const char* date;
+        const char* clock;
+    } cases[] = {
+        {Reading(2000, 1, 1, 7, 9, 5, 3), "Saturday, 1 January, 2000", "9:5:3"},
+        {Reading(2024, 2, 6, 3, 0, 0, 0), "Tuesday, 6 February, 2024", "0:0:0"},
+        {Reading(1999, 12, 31, 6, 23, 59, 59), "Friday, 31 December, 1999", "23:59:59"},
+        {Reading(2031, 10, 10, 5, 10, 10, 10), "Thursday, 10 October, 2031", "10:10:10"},
+        {Reading(2031, 11, 9, 1, 12, 0, 9), "Sunday, 9 November, 2031", "12:0:9"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.date, DateText(c.reading));
+        EXPECT_EQ(c.clock, ClockText(c.reading));
+    }
+}
+
+TEST(DateClockText, EveryWeekdayAndMonthHasItsEnglishName)
+{
+    const char* weekdays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+    for (int w = 1; w <= 7; ++w)
+        EXPECT_EQ(std::string(weekdays[w - 1]) + ", 2 May, 2020", DateText(Reading(2020, 5, 2, w, 0, 0, 0)));
+    const char* months[] = {"January", "February", "March",     "April",   "May",      "June",
+                            "July",    "August",   "September", "October", "November", "December"};
+    for (int m = 1; m <= 12; ++m)
+        EXPECT_EQ(std::string("Monday, 2 ") + months[m - 1] + ", 2020", DateText(Reading(2020, m, 2, 2, 0, 0, 0)));
+}
+
+TEST(DateClockText, NumbersWithoutANameStandAsTheirOwnText)
+{
+    EXPECT_EQ("0, 1 13, 2000", DateText(Reading(2000, 13, 1, 0, 0, 0, 0)));
+    EXPECT_EQ("8, 1 0, 2000", DateText(Reading(2000, 0, 1, 8, 0, 0, 0)));
+    EXPECT_EQ("-3, 1 100, 2000", DateText(Reading(2000, 100, 1, -3, 0, 0, 0)));
+    // Every field is written as "%d" writes it, whatever its range.
+    EXPECT_EQ("-5:100000:-2147483648", ClockText(Reading(0, 0, 0, 0, -5, 100000, INT_MIN)));
+    EXPECT_EQ("Sunday, -2147483648 May, 2147483647", DateText(Reading(INT_MAX, 5, INT_MIN, 1, 0, 0, 0)));
+}
+
+TEST(DateClockText, InvalidReadingIsFormattedWithMinusOneEverywhere)
+{
+    const ClockReading invalid = ClockReading::Invalid();
+    EXPECT_EQ("-1, -1 -1, -1", DateText(invalid));
+    EXPECT_EQ("-1:-1:-1", ClockText(invalid));
+}
+
+TEST(DateClockText, ReadingsFromLocalTimeKeepWholeSecondsAndCountWeekdaysFromSunday)
+{
+    ExpectSameReading(Reading(2000, 1, 1, 7, 9, 5, 3), ReadingFromLocalTime(LocalTime(2000, 1, 6, 1, 9, 5, 3, 999)));
+    ExpectSameReading(Reading(2024, 2, 29, 5, 0, 0, 0), ReadingFromLocalTime(LocalTime(2024, 2, 4, 29, 0, 0, 0)));
+    ExpectSameReading(Reading(2023, 7, 2, 1, 23, 59, 59), ReadingFromLocalTime(LocalTime(2023, 7, 0, 2, 23, 59, 59)));
+}
+
+TEST(DateClockText, LocalTimesThatAreNoRealTimeGiveTheInvalidReading)
+{
+    const SYSTEMTIME broken[] = {
+        LocalTime(2023, 13, 1, 1, 0, 0, 0), // month 13
+        LocalTime(2023, 2, 1, 30, 0, 0, 0), // 30 February
+        LocalTime(2023, 6, 1, 1, 24, 0, 0), // hour 24
+        LocalTime(2023, 6, 1, 1, 0, 60, 0), // minute 60
+        LocalTime(2023, 6, 7, 1, 0, 0, 0),  // weekday 7 does not exist (0 is Sunday)
+    };
+    for (const SYSTEMTIME& t : broken)
+        ExpectSameReading(ClockReading::Invalid(), ReadingFromLocalTime(t));
+}
+
+TEST(DateClockText, CurrentReadingIsTheLocalTime)
+{
+    // Taken between two system readings of the same second, it must equal them.
+    SYSTEMTIME before{};
+    SYSTEMTIME after{};
+    ClockReading now;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        ::GetLocalTime(&before);
+        now = CurrentReading();
+        ::GetLocalTime(&after);
+        if (after.wSecond == before.wSecond)
+            break;
+    }
+    ASSERT_EQ(before.wSecond, after.wSecond);
+    ExpectSameReading(ReadingFromLocalTime(before), now);
+    EXPECT_GE(now.year, 2020);
+    EXPECT_GE(now.weekday, 1);
+    EXPECT_LE(now.weekday, 7);
+}
+
+} // namespace
