@@ -14,7 +14,7 @@ namespace {
 
 constexpr DWORD kAppearTimeoutMs = 15000;
 constexpr DWORD kSettleMs = 700;
-constexpr int kMargin = 8;
+constexpr int kMargin = 0;
 const char* const kDemoPassword = "velmora";
 
 DemoSetup g_setup;

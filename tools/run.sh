@@ -18,7 +18,7 @@ mkdir -p "$PLUGINS"
 cp "$BUILD/bin/velmora.dll" "$PLUGINS/"
 sed 's/\r$//; s/$/\r/' "$ROOT/resources/velmora.txt" > "$PLUGINS/velmora.txt"
 
-winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
+winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 
 if [ "${VELMORA_HEADLESS:-0}" != 1 ] && [ -n "${DISPLAY:-}" ]; then
     exec "$ROOT/tools/with-wine.sh" "$BUILD" wine "$BUILD/bin/velmora_host.exe" \
@@ -35,7 +35,7 @@ VELMORA_HEADLESS=1 "$ROOT/tools/with-wine.sh" "$BUILD" wine "$BUILD/bin/velmora_
 for picture in "$SHOTS"/*.bmp; do
     [ -e "$picture" ] || continue
     # Called by full path: another "convert" may come first on PATH.
-    /usr/bin/convert "$picture" "${picture%.bmp}.png"
+    /usr/bin/convert "$picture" -strip "${picture%.bmp}.png"
     rm -f "$picture"
 done
 echo
