@@ -1,9 +1,71 @@
 #include "plugin/MenuCommands.h"
 
+#include "config_ui/SettingsDialog.h"
+#include "cover/CoverDialog.h"
+#include "settings/SettingsStore.h"
+
 PostMessageFunction PostMessageForCommands = &::PostMessageA;
+
+namespace {
+
+// The host's message loop keeps running inside our modal loops, so a menu command, a
+// toolbar click or a timer of the host can make a second request while a Velmora
+// dialog is up. One Velmora dialog at a time: a second cover would stack locks, and a
+// settings dialog next to the cover would get round it.
+bool g_commandRunning = false;
+// The dialog the running command shows right now (null between two of its dialogs).
+CDialog* g_commandDialog = nullptr;
+
+class CommandScope {
+public:
+    CommandScope() noexcept { g_commandRunning = true; }
+    ~CommandScope() { g_commandRunning = false; }
+    CommandScope(const CommandScope&) = delete;
+    CommandScope& operator=(const CommandScope&) = delete;
+};
+
+INT_PTR RunCommandDialog(CDialog& dialog)
+{
+    g_commandDialog = &dialog;
+    const INT_PTR result = dialog.DoModal();
+    g_commandDialog = nullptr;
+    return result;
+}
+
+// When a command is running, shows its dialog (or the message box or about box above
+// it) to the user instead of starting another one. Returns whether one was running.
+bool BringRunningCommandForward() noexcept
+{
+    if (!g_commandRunning)
+        return false;
+    HWND shown = g_commandDialog != nullptr ? g_commandDialog->GetSafeHwnd() : nullptr;
+    if (shown != nullptr) {
+        HWND front = ::GetLastActivePopup(shown);
+        ::SetForegroundWindow(front != nullptr ? front : shown);
+    }
+    return true;
+}
+
+void RunCover()
+{
+    CoverDialog cover(nullptr);
+    RunCommandDialog(cover);
+}
+
+} // namespace
 
 void RunActivateCommand()
 {
+    if (BringRunningCommandForward())
+        return;
+    CommandScope scope;
+    if (!FileExists(SettingsFilePath)) {
+        SettingsDialog settings(nullptr);
+        // Only a successful Apply or the OK command lead on to the cover.
+        if (RunCommandDialog(settings) != 1)
+            return;
+    }
+    RunCover();
 }
 
 void RunScreenSaverCommand()
@@ -13,8 +75,19 @@ void RunScreenSaverCommand()
 
 void RunSettingsCommand()
 {
+    if (BringRunningCommandForward())
+        return;
+    CommandScope scope;
+    SettingsDialog settings(nullptr);
+    RunCommandDialog(settings);
 }
 
 void RunStartUpActivation()
 {
+    if (ReadSettingInt(kSettingsSection, kKeyStartUp, 0, SettingsFilePath) != 1)
+        return;
+    if (BringRunningCommandForward())
+        return;
+    CommandScope scope;
+    RunCover();
 }

@@ -1,5 +1,7 @@
 // What the host's requests set off: the special menu items, the settings request and
-// the cover at start-up.
+// the cover at start-up. Each dialog runs modally inside the host's call. Only one
+// Velmora dialog is up at a time: a request that would open another while one is up
+// brings the open one to the front and does nothing else.
 #pragma once
 #include <windows.h>
 

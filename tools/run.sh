@@ -1,14 +1,44 @@
 #!/bin/sh
-# Builds the plug-in and runs it the way the mail client loads it, from a fresh
-# Plugins folder.
+# Builds the plug-in and the stand-in mail client, and starts the client with
+# velmora.dll (and its release notes) in a fresh Plugins folder, build/demo/Plugins.
+#
+# With a display the client is yours to use. Without one (no DISPLAY, or
+# VELMORA_HEADLESS=1) it runs on a virtual display, walks through the menu items and
+# dialogs by itself and saves a PNG picture of each step in build/screenshots/.
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${VELMORA_BUILD_DIR:-$ROOT/build}
 
 "$ROOT/tools/build.sh"
+BUILD=$(cd "$BUILD" && pwd)
+
 PLUGINS="$BUILD/demo/Plugins"
 rm -rf "$BUILD/demo"
 mkdir -p "$PLUGINS"
 cp "$BUILD/bin/velmora.dll" "$PLUGINS/"
-WINPATH="Z:$(echo "$PLUGINS" | tr / '\\')"
-exec "$ROOT/tools/with-wine.sh" "$BUILD" wine "$BUILD/bin/host_probe.exe" "$WINPATH"
+sed 's/\r$//; s/$/\r/' "$ROOT/resources/velmora.txt" > "$PLUGINS/velmora.txt"
+
+winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+
+if [ "${VELMORA_HEADLESS:-0}" != 1 ] && [ -n "${DISPLAY:-}" ]; then
+    exec "$ROOT/tools/with-wine.sh" "$BUILD" wine "$BUILD/bin/velmora_host.exe" \
+        --plugins "$(winpath "$PLUGINS")"
+fi
+
+SHOTS="$BUILD/screenshots"
+rm -rf "$SHOTS"
+mkdir -p "$SHOTS"
+status=0
+VELMORA_HEADLESS=1 "$ROOT/tools/with-wine.sh" "$BUILD" wine "$BUILD/bin/velmora_host.exe" \
+    --plugins "$(winpath "$PLUGINS")" --demo "$(winpath "$SHOTS")" || status=$?
+
+for picture in "$SHOTS"/*.bmp; do
+    [ -e "$picture" ] || continue
+    # Called by full path: another "convert" may come first on PATH.
+    /usr/bin/convert "$picture" -strip "${picture%.bmp}.png"
+    rm -f "$picture"
+done
+echo
+echo "Screenshots in $SHOTS:"
+ls -1 "$SHOTS"
+exit $status
