@@ -1,5 +1,6 @@
 #include "cover/CoverDialog.h"
 
+#include <cstring>
 #include <vector>
 
 #include "plugin/PluginState.h"
@@ -134,7 +135,11 @@ void CoverDialog::OnUnlock()
     const std::string typed = ControlText(GetDlgItem(IDC_COVER_PASSWORD));
     // Read at every attempt: the settings dialog may have changed it meanwhile.
     const std::string stored = ReadSettingString(kSettingsSection, kKeyPassword, "", SettingsFilePath);
-    if (typed != Scramble(stored, ScramblerKey)) {
+    // Compared as the zero-terminated strings they are, as the settings dialog compares
+    // the old password. A stored value holding the key byte (the settings dialog never
+    // writes one, a hand-edited file may) unscrambles to a zero byte, which no edit
+    // can hold: compared whole, no typed text would ever unlock the cover.
+    if (std::strcmp(typed.c_str(), Scramble(stored, ScramblerKey).c_str()) != 0) {
         ::MessageBoxA(m_hWnd, "Incorrect Password.", ProductInfo.productName.c_str(), MB_OK);
         return;
     }

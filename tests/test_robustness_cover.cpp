@@ -259,6 +259,32 @@ TEST_F(CoverRobustness, PasswordsWithEveryByteAtStartMiddleAndEndUnlock)
     EXPECT_EQ(252, unlocked);
 }
 
+// A stored value holding the key byte (a hand-edited file) unscrambles to a zero byte;
+// the password is what comes before it, as for the settings dialog's old password,
+// so the user is never locked out by such a file.
+TEST_F(CoverRobustness, StoredValueThatUnscramblesToAZeroByteUnlocksWithWhatComesBefore)
+{
+    struct Case {
+        const char* stored;
+        const char* password;
+    } cases[] = {
+        {"*K", "a"},       // "a", then a zero byte
+        {"K*", ""},        // a zero byte first
+        {"KK*KK", "aa"},   // what follows the zero byte does not count
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored);
+        WriteFileBytes(path_, std::string("[Settings]\r\nPassword=") + c.stored + "\r\n");
+        std::string message;
+        const INT_PTR result = RunCover([&](HWND cover, DWORD ui) {
+            EXPECT_FALSE(TryUnlock(cover, ui, std::string(c.password) + "x", &message));
+            EXPECT_EQ("Incorrect Password.", message);
+            EXPECT_TRUE(TryUnlock(cover, ui, c.password, &message)) << message;
+        });
+        EXPECT_EQ(1, result);
+    }
+}
+
 // ---- memo pad ---------------------------------------------------------------------
 
 // Characters a user can type into the pad: printable ones, those from 160 up, and
