@@ -1,18 +1,20 @@
 // Settings files as a user's disk may hold them: random bytes, broken and odd INI
 // text, very long lines, a folder in place of the file, read-only and missing
-// places. The real plug-in must initialise over each of them and write nothing, and
-// every settings read must give what the platform's profile functions give (the
-// default where they find nothing).
+// places. The real plug-in must initialise over each of them, its dialogs must show
+// what the platform's profile functions give (the default where they find nothing),
+// and nothing may be written until the user acts.
 #include <gtest/gtest.h>
 
-#include <cerrno>
+#include <atomic>
 #include <climits>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 #include <vector>
 
+#include "resource.h"
 #include "settings/SettingsStore.h"
+#include "support/DialogSearch.h"
 #include "support/PluginLibrary.h"
 #include "support/Seeds.h"
 #include "support/TestSupport.h"
@@ -50,6 +52,21 @@ int ExpectedNumber(const std::string& text)
     return value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : static_cast<int>(value);
 }
 
+// Long texts compare with a short report: the lengths and where they first differ.
+::testing::AssertionResult SameText(const std::string& expected, const std::string& actual)
+{
+    if (expected == actual)
+        return ::testing::AssertionSuccess();
+    size_t at = 0;
+    while (at < expected.size() && at < actual.size() && expected[at] == actual[at])
+        ++at;
+    const size_t from = at < 16 ? 0 : at - 16;
+    return ::testing::AssertionFailure()
+           << "lengths " << expected.size() << " and " << actual.size() << ", first difference at " << at
+           << ": expected " << ::testing::PrintToString(expected.substr(from, 40)) << ", actual "
+           << ::testing::PrintToString(actual.substr(from, 40));
+}
+
 // ---- generated INI text ----------------------------------------------------------
 
 std::string RandomCase(Random& random, std::string text)
@@ -75,7 +92,7 @@ std::string RandomValue(Random& random)
     for (uint32_t i = 0; i < pieces; ++i)
         value += random.OneIn(5) ? random.Bytes(1 + random.Below(40)) : random.Pick(kPieces);
     if (random.OneIn(40))
-        value += std::string(1000 + random.Below(20000), 'L');
+        value += std::string(1000 + random.Below(5000), 'L');
     // CR, LF and zero bytes end a line wherever they come.
     for (char& c : value)
         if (c == '\r' || c == '\n')
@@ -139,12 +156,19 @@ std::function<std::string(const ScratchDir&)> WithBytes(const std::string& bytes
 std::vector<FileCase> FixedCases()
 {
     const std::string longValue(150000, 'v');
+    // The memo pad wraps its lines; a line with no place to break takes time that grows
+    // with the square of its length (several seconds at 30000 characters under wine),
+    // so the long memo here is made of words, and the unbroken one is shorter.
+    std::string longMemo;
+    while (longMemo.size() < 150000)
+        longMemo += "a long memo of many words\t";
     return {
         {"an empty file", WithBytes("")},
         {"one very long line", WithBytes(std::string(200000, 'a'))},
         {"very long values",
-         WithBytes("[Settings]\r\nPassword=" + longValue + "\r\nMemoPadText=" + longValue + "\tend\r\nStartUp=" +
+         WithBytes("[Settings]\r\nPassword=" + longValue + "\r\nMemoPadText=" + longMemo + "end\r\nStartUp=" +
                    std::string(5000, '1') + "\r\n")},
+        {"an unbroken memo line", WithBytes("[Settings]\r\nMemoPadText=" + std::string(6000, 'w') + "\r\n")},
         {"a very long section name and key",
          WithBytes("[" + std::string(10000, 'S') + "]\r\n" + std::string(10000, 'k') + "=1\r\n[Settings]\r\nStretch=1\r\n")},
         {"no [Settings] section",
@@ -189,11 +213,11 @@ std::vector<FileCase> RandomCases(uint32_t seed)
 {
     std::vector<FileCase> cases;
     Random random(seed);
-    for (int i = 0; i < 12; ++i) {
+    for (int i = 0; i < 10; ++i) {
         const std::string text = RandomIniText(random);
         cases.push_back({"random INI text #" + std::to_string(i), WithBytes(text)});
     }
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 4; ++i) {
         const std::string bytes = random.Bytes(random.Below(9000), true);
         cases.push_back({"random bytes #" + std::to_string(i), WithBytes(bytes)});
     }
@@ -212,19 +236,50 @@ std::string Snapshot(const std::string& path)
     return ReadFileBytes(path);
 }
 
+// What the plug-in's dialogs must show for a file, worked out from the platform's
+// profile functions alone.
+struct Expected {
+    int switches[4] = {0, 0, 1, 0}; // StartUp, Stretch, SaveMemoPadText, HideEudora
+    std::string memo;               // as the pad shows it
+    std::string password;           // the plain password, as far as it can be typed
+};
+
+Expected ExpectedFor(const std::string& path)
+{
+    Expected e;
+    for (int i = 0; i < 4; ++i)
+        e.switches[i] = ExpectedNumber(ProfileValue(kKeys[i].key, std::to_string(kKeys[i].defaultValue), path));
+    if (e.switches[2] == 1) {
+        for (char c : ProfileValue("MemoPadText", "", path))
+            e.memo += c == '\t' ? std::string("\r\n") : std::string(1, c);
+    }
+    // The stored form is the password reversed, each byte XORed with 42 (the key byte of
+    // "tavok"); it counts up to its first zero byte.
+    const std::string stored = ProfileValue("Password", "", path);
+    for (auto c = stored.rbegin(); c != stored.rend() && (*c ^ 42) != 0; ++c)
+        e.password += static_cast<char>(*c ^ 42);
+    return e;
+}
+
+constexpr int kSwitchBoxes[4] = {IDC_SET_STARTUP, IDC_SET_STRETCH, IDC_SET_SAVE_MEMO, IDC_SET_HIDE_EUDORA};
+
 class SettingsFileGarbage : public ::testing::Test {
 protected:
     void SetUp() override { CopyPluginInto(pluginDir_.path()); }
 
-    // Initialises the real plug-in over the prepared place, lists both menu items,
-    // hands every block back and shuts down; the settings file must come out as it
-    // went in (a missing one is created as on a first run, where that is possible).
+    // Over the prepared place, the real plug-in initialises (running the start-up
+    // cover when StartUp reads as 1), lists both menu items, hands every block back,
+    // shows the settings dialog (cancelled) and the cover (unlocked with the stored
+    // password), and shuts down. The dialogs show what the profile functions give, and
+    // nothing is written but what the user's unlock saves: the memo pad.
     void InitialiseOver(const FileCase& c)
     {
         ScratchDir dir;
         const std::string configDirectory = c.prepare(dir);
-        const std::string path = configDirectory + "\\velmora.ini";
-        const std::string before = Snapshot(path);
+        path_ = configDirectory + "\\velmora.ini";
+        expected_ = ExpectedFor(path_);
+        reference_ = Snapshot(path_);
+        const bool firstRun = reference_ == "<nothing>";
         {
             PluginLibrary plugin(pluginDir_.path());
             ASSERT_TRUE(plugin.loaded());
@@ -232,7 +287,16 @@ protected:
                                  static_cast<int32_t>(reinterpret_cast<intptr_t>(configDirectory.c_str())), kSentinel};
             int32_t info[8];
             for (int32_t& w : info) w = kSentinel;
-            ASSERT_EQ(0, plugin.init(nullptr, 6, config, info));
+            const bool startUpCover = expected_.switches[0] == 1;
+            RunAndAnswer([&] { return plugin.init(nullptr, 6, config, info); }, startUpCover ? kCover : kNone);
+            if (firstRun) {
+                // The first-run file, where the folder allows one.
+                const std::string created = Snapshot(path_);
+                EXPECT_TRUE(created == "<nothing>" || created == "[Settings]\r\nPassword=\r\n")
+                    << "only the first-run file may appear, found " << created.substr(0, 80);
+                reference_ = created;
+            }
+            ExpectUnchanged("initialisation");
             EXPECT_EQ(2, info[3]);
             EXPECT_EQ(4398, info[5]);
             EXPECT_EQ(kSentinel, info[7]);
@@ -245,16 +309,19 @@ protected:
                 plugin.release(reinterpret_cast<void*>(static_cast<intptr_t>(item[2])));
                 plugin.release(reinterpret_cast<void*>(static_cast<intptr_t>(item[3])));
             }
+            ExpectUnchanged("the menu items");
+
+            RunAndAnswer([&] { return plugin.config(nullptr, nullptr); }, kSettings);
+            ExpectUnchanged("the settings dialog, cancelled");
+            // Without a settings file the settings dialog comes first; cancelled, no cover.
+            int32_t activate[2] = {kSentinel, 1};
+            RunAndAnswer([&] { return plugin.specialHook(nullptr, activate); },
+                         FileExists(path_) ? kCover : kSettings);
             EXPECT_EQ(0, plugin.finish(nullptr));
         }
-        const std::string after = Snapshot(path);
-        if (before == "<nothing>")
-            EXPECT_TRUE(after == "<nothing>" || after == "[Settings]\r\nPassword=\r\n")
-                << "only the first-run file may appear, found " << after.substr(0, 80);
-        else
-            EXPECT_TRUE(before == after) << "the settings place was changed";
-        ExpectReadsAsTheProfileFunctions(path);
-        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ExpectUnchanged("shut-down");
+        ExpectReadsAsTheProfileFunctions(path_);
+        ::SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
         ::SetFileAttributesA(dir.path().c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 
@@ -275,7 +342,79 @@ protected:
         }
     }
 
+private:
+    enum Answer { kNone, kCover, kSettings };
+
+    void ExpectUnchanged(const char* after)
+    {
+        EXPECT_TRUE(Snapshot(path_) == reference_) << "the settings place changed after " << after;
+    }
+
+    // Calls `run` (an entry point) here while a second thread answers the dialog it
+    // shows: `answer` is the one expected, any other is a failure and is ended too.
+    void RunAndAnswer(const std::function<int32_t()>& run, Answer answer)
+    {
+        std::atomic<bool> returned{false};
+        RunWithDriver(
+            [&] {
+                const int32_t result = run();
+                returned = true;
+                EXPECT_EQ(0, result);
+                return INT_PTR{0};
+            },
+            [&](DWORD ui) {
+                HWND cover = nullptr;
+                HWND settings = nullptr;
+                while (!returned && cover == nullptr && settings == nullptr) {
+                    cover = FindDialogWithControl(ui, IDC_COVER_UNLOCK);
+                    settings = FindDialogWithControl(ui, IDC_SET_APPLY);
+                    ::Sleep(2);
+                }
+                if (cover != nullptr) {
+                    EXPECT_EQ(kCover, answer) << "a cover came up";
+                    AnswerCover(ui, cover);
+                } else if (settings != nullptr) {
+                    EXPECT_EQ(kSettings, answer) << "a settings dialog came up";
+                    AnswerSettings(settings);
+                } else {
+                    EXPECT_EQ(kNone, answer) << "no dialog came up";
+                }
+            });
+    }
+
+    void AnswerSettings(HWND settings)
+    {
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(expected_.switches[i] == 1 ? BST_CHECKED : BST_UNCHECKED,
+                      ::IsDlgButtonChecked(settings, kSwitchBoxes[i]))
+                << kKeys[i].key;
+        ExpectUnchanged("the settings dialog opened");
+        PostClick(settings, IDC_SET_CANCEL);
+        EXPECT_TRUE(WaitForGone(settings));
+    }
+
+    void AnswerCover(DWORD ui, HWND cover)
+    {
+        EXPECT_TRUE(SameText(expected_.memo, ItemText(cover, IDC_COVER_MEMO))) << "the memo pad";
+        ExpectUnchanged("the cover opened");
+        SetItemText(cover, IDC_COVER_PASSWORD, expected_.password);
+        PostClick(cover, IDC_COVER_UNLOCK);
+        if (!WaitForGone(cover, 3000)) {
+            ADD_FAILURE() << "the stored password " << ::testing::PrintToString(expected_.password)
+                          << " did not unlock the cover";
+            if (HWND box = FindDialogWithControl(ui, 0xFFFF))
+                DismissMessageBox(box);
+            ::PostThreadMessageA(ui, WM_QUIT, 0, 0);
+            WaitForGone(cover);
+        }
+        // The unlock saved the memo pad: that is the user's doing.
+        reference_ = Snapshot(path_);
+    }
+
     ScratchDir pluginDir_;
+    std::string path_;
+    Expected expected_;
+    std::string reference_;
 };
 
 TEST_F(SettingsFileGarbage, FixedOddFilesInitialiseWriteNothingAndReadAsTheProfileFunctions)
