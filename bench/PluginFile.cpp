@@ -71,6 +71,8 @@ LoadedPlugin::LoadedPlugin(const std::string& path)
         return;
     init = EntryPoint<InitFn>(module_, "ems_plugin_init");
     specialInfo = EntryPoint<ItemFn>(module_, "ems_special_info");
+    specialHook = EntryPoint<ItemFn>(module_, "ems_special_hook");
+    config = EntryPoint<ConfigFn>(module_, "ems_plugin_config");
     finish = EntryPoint<FinishFn>(module_, "ems_plugin_finish");
     release = EntryPoint<FreeFn>(module_, "ems_free");
 }

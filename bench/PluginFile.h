@@ -13,6 +13,7 @@ class LoadedPlugin {
 public:
     using InitFn = int32_t(WINAPI*)(void*, int32_t, void*, void*);
     using ItemFn = int32_t(WINAPI*)(void*, void*);
+    using ConfigFn = int32_t(WINAPI*)(void*, void*);
     using FinishFn = int32_t(WINAPI*)(void*);
     using FreeFn = int32_t(WINAPI*)(void*);
 
@@ -21,10 +22,15 @@ public:
     LoadedPlugin(const LoadedPlugin&) = delete;
     LoadedPlugin& operator=(const LoadedPlugin&) = delete;
 
-    bool loaded() const { return module_ != nullptr && init && specialInfo && finish && release; }
+    bool loaded() const
+    {
+        return module_ != nullptr && init && specialInfo && specialHook && config && finish && release;
+    }
 
     InitFn init = nullptr;
     ItemFn specialInfo = nullptr;
+    ItemFn specialHook = nullptr;
+    ConfigFn config = nullptr;
     FinishFn finish = nullptr;
     FreeFn release = nullptr;
 
