@@ -514,11 +514,18 @@ int main(int argc, char** argv)
 
     // ---- leaks
     Heading("Leak check (counters before, half way and after the cycles)");
-    if (!bench::PrivateUsageReported())
-        std::printf("  'private' is the pagefile figure: PrivateUsage is not reported here "
-                    "(under wine it is the resident anonymous memory).\n"
-                    "  Handles, GDI objects and icons/cursors are counted by probing handle values "
-                    "where the system does not report them.\n");
+    {
+        const bench::SystemCounters counters = bench::ReadSystemCounters();
+        std::printf("  the system's counters here: PrivateUsage %zu, PagefileUsage %zu, GetProcessHandleCount %s %lu,\n"
+                    "  GetGuiResources GDI %lu, USER %lu\n",
+                    counters.privateUsage, counters.pagefileUsage,
+                    counters.handleCountAnswered ? "answered" : "failed", counters.handleCount, counters.guiGdi,
+                    counters.guiUser);
+        std::printf("  'private' below is PrivateUsage, or the pagefile figure where that is 0 (under wine:\n"
+                    "  the resident anonymous memory). Handles, GDI objects and icons/cursors are counted\n"
+                    "  by probing every handle value where the system gives 0. 'heap bytes' are the busy\n"
+                    "  blocks of every heap of the process.\n");
+    }
     CheckTheDetector();
     {
         bench::LoadedPlugin plugin(dll);

@@ -117,9 +117,18 @@ unsigned CountWindows()
 
 } // namespace
 
-bool PrivateUsageReported()
+SystemCounters ReadSystemCounters()
 {
-    return MemoryCounters().PrivateUsage != 0;
+    SystemCounters c;
+    const PROCESS_MEMORY_COUNTERS_EX memory = MemoryCounters();
+    c.privateUsage = memory.PrivateUsage;
+    c.pagefileUsage = memory.PagefileUsage;
+    DWORD handles = 0;
+    c.handleCountAnswered = ::GetProcessHandleCount(::GetCurrentProcess(), &handles) != FALSE;
+    c.handleCount = handles;
+    c.guiGdi = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    c.guiUser = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
+    return c;
 }
 
 ProcessCounters TakeCounters()

@@ -29,7 +29,16 @@ struct ProcessCounters {
 
 ProcessCounters TakeCounters();
 
-// True when PrivateUsage is reported (false under wine).
-bool PrivateUsageReported();
+// What the system's own counters say, for the report: under wine PrivateUsage,
+// GetProcessHandleCount and GetGuiResources all give 0.
+struct SystemCounters {
+    size_t privateUsage = 0;
+    size_t pagefileUsage = 0;
+    bool handleCountAnswered = false;
+    unsigned long handleCount = 0;
+    unsigned long guiGdi = 0;
+    unsigned long guiUser = 0;
+};
+SystemCounters ReadSystemCounters();
 
 } // namespace bench
