@@ -31,7 +31,6 @@
 #include "resource.h"
 #include "settings/SettingsStore.h"
 
-
 namespace {
 
 using bench::Median;
