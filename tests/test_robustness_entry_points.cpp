@@ -9,6 +9,8 @@
 #include <memory>
 #include <vector>
 
+#include "resource.h"
+#include "support/DialogSearch.h"
 #include "support/PluginLibrary.h"
 #include "support/Seeds.h"
 #include "support/TestSupport.h"
@@ -156,6 +158,41 @@ TEST_F(RobustEntryPoints, NullRecordsAndBogusHostValuesNeitherCrashNorWrite)
     EXPECT_EQ(0, plugin_->specialInfo(nullptr, item.data()));
     EXPECT_TRUE(OnlyWritten(item, {4, 8}));
     plugin_->release(item.ptr<void*>(8));
+}
+
+// The entry points that run dialogs read neither host value: bogus ones change nothing.
+TEST_F(RobustEntryPoints, DialogEntryPointsNeverReadTheirHostValues)
+{
+    Load();
+    Record info;
+    ASSERT_EQ(0, Init(6, info, dir_.path().c_str()));
+    plugin_->release(info.ptr<void*>(16));
+    plugin_->release(info.ptr<void*>(24));
+    const std::string before = ReadFileBytes(dir_.File("velmora.ini"));
+
+    int32_t result = -1;
+    RunWithDriver([&] { return result = plugin_->config(kBogusHostValue, kBogusHostValue); },
+                  [](DWORD ui) {
+                      HWND settings = WaitForDialogWithControl(ui, IDC_SET_APPLY);
+                      ASSERT_NE(nullptr, settings);
+                      PostClick(settings, IDC_SET_CANCEL);
+                  });
+    EXPECT_EQ(0, result);
+
+    Record item;
+    item.set(4, 1);
+    result = -1;
+    RunWithDriver([&] { return result = plugin_->specialHook(kBogusHostValue, item.data()); },
+                  [](DWORD ui) {
+                      HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
+                      ASSERT_NE(nullptr, cover);
+                      PostClick(cover, IDC_COVER_UNLOCK); // the stored password is empty
+                  });
+    EXPECT_EQ(0, result);
+    EXPECT_TRUE(OnlyWritten(item, {4}));
+    EXPECT_EQ(0, plugin_->finish(kBogusHostValue));
+    // The unlock saved the (empty) memo pad; nothing else changed.
+    EXPECT_EQ(before + "MemoPadText=\r\n", ReadFileBytes(dir_.File("velmora.ini")));
 }
 
 TEST_F(RobustEntryPoints, OddConfigurationDirectoriesStillInitialiseAndWriteNothingElsewhere)
