@@ -57,6 +57,9 @@ BOOL SettingsDialog::OnInitDialog()
     hideEudora = ReadSettingInt(kSettingsSection, kKeyHideEudora, 0, SettingsFilePath);
     ShowSwitch(IDC_SET_HIDE_EUDORA, hideEudora);
 
+    for (int field : {IDC_SET_NEW_PASSWORD, IDC_SET_NEW_PASSWORD2})
+        ::SendDlgItemMessageA(m_hWnd, field, EM_LIMITTEXT, kLongestPassword, 0);
+
     // The dialog manager focuses the first tab stop, the Start-Up box.
     return TRUE;
 }
@@ -105,6 +108,10 @@ void SettingsDialog::OnApply()
         return;
     }
     // A password the file cannot keep whole would never match again at unlock.
+    if (newPassword.size() > kLongestPassword) {
+        Tell(PasswordTooLongText(kLongestPassword));
+        return;
+    }
     if (!IsStorablePassword(newPassword)) {
         Tell(UnstorablePasswordText(UnstorablePasswordCharacters(ScramblerKeyByte(ScramblerKey))));
         return;

@@ -46,6 +46,12 @@ std::string UnstorablePasswordText(const std::string& characters)
            "Please enter a different new password.";
 }
 
+std::string PasswordTooLongText(size_t longest)
+{
+    return "The new password is too long: it can have at most " +
+           DecimalText(static_cast<long long>(longest)) + " characters.";
+}
+
 std::string SettingsNotSavedText(const std::string& path)
 {
     return "The settings could not be saved in \"" + path +

@@ -8,5 +8,8 @@ extern const char* const kPasswordsDontMatchText;
 // Names the characters a new password cannot hold, e.g. "'", "*" or a space.
 std::string UnstorablePasswordText(const std::string& characters);
 
+// Says that a new password is longer than `longest` characters.
+std::string PasswordTooLongText(size_t longest);
+
 // Says that the settings could not be saved in the file at `path`.
 std::string SettingsNotSavedText(const std::string& path);

@@ -15,8 +15,7 @@ HCURSOR CStatic::GetCursor() const noexcept
 
 void DDX_Control(CDataExchange* dx, int controlId, CStatic& control) noexcept
 {
-    if (control.m_hWnd == nullptr)
-        control.m_hWnd = ::GetDlgItem(dx->m_hDlg, controlId);
+    control.m_hWnd = ::GetDlgItem(dx->m_hDlg, controlId);
 }
 
 namespace {
@@ -64,6 +63,7 @@ INT_PTR CDialog::DoModal()
 
     m_result = kNoResult;
     m_ended = false;
+    m_windowLost = false;
     HWND dialog = ::CreateDialogParamA(ModuleInstance(), MAKEINTRESOURCEA(m_templateId), owner,
                                        &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     bool quit = false;
@@ -84,6 +84,7 @@ INT_PTR CDialog::DoModal()
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);
         }
+        m_windowLost = !quit && !m_ended && !::IsWindow(dialog);
     }
 
     if (reenableOwner)

@@ -56,6 +56,9 @@ public:
     INT_PTR DoModal();
 
     void EndDialog(INT_PTR result) noexcept;
+    // True after a run whose window was destroyed from outside (with the window that
+    // owned it, say) before EndDialog or WM_QUIT ended it.
+    bool WindowLost() const noexcept { return m_windowLost; }
     HWND GetSafeHwnd() const noexcept { return m_hWnd; }
     HWND GetDlgItem(int controlId) const noexcept { return ::GetDlgItem(m_hWnd, controlId); }
     BOOL UpdateData(BOOL saveAndValidate = TRUE);
@@ -90,4 +93,5 @@ private:
     HWND m_parent;
     INT_PTR m_result = kNoResult;
     bool m_ended = false;
+    bool m_windowLost = false;
 };

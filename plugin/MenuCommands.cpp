@@ -46,10 +46,17 @@ bool BringRunningCommandForward() noexcept
     return true;
 }
 
+// The lock ends only by unlock, or by the host quitting. A cover whose window went
+// with the window that owned it (a splash screen of the host closing while the cover
+// comes up at start-up, say) comes up again at once.
 void RunCover()
 {
-    CoverDialog cover(nullptr);
-    RunCommandDialog(cover);
+    for (;;) {
+        CoverDialog cover(nullptr);
+        RunCommandDialog(cover);
+        if (!cover.WindowLost())
+            return;
+    }
 }
 
 } // namespace

@@ -8,6 +8,10 @@
 // with this key byte.
 std::string UnstorablePasswordCharacters(unsigned char keyByte);
 
+// The longest new password the settings dialog takes: far beyond any typed password,
+// and far below what the settings file can hold (32766 characters as stored).
+constexpr size_t kLongestPassword = 1000;
+
 // True when the password's stored form (scrambled with ScramblerKey) can be written and
 // read back whole.
 bool IsStorablePassword(const std::string& password);

@@ -165,6 +165,27 @@ TEST(DialogFramework, QuitEndsTheRunCleanlyAndIsPostedAgainForTheHost)
     EXPECT_TRUE(::IsWindowEnabled(host.get()));
 }
 
+TEST(DialogFramework, ARunWhoseWindowIsDestroyedFromOutsideSaysSo)
+{
+    ProbeDialog ended;
+    RunWithDriver([&] { return ended.DoModal(); },
+                  [](DWORD ui) { PostClick(WaitForThreadDialog(ui, nullptr), IDC_ABOUT_CLOSE); });
+    EXPECT_FALSE(ended.WindowLost());
+
+    HostWindow host;
+    ProbeDialog owned;
+    const INT_PTR result = RunWithDriver([&] { return owned.DoModal(); },
+                                         [&](DWORD ui) {
+                                             HWND d = WaitForThreadDialog(ui, nullptr);
+                                             ASSERT_NE(nullptr, d);
+                                             // The owner goes, and its owned dialog with it.
+                                             ::PostMessageA(host.get(), WM_CLOSE, 0, 0);
+                                             EXPECT_TRUE(WaitForGone(d));
+                                         });
+    EXPECT_EQ(CDialog::kNoResult, result);
+    EXPECT_TRUE(owned.WindowLost());
+}
+
 TEST(DialogFramework, NestedDialogsDisableTheOuterOneAndRestoreIt)
 {
     bool outerDisabled = false;

@@ -123,6 +123,70 @@ TEST_F(MenuCommandsTest, StartUpBringsTheCoverOnlyWhenTheSwitchIsExactlyOne)
     }
 }
 
+// A host window that is active when the cover comes up and then goes away by itself,
+// as a splash screen does: the cover it owned goes with it.
+class PassingSplash {
+public:
+    explicit PassingSplash(UINT lifetimeMs)
+    {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &PassingSplash::Proc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = "VelmoraTestSplash";
+        ::RegisterClassA(&wc);
+        window_ = ::CreateWindowExA(0, wc.lpszClassName, "splash", WS_POPUP | WS_VISIBLE, 100, 100,
+                                    200, 100, nullptr, nullptr, wc.hInstance, nullptr);
+        ::SetActiveWindow(window_);
+        ::SetTimer(window_, 1, lifetimeMs, nullptr);
+    }
+    ~PassingSplash()
+    {
+        if (::IsWindow(window_))
+            ::DestroyWindow(window_);
+    }
+    HWND get() const { return window_; }
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept
+    {
+        if (msg == WM_TIMER) {
+            ::KillTimer(window, 1);
+            ::DestroyWindow(window);
+            return 0;
+        }
+        return ::DefWindowProcA(window, msg, wParam, lParam);
+    }
+    HWND window_;
+};
+
+TEST_F(MenuCommandsTest, StartUpCoverComesBackWhenTheWindowThatOwnedItGoesAway)
+{
+    WriteSettings("Password=\r\nStartUp=1\r\n");
+    PassingSplash splash(600);
+    ASSERT_EQ(splash.get(), ::GetActiveWindow());
+    std::atomic<bool> returned{false};
+    RunWithDriver(
+        [&] {
+            RunStartUpActivation();
+            returned = true;
+            return INT_PTR{0};
+        },
+        [&](DWORD ui) {
+            HWND first = nullptr;
+            ASSERT_TRUE(WaitUntil([&] { return (first = FindDialogWithControl(ui, IDC_COVER_UNLOCK)) != nullptr; }));
+            EXPECT_EQ(splash.get(), ::GetWindow(first, GW_OWNER));
+            ASSERT_TRUE(WaitForGone(first)) << "the splash screen took its cover along";
+            HWND second = nullptr;
+            ASSERT_TRUE(WaitUntil([&] { return (second = FindDialogWithControl(ui, IDC_COVER_UNLOCK)) != nullptr; }))
+                << "the cover is up again";
+            EXPECT_FALSE(returned) << "the start-up waits for the unlock";
+            SetItemText(second, IDC_COVER_PASSWORD, "");
+            PostClick(second, IDC_COVER_UNLOCK);
+            EXPECT_TRUE(WaitForGone(second));
+        });
+    EXPECT_TRUE(returned);
+}
+
 TEST_F(MenuCommandsTest, StartUpWithoutSettingsFileShowsNothing)
 {
     const Seen seen = Run(&RunStartUpActivation);

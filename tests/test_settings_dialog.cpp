@@ -541,6 +541,30 @@ TEST_F(SettingsDialogTest, RefusedCharactersAreNamedAndNothingIsWrittenWhereverT
     EXPECT_EQ(before, ReadFileBytes(path_));
 }
 
+TEST_F(SettingsDialogTest, OverlongNewPasswordsAreRefusedBeforeAnythingIsWritten)
+{
+    StorePassword("old");
+    const std::string before = ReadFileBytes(path_);
+    const std::string longest(kLongestPassword, 'p');
+    const INT_PTR result = Run([&](HWND d, DWORD ui) {
+        for (int field : {IDC_SET_NEW_PASSWORD, IDC_SET_NEW_PASSWORD2})
+            EXPECT_EQ(kLongestPassword, static_cast<size_t>(::SendDlgItemMessageA(d, field, EM_GETLIMITTEXT, 0, 0)));
+        ClickAndWait(d, IDC_SET_STRETCH);
+        // Typing stops at the limit; a longer text can still be set from outside.
+        const std::string overlong = longest + "p";
+        FillPasswords(d, "old", overlong, overlong);
+        PostClick(d, IDC_SET_APPLY);
+        const std::string text = TakeMessage(ui, d);
+        EXPECT_NE(std::string::npos, text.find("too long")) << text;
+        EXPECT_NE(std::string::npos, text.find("1000")) << text;
+        FillPasswords(d, "old", longest, longest);
+        PostClick(d, IDC_SET_APPLY);
+    });
+    EXPECT_EQ(1, result) << "a password of the longest length is taken";
+    EXPECT_NE(before, ReadFileBytes(path_));
+    EXPECT_EQ(Scramble(longest, ScramblerKey), ReadSettingString(kSettingsSection, kKeyPassword, "", path_));
+}
+
 // Every byte 1-255 a field can hold either is refused above or goes through Apply, the
 // file and back: each run types the previous run's password as the old one, so the
 // dialog's own check proves that the stored form came back whole.
