@@ -5,6 +5,7 @@
 
 #include "plugin/PluginState.h"
 #include "settings/PasswordScrambler.h"
+#include "settings/ProfileValue.h"
 #include "settings/SettingsStore.h"
 
 namespace {
@@ -145,10 +146,23 @@ void CoverDialog::OnUnlock()
     }
     if (m_saveMemoPadText == 1) {
         m_memoText = ControlText(GetDlgItem(IDC_COVER_MEMO));
-        SaveMemoPadText(m_memoText);
+        // A memo the file still holds as it is (or an empty one) loses nothing.
+        if (!SaveMemoPadText(m_memoText) && !m_memoText.empty() &&
+            LoadMemoPadText() != StoredToMemo(MemoToStored(m_memoText)) && !ConfirmUnsavedMemo())
+            return;
     }
     ShowHostAgain();
     EndDialog(1);
+}
+
+bool CoverDialog::ConfirmUnsavedMemo()
+{
+    // Closing now would lose what the user wrote: let them keep the cover open and copy
+    // it elsewhere first.
+    const std::string text = "The memo pad could not be saved in \"" + SettingsFilePath +
+                             "\". Press OK to close the cover anyway, or Cancel to keep it "
+                             "open and copy your notes.";
+    return ::MessageBoxA(m_hWnd, text.c_str(), ProductInfo.productName.c_str(), MB_OKCANCEL) == IDOK;
 }
 
 void CoverDialog::ShowHostAgain() noexcept

@@ -38,6 +38,8 @@ private:
     void OnUnlock();
     void OnClockTick();
     void ShowHostAgain() noexcept;
+    // Asked when the memo pad could not be saved: true to close all the same.
+    bool ConfirmUnsavedMemo();
 
     std::string m_dateText;
     std::string m_clockText;

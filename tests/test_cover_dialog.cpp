@@ -639,6 +639,39 @@ TEST_F(CoverTest, HostWindowIsNeverTouchedUnlessTheSwitchIsOne)
     }
 }
 
+TEST_F(CoverTest, AMemoThatCannotBeSavedIsNotLostWithoutAWord)
+{
+    // A settings file in a folder that is gone: the stored password reads as empty and
+    // no write can succeed.
+    const std::string gone = dir_.File("gone\\velmora.ini");
+    UseSettingsFile(gone);
+    const INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
+        SetItemText(cover, IDC_COVER_MEMO, "call the printer");
+        PostClick(cover, IDC_COVER_UNLOCK);
+        HWND box = WaitForOtherDialog(ui, cover);
+        ASSERT_NE(nullptr, box);
+        EXPECT_EQ(kProductName, WindowText(box));
+        EXPECT_NE(std::string::npos, MessageBoxText(box).find(gone)) << MessageBoxText(box);
+        EXPECT_NE(nullptr, ::GetDlgItem(box, IDCANCEL)) << "the user can keep the cover open";
+        ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        ASSERT_TRUE(WaitForGone(box));
+        Flush(cover);
+        EXPECT_TRUE(::IsWindowVisible(cover));
+        EXPECT_EQ("call the printer", ItemText(cover, IDC_COVER_MEMO)) << "the notes are still there to copy";
+
+        PostClick(cover, IDC_COVER_UNLOCK);
+        box = WaitForOtherDialog(ui, cover);
+        ASSERT_NE(nullptr, box);
+        DismissMessageBox(box);
+        EXPECT_TRUE(WaitForGone(cover)) << "OK closes the cover all the same";
+    });
+    EXPECT_EQ(1, result);
+
+    // An empty memo has nothing to lose: no question.
+    EXPECT_EQ(1, RunCover([](DWORD, HWND cover) { Unlock(cover, ""); }));
+    UseSettingsFile(path_);
+}
+
 TEST_F(CoverTest, HostIsShownAgainWhenTheRunEndsByQuit)
 {
     WriteInt(kKeyHideEudora, 1);
