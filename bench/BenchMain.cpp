@@ -18,6 +18,9 @@
 
 #include "bench/FirstPaint.h"
 #include "bench/PluginFile.h"
+#include "support/Files.h"
+#include "support/PluginLibrary.h"
+#include "support/TestWindow.h"
 #include "bench/ProcessCounters.h"
 #include "bench/Stopwatch.h"
 #include "config_ui/AboutDialog.h"
@@ -46,56 +49,6 @@ struct Options {
 int g_missedGoals = 0;
 
 // ---- files and folders ----------------------------------------------------------
-
-std::string ProgramDirectory()
-{
-    char path[MAX_PATH];
-    const DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string p(path, n);
-    return p.substr(0, p.find_last_of("\\/"));
-}
-
-void WriteBytes(const std::string& path, const void* data, size_t size)
-{
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    DWORD written = 0;
-    ::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr);
-    ::CloseHandle(file);
-}
-
-// A fresh folder under the temporary directory, removed (with its files) at the end.
-class WorkFolder {
-public:
-    explicit WorkFolder(const char* name)
-    {
-        char base[MAX_PATH];
-        ::GetTempPathA(MAX_PATH, base);
-        path_ = std::string(base) + "velmora-bench-" + std::to_string(::GetCurrentProcessId()) + "-" + name;
-        ::CreateDirectoryA(path_.c_str(), nullptr);
-    }
-    ~WorkFolder()
-    {
-        WIN32_FIND_DATAA found;
-        HANDLE search = ::FindFirstFileA((path_ + "\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                ::DeleteFileA(File(found.cFileName).c_str());
-            } while (::FindNextFileA(search, &found));
-            ::FindClose(search);
-        }
-        ::RemoveDirectoryA(path_.c_str());
-    }
-    WorkFolder(const WorkFolder&) = delete;
-    WorkFolder& operator=(const WorkFolder&) = delete;
-    const std::string& path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "\\" + name; }
-
-private:
-    std::string path_;
-};
 
 // ---- report -------------------------------------------------------------------------
 
@@ -164,7 +117,7 @@ double MedianOf(int runs, const std::function<double()>& measure)
 
 // What a host session asks of the plug-in: initialise, describe both menu items, hand
 // every block back, shut down.
-void InitCycle(bench::LoadedPlugin& plugin, const std::string& configDirectory)
+void InitCycle(testing_support::PluginLibrary& plugin, const std::string& configDirectory)
 {
     MailConfigRecord config{};
     config.size = sizeof config;
@@ -187,11 +140,11 @@ void InitCycle(bench::LoadedPlugin& plugin, const std::string& configDirectory)
     plugin.finish(nullptr);
 }
 
-double TimeLoadedSession(const std::string& dll, const std::string& configDirectory)
+double TimeLoadedSession(const std::string& pluginFolder, const std::string& configDirectory)
 {
     const LONGLONG start = bench::Ticks();
     {
-        bench::LoadedPlugin plugin(dll);
+        testing_support::PluginLibrary plugin(pluginFolder);
         InitCycle(plugin, configDirectory);
     }
     return bench::TicksToMicroseconds(bench::Ticks() - start);
@@ -245,25 +198,9 @@ PaintRun RunDialog(int closeButton)
 }
 
 // The host's main window, which the cover looks for, disables and may hide.
-class HostWindow {
+class HostWindow : public testing_support::TestWindow {
 public:
-    HostWindow()
-    {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = &::DefWindowProcA;
-        wc.hInstance = ::GetModuleHandleA(nullptr);
-        wc.lpszClassName = "EudoraMainWindow";
-        ::RegisterClassA(&wc);
-        window_ = ::CreateWindowExA(0, wc.lpszClassName, "Eudora", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                    40, 40, 640, 480, nullptr, nullptr, wc.hInstance, nullptr);
-        ::SetActiveWindow(window_);
-    }
-    ~HostWindow() { ::DestroyWindow(window_); }
-    HostWindow(const HostWindow&) = delete;
-    HostWindow& operator=(const HostWindow&) = delete;
-
-private:
-    HWND window_ = nullptr;
+    HostWindow() : TestWindow(testing_support::kHostMainWindowClass, "Eudora") { ::SetActiveWindow(get()); }
 };
 
 std::string SettingsText(bool hideEudora)
@@ -276,7 +213,7 @@ std::string SettingsText(bool hideEudora)
 void WriteSettings(const std::string& path, bool hideEudora)
 {
     const std::string text = SettingsText(hideEudora);
-    WriteBytes(path, text.data(), text.size());
+    testing_support::WriteFileBytes(path, text);
 }
 
 // ---- cycles -----------------------------------------------------------------------
@@ -426,7 +363,7 @@ int main(int argc, char** argv)
     std::printf("Velmora benchmark: %s, %lu processors; medians of %d runs; %d cycles per leak check\n",
                 WineVersion().c_str(), system.dwNumberOfProcessors, options.runs, options.cycles);
 
-    const std::string builtDll = ProgramDirectory() + "\\velmora.dll";
+    const std::string builtDll = testing_support::ProgramDirectory() + "\\velmora.dll";
 
     // ---- the plug-in file
     Heading("Plug-in file");
@@ -450,11 +387,12 @@ int main(int argc, char** argv)
 
     // The host loads the plug-in from its folder and names that folder as its
     // configuration directory, so the version resource is read from the same file.
-    WorkFolder hostFolder("host");
+    testing_support::ScratchDir hostFolder;
+    const std::string pluginFolder = hostFolder.path();
     const std::string dll = hostFolder.File("velmora.dll");
     ::CopyFileA(builtDll.c_str(), dll.c_str(), FALSE);
     {
-        bench::LoadedPlugin plugin(dll);
+        testing_support::PluginLibrary plugin(pluginFolder);
         if (!plugin.loaded()) {
             std::printf("  %s does not load or lacks entry points\n", dll.c_str());
             return 2;
@@ -466,9 +404,9 @@ int main(int argc, char** argv)
     Heading("Speed (medians, microseconds)");
     Compare("load + init + special_info x2 + free (6 blocks) + finish + unload",
             "load + unload of the same velmora.dll", options.runs, 3.0,
-            [&] { return TimeLoadedSession(dll, hostFolder.path()); }, [&] { return TimeBareLoad(dll); });
+            [&] { return TimeLoadedSession(pluginFolder, hostFolder.path()); }, [&] { return TimeBareLoad(dll); });
     {
-        bench::LoadedPlugin plugin(dll);
+        testing_support::PluginLibrary plugin(pluginFolder);
         std::printf("  for reference, init..finish alone with the library loaded: median %.1f us\n",
                     MedianOf(options.runs, [&] {
                         const LONGLONG start = bench::Ticks();
@@ -479,7 +417,7 @@ int main(int argc, char** argv)
 
     // Dialogs run in this process from the same code and resources as the plug-in,
     // against a settings file such as a user has after a while.
-    WorkFolder settingsFolder("settings");
+    testing_support::ScratchDir settingsFolder;
     SettingsFilePath = settingsFolder.File("velmora.ini");
     WriteSettings(SettingsFilePath, false);
     ReadProductInfo(builtDll);
@@ -494,8 +432,8 @@ int main(int argc, char** argv)
     const std::string aniPath = settingsFolder.File("shapes.ani");
     {
         HRSRC resource = ::FindResourceA(ModuleInstance(), MAKEINTRESOURCEA(IDR_SHAPES_CURSOR), RT_ANICURSORS_NAME);
-        WriteBytes(aniPath, ::LockResource(::LoadResource(ModuleInstance(), resource)),
-                   ::SizeofResource(ModuleInstance(), resource));
+        const char* bytes = static_cast<const char*>(::LockResource(::LoadResource(ModuleInstance(), resource)));
+        testing_support::WriteFileBytes(aniPath, std::string(bytes, ::SizeofResource(ModuleInstance(), resource)));
     }
     Compare("about box (AboutDialog), creation to first complete paint",
             "LoadCursorFromFileA of the .ani on disk + empty CDialog from template 136", options.runs, 1.5,
@@ -527,12 +465,12 @@ int main(int argc, char** argv)
     }
     CheckTheDetector();
     {
-        bench::LoadedPlugin plugin(dll);
+        testing_support::PluginLibrary plugin(pluginFolder);
         CycleAndCount("init/info x2/free/finish, library loaded once", options,
                       [&] { InitCycle(plugin, hostFolder.path()); });
     }
     CycleAndCount("load + init/info x2/free/finish + unload", options, [&] {
-        bench::LoadedPlugin plugin(dll);
+        testing_support::PluginLibrary plugin(pluginFolder);
         InitCycle(plugin, hostFolder.path());
     });
 
@@ -555,7 +493,7 @@ int main(int argc, char** argv)
     {
         Options throughPlugin = options;
         throughPlugin.cycles = options.cycles / 5 > 2 ? options.cycles / 5 : 2;
-        bench::LoadedPlugin plugin(dll);
+        testing_support::PluginLibrary plugin(pluginFolder);
         MailConfigRecord config{};
         config.configDirectory = const_cast<char*>(hostFolder.path().c_str());
         PluginInfoRecord info{};

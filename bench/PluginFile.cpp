@@ -6,12 +6,6 @@ namespace bench {
 
 namespace {
 
-template <class Function>
-Function EntryPoint(HMODULE module, const char* name)
-{
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
-}
-
 std::string ReadWholeFile(const std::string& path, bool& ok)
 {
     ok = false;
@@ -63,25 +57,6 @@ private:
 };
 
 } // namespace
-
-LoadedPlugin::LoadedPlugin(const std::string& path)
-{
-    module_ = ::LoadLibraryA(path.c_str());
-    if (module_ == nullptr)
-        return;
-    init = EntryPoint<InitFn>(module_, "ems_plugin_init");
-    specialInfo = EntryPoint<ItemFn>(module_, "ems_special_info");
-    specialHook = EntryPoint<ItemFn>(module_, "ems_special_hook");
-    config = EntryPoint<ConfigFn>(module_, "ems_plugin_config");
-    finish = EntryPoint<FinishFn>(module_, "ems_plugin_finish");
-    release = EntryPoint<FreeFn>(module_, "ems_free");
-}
-
-LoadedPlugin::~LoadedPlugin()
-{
-    if (module_ != nullptr)
-        ::FreeLibrary(module_);
-}
 
 FileFacts InspectPluginFile(const std::string& path)
 {

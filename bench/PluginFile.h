@@ -1,5 +1,4 @@
-// The built velmora.dll: its entry points, loaded the way the host loads them, and
-// what the file itself carries (size, imported libraries).
+// What the built velmora.dll carries as a file: its size and imported libraries.
 #pragma once
 #include <windows.h>
 
@@ -8,35 +7,6 @@
 #include <vector>
 
 namespace bench {
-
-class LoadedPlugin {
-public:
-    using InitFn = int32_t(WINAPI*)(void*, int32_t, void*, void*);
-    using ItemFn = int32_t(WINAPI*)(void*, void*);
-    using ConfigFn = int32_t(WINAPI*)(void*, void*);
-    using FinishFn = int32_t(WINAPI*)(void*);
-    using FreeFn = int32_t(WINAPI*)(void*);
-
-    explicit LoadedPlugin(const std::string& path);
-    ~LoadedPlugin();
-    LoadedPlugin(const LoadedPlugin&) = delete;
-    LoadedPlugin& operator=(const LoadedPlugin&) = delete;
-
-    bool loaded() const
-    {
-        return module_ != nullptr && init && specialInfo && specialHook && config && finish && release;
-    }
-
-    InitFn init = nullptr;
-    ItemFn specialInfo = nullptr;
-    ItemFn specialHook = nullptr;
-    ConfigFn config = nullptr;
-    FinishFn finish = nullptr;
-    FreeFn release = nullptr;
-
-private:
-    HMODULE module_ = nullptr;
-};
 
 struct FileFacts {
     bool readable = false;

@@ -167,18 +167,29 @@ void LookAt(HWND dialog, DWORD ui, const std::string& temp, Seen& seen)
     seen.tempFilesWhileOpen = ListDirectory(temp);
 }
 
+enum class Close { WithButton, WithEscape };
+
+// Runs `about` while a driver looks at it and then closes it as told.
+INT_PTR OpenAndLook(AboutDialog& about, const std::string& temp, Close how, Seen& seen)
+{
+    return RunWithDriver([&] { return about.DoModal(); },
+                         [&](DWORD ui) {
+                             HWND d = WaitForThreadDialog(ui, nullptr);
+                             ASSERT_NE(nullptr, d);
+                             LookAt(d, ui, temp, seen);
+                             if (how == Close::WithButton)
+                                 PostClick(d, IDC_ABOUT_CLOSE);
+                             else
+                                 PostKey(FocusOf(ui), VK_ESCAPE);
+                         });
+}
+
 TEST_F(AboutDialogTest, ShowsTheTextAndTheAnimationAndClosesWithResultOne)
 {
     Seen seen;
     {
         AboutDialog about;
-        const INT_PTR result = RunWithDriver([&] { return about.DoModal(); },
-                                             [&](DWORD ui) {
-                                                 HWND d = WaitForThreadDialog(ui, nullptr);
-                                                 ASSERT_NE(nullptr, d);
-                                                 LookAt(d, ui, temp_.path(), seen);
-                                                 PostClick(d, IDC_ABOUT_CLOSE);
-                                             });
+        const INT_PTR result = OpenAndLook(about, temp_.path(), Close::WithButton, seen);
         EXPECT_EQ(1, result);
         EXPECT_EQ(kShippedText, seen.text);
         ASSERT_NE(nullptr, seen.cursor) << "control 1023 holds the cursor";
@@ -196,13 +207,7 @@ TEST_F(AboutDialogTest, EscapeGivesTheCancelResult)
     Seen seen;
     {
         AboutDialog about;
-        const INT_PTR result = RunWithDriver([&] { return about.DoModal(); },
-                                             [&](DWORD ui) {
-                                                 HWND d = WaitForThreadDialog(ui, nullptr);
-                                                 ASSERT_NE(nullptr, d);
-                                                 LookAt(d, ui, temp_.path(), seen);
-                                                 PostKey(FocusOf(ui), VK_ESCAPE);
-                                             });
+        const INT_PTR result = OpenAndLook(about, temp_.path(), Close::WithEscape, seen);
         EXPECT_EQ(IDCANCEL, result);
         EXPECT_EQ(kShippedText, seen.text);
         EXPECT_NE(nullptr, seen.cursor);
@@ -217,13 +222,7 @@ TEST_F(AboutDialogTest, EachOpeningUsesItsOwnTemporaryFileAndLeavesNone)
     for (int opening = 0; opening < 2; ++opening) {
         Seen seen;
         AboutDialog about;
-        const INT_PTR result = RunWithDriver([&] { return about.DoModal(); },
-                                             [&](DWORD ui) {
-                                                 HWND d = WaitForThreadDialog(ui, nullptr);
-                                                 ASSERT_NE(nullptr, d);
-                                                 LookAt(d, ui, temp_.path(), seen);
-                                                 PostClick(d, IDC_ABOUT_CLOSE);
-                                             });
+        const INT_PTR result = OpenAndLook(about, temp_.path(), Close::WithButton, seen);
         EXPECT_EQ(1, result);
         EXPECT_EQ(13u, seen.steps) << "opening " << opening;
         EXPECT_TRUE(seen.tempFilesWhileOpen.empty()) << "opening " << opening;

@@ -14,6 +14,7 @@
 #include "settings/SettingsStore.h"
 #include "support/DialogTemplate.h"
 #include "support/TestSupport.h"
+#include "support/TestWindow.h"
 
 using namespace testing_support;
 
@@ -35,30 +36,13 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
 
 // A visible, active top-level window of the host's main window class, made on the
 // thread that runs the cover, as the host's own is.
-class HostMainWindow {
+class HostMainWindow : public TestWindow {
 public:
-    HostMainWindow()
+    HostMainWindow() : TestWindow(kHostMainWindowClass, "Mail", &HostWindowProc)
     {
-        static const ATOM registered = [] {
-            WNDCLASSA wc{};
-            wc.lpfnWndProc = &HostWindowProc;
-            wc.hInstance = ::GetModuleHandleA(nullptr);
-            wc.lpszClassName = "EudoraMainWindow";
-            return ::RegisterClassA(&wc);
-        }();
-        (void)registered;
-        window_ = ::CreateWindowExA(0, "EudoraMainWindow", "Mail", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
-                                    40, 400, 300, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
-        ::SetActiveWindow(window_);
+        ::SetActiveWindow(get());
         g_showWindowMessages = 0;
     }
-    ~HostMainWindow() { ::DestroyWindow(window_); }
-    HostMainWindow(const HostMainWindow&) = delete;
-    HostMainWindow& operator=(const HostMainWindow&) = delete;
-    HWND get() const { return window_; }
-
-private:
-    HWND window_;
 };
 
 // ---- driving the cover -------------------------------------------------------------

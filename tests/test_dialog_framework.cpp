@@ -5,6 +5,7 @@
 #include "framework/Dialog.h"
 #include "resource.h"
 #include "support/TestSupport.h"
+#include "support/TestWindow.h"
 
 using namespace testing_support;
 
@@ -56,25 +57,10 @@ private:
     }
 };
 
-class HostWindow {
+// A window of the host's that is active when a dialog opens.
+class HostWindow : public TestWindow {
 public:
-    HostWindow()
-    {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = &::DefWindowProcA;
-        wc.hInstance = ::GetModuleHandleA(nullptr);
-        wc.lpszClassName = "VelmoraFrameworkTestHost";
-        ::RegisterClassA(&wc);
-        window_ = ::CreateWindowExA(0, wc.lpszClassName, "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                    50, 50, 300, 200, nullptr, nullptr, wc.hInstance, nullptr);
-        ::SetActiveWindow(window_);
-        ::SetForegroundWindow(window_);
-    }
-    ~HostWindow() { ::DestroyWindow(window_); }
-    HWND get() const { return window_; }
-
-private:
-    HWND window_;
+    HostWindow() : TestWindow("VelmoraFrameworkTestHost", "host") { Activate(); }
 };
 
 TEST(DialogFramework, ClickTableEndsTheRunWithTheGivenResult)

@@ -24,21 +24,6 @@ namespace {
 
 const char* const kProductName = "Velmora for Eudora";
 
-SIZE IconSize(HICON icon)
-{
-    SIZE size{0, 0};
-    ICONINFO info{};
-    if (icon == nullptr || !::GetIconInfo(icon, &info))
-        return size;
-    BITMAP bm{};
-    ::GetObjectA(info.hbmMask, sizeof bm, &bm);
-    size.cx = bm.bmWidth;
-    size.cy = info.hbmColor ? bm.bmHeight : bm.bmHeight / 2;
-    if (info.hbmColor)
-        ::DeleteObject(info.hbmColor);
-    ::DeleteObject(info.hbmMask);
-    return size;
-}
 
 // A page that faults on any access: what the config record's window field points to,
 // so a plug-in that read the client's still-null window variable would crash here.

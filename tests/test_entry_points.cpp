@@ -8,38 +8,15 @@
 #include <memory>
 
 #include "support/PluginLibrary.h"
+#include "support/SentinelRecord.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;
 
 namespace {
 
-constexpr int32_t kSentinel = static_cast<int32_t>(0xA5A5A5A5);
-constexpr int kWords = 16;
 
-struct Record {
-    int32_t word[kWords];
-    Record() { for (int32_t& w : word) w = kSentinel; }
-    void* data() { return word; }
-    int32_t at(int offset) const { return word[offset / 4]; }
-    template <class T> T ptr(int offset) const { return reinterpret_cast<T>(static_cast<intptr_t>(at(offset))); }
-    void set(int offset, int32_t value) { word[offset / 4] = value; }
-};
 
-SIZE IconSize(HICON icon)
-{
-    SIZE size{0, 0};
-    ICONINFO info{};
-    if (icon == nullptr || !::GetIconInfo(icon, &info))
-        return size;
-    BITMAP bm{};
-    ::GetObjectA(info.hbmMask, sizeof bm, &bm);
-    size.cx = bm.bmWidth;
-    size.cy = info.hbmColor ? bm.bmHeight : bm.bmHeight / 2;
-    if (info.hbmColor) ::DeleteObject(info.hbmColor);
-    ::DeleteObject(info.hbmMask);
-    return size;
-}
 
 class EntryPointsTest : public ::testing::Test {
 protected:

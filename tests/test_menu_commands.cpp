@@ -14,6 +14,7 @@
 #include "settings/SettingsStore.h"
 #include "support/DialogSearch.h"
 #include "support/TestSupport.h"
+#include "support/TestWindow.h"
 
 using namespace testing_support;
 
@@ -125,26 +126,13 @@ TEST_F(MenuCommandsTest, StartUpBringsTheCoverOnlyWhenTheSwitchIsExactlyOne)
 
 // A host window that is active when the cover comes up and then goes away by itself,
 // as a splash screen does: the cover it owned goes with it.
-class PassingSplash {
+class PassingSplash : public TestWindow {
 public:
-    explicit PassingSplash(UINT lifetimeMs)
+    explicit PassingSplash(UINT lifetimeMs) : TestWindow("VelmoraTestSplash", "splash", &Proc, WS_POPUP | WS_VISIBLE)
     {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = &PassingSplash::Proc;
-        wc.hInstance = ::GetModuleHandleA(nullptr);
-        wc.lpszClassName = "VelmoraTestSplash";
-        ::RegisterClassA(&wc);
-        window_ = ::CreateWindowExA(0, wc.lpszClassName, "splash", WS_POPUP | WS_VISIBLE, 100, 100,
-                                    200, 100, nullptr, nullptr, wc.hInstance, nullptr);
-        ::SetActiveWindow(window_);
-        ::SetTimer(window_, 1, lifetimeMs, nullptr);
+        ::SetActiveWindow(get());
+        ::SetTimer(get(), 1, lifetimeMs, nullptr);
     }
-    ~PassingSplash()
-    {
-        if (::IsWindow(window_))
-            ::DestroyWindow(window_);
-    }
-    HWND get() const { return window_; }
 
 private:
     static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept
@@ -156,7 +144,6 @@ private:
         }
         return ::DefWindowProcA(window, msg, wParam, lParam);
     }
-    HWND window_;
 };
 
 TEST_F(MenuCommandsTest, StartUpCoverComesBackWhenTheWindowThatOwnedItGoesAway)
@@ -359,26 +346,9 @@ LRESULT CALLBACK HostProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
     return 0;
 }
 
-class HostWindow {
+class HostWindow : public TestWindow {
 public:
-    HostWindow()
-    {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = &HostProc;
-        wc.hInstance = ::GetModuleHandleA(nullptr);
-        wc.lpszClassName = "VelmoraNestedRequestHost";
-        ::RegisterClassA(&wc);
-        window_ = ::CreateWindowExA(0, wc.lpszClassName, "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600,
-                                    500, 200, 100, nullptr, nullptr, wc.hInstance, nullptr);
-        g_nested.answered = 0;
-    }
-    ~HostWindow() { ::DestroyWindow(window_); }
-    HostWindow(const HostWindow&) = delete;
-    HostWindow& operator=(const HostWindow&) = delete;
-    HWND get() const { return window_; }
-
-private:
-    HWND window_;
+    HostWindow() : TestWindow("VelmoraNestedRequestHost", "host", &HostProc) { g_nested.answered = 0; }
 };
 
 // Sends each request through the host window while `open` is up; checks that each

@@ -15,6 +15,7 @@
 #include "settings/SettingsStore.h"
 #include "support/Seeds.h"
 #include "support/TestSupport.h"
+#include "support/TestWindow.h"
 
 using namespace testing_support;
 
@@ -23,47 +24,11 @@ namespace {
 constexpr const char* kCaption = "Velmora for Eudora";
 
 // The host's main window, active when the cover opens, as the mail client's is.
-class HostMainWindow {
+class HostMainWindow : public TestWindow {
 public:
-    HostMainWindow()
-    {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = &::DefWindowProcA;
-        wc.hInstance = ::GetModuleHandleA(nullptr);
-        wc.lpszClassName = "EudoraMainWindow";
-        ::RegisterClassA(&wc);
-        window_ = ::CreateWindowExA(0, wc.lpszClassName, "Eudora", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30,
-                                    500, 400, nullptr, nullptr, wc.hInstance, nullptr);
-        ::SetForegroundWindow(window_);
-        ::SetActiveWindow(window_);
-    }
-    ~HostMainWindow() { ::DestroyWindow(window_); }
-    HostMainWindow(const HostMainWindow&) = delete;
-    HostMainWindow& operator=(const HostMainWindow&) = delete;
-    HWND get() const { return window_; }
-
-private:
-    HWND window_ = nullptr;
+    HostMainWindow() : TestWindow(kHostMainWindowClass, "Eudora") { Activate(); }
 };
 
-// The memo as the pad shows it after a save and a load: every line break and every
-// TAB becomes one CR LF.
-std::string AsLoaded(const std::string& typed)
-{
-    std::string out;
-    for (size_t i = 0; i < typed.size(); ++i) {
-        const char c = typed[i];
-        if (c == '\r' && i + 1 < typed.size() && typed[i + 1] == '\n') {
-            out += "\r\n";
-            ++i;
-        } else if (c == '\r' || c == '\n' || c == '\t') {
-            out += "\r\n";
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
 
 class CoverRobustness : public ::testing::Test {
 protected:
@@ -317,20 +282,6 @@ std::string RandomPaste(Random& random, size_t length)
     return text;
 }
 
-// Long texts compare with a short report: the lengths and where they first differ.
-::testing::AssertionResult SameText(const std::string& expected, const std::string& actual)
-{
-    if (expected == actual)
-        return ::testing::AssertionSuccess();
-    size_t at = 0;
-    while (at < expected.size() && at < actual.size() && expected[at] == actual[at])
-        ++at;
-    const size_t from = at < 16 ? 0 : at - 16;
-    return ::testing::AssertionFailure()
-           << "lengths " << expected.size() << " and " << actual.size() << ", first difference at " << at
-           << ": expected " << ::testing::PrintToString(expected.substr(from, 40)) << ", actual "
-           << ::testing::PrintToString(actual.substr(from, 40));
-}
 
 // The edit control turns a typed Enter into CR LF.
 std::string AsShown(const std::string& typed)
@@ -376,7 +327,7 @@ TEST_F(CoverRobustness, TypedAndPastedMemosUpToThePadsLimitComeBackAtTheNextOpen
             EXPECT_TRUE(TryUnlock(cover, ui, ""));
         });
         ASSERT_EQ(1, result);
-        EXPECT_TRUE(SameText(AsLoaded(shown), LoadMemoPadText()));
+        EXPECT_TRUE(SameText(MemoAsReloaded(shown), LoadMemoPadText()));
 
         std::string again;
         result = RunCover([&](HWND cover, DWORD ui) {
@@ -384,7 +335,7 @@ TEST_F(CoverRobustness, TypedAndPastedMemosUpToThePadsLimitComeBackAtTheNextOpen
             EXPECT_TRUE(TryUnlock(cover, ui, ""));
         });
         ASSERT_EQ(1, result);
-        EXPECT_TRUE(SameText(AsLoaded(shown), again)) << "the pad shows what was saved";
+        EXPECT_TRUE(SameText(MemoAsReloaded(shown), again)) << "the pad shows what was saved";
     }
 }
 

@@ -12,6 +12,7 @@
 #include "resource.h"
 #include "support/DialogSearch.h"
 #include "support/PluginLibrary.h"
+#include "support/SentinelRecord.h"
 #include "support/Seeds.h"
 #include "support/TestSupport.h"
 
@@ -19,19 +20,9 @@ using namespace testing_support;
 
 namespace {
 
-constexpr int32_t kSentinel = static_cast<int32_t>(0xA5A5A5A5);
-constexpr int kWords = 16;
 // Never read by the plug-in; an address nothing lives at.
 void* const kBogusHostValue = reinterpret_cast<void*>(static_cast<intptr_t>(0xFFFFFFF0));
 
-struct Record {
-    int32_t word[kWords];
-    Record() { for (int32_t& w : word) w = kSentinel; }
-    void* data() { return word; }
-    int32_t at(int offset) const { return word[offset / 4]; }
-    template <class T> T ptr(int offset) const { return reinterpret_cast<T>(static_cast<intptr_t>(at(offset))); }
-    void set(int offset, int32_t value) { word[offset / 4] = value; }
-};
 
 // Every word other than those at `written` still holds the sentinel (offset 4, the id
 // the test put there, counts as written).

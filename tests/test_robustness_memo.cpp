@@ -19,24 +19,6 @@ namespace {
 // The longest memo these runs write; the pad's own limit is lower.
 constexpr size_t kLongestMemo = 32767;
 
-// The memo as the pad shows it after a save and a load: CR LF, a lone CR, a lone LF
-// and a TAB each become one CR LF.
-std::string AsLoaded(const std::string& typed)
-{
-    std::string out;
-    for (size_t i = 0; i < typed.size(); ++i) {
-        const char c = typed[i];
-        if (c == '\r' && i + 1 < typed.size() && typed[i + 1] == '\n') {
-            out += "\r\n";
-            ++i;
-        } else if (c == '\r' || c == '\n' || c == '\t') {
-            out += "\r\n";
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
 
 std::string RandomMemo(Random& random, size_t longest)
 {
@@ -71,7 +53,7 @@ protected:
     {
         ASSERT_TRUE(IsStorableProfileValue(MemoToStored(typed)));
         ASSERT_TRUE(SaveMemoPadText(typed));
-        ASSERT_EQ(AsLoaded(typed), LoadMemoPadText());
+        ASSERT_EQ(MemoAsReloaded(typed), LoadMemoPadText());
         ASSERT_EQ("^Y", ReadSettingString(kSettingsSection, kKeyPassword, "", path_));
         ASSERT_EQ(1, ReadSettingInt(kSettingsSection, kKeyStartUp, 0, path_));
         ASSERT_EQ(1, ReadSettingInt(kSettingsSection, kKeyHideEudora, 0, path_));

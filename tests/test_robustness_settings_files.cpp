@@ -52,20 +52,6 @@ int ExpectedNumber(const std::string& text)
     return value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : static_cast<int>(value);
 }
 
-// Long texts compare with a short report: the lengths and where they first differ.
-::testing::AssertionResult SameText(const std::string& expected, const std::string& actual)
-{
-    if (expected == actual)
-        return ::testing::AssertionSuccess();
-    size_t at = 0;
-    while (at < expected.size() && at < actual.size() && expected[at] == actual[at])
-        ++at;
-    const size_t from = at < 16 ? 0 : at - 16;
-    return ::testing::AssertionFailure()
-           << "lengths " << expected.size() << " and " << actual.size() << ", first difference at " << at
-           << ": expected " << ::testing::PrintToString(expected.substr(from, 40)) << ", actual "
-           << ::testing::PrintToString(actual.substr(from, 40));
-}
 
 // ---- generated INI text ----------------------------------------------------------
 

@@ -1,4 +1,5 @@
-// velmora.dll loaded for real, from a folder of the test's own, the way a host loads it.
+// velmora.dll loaded for real, from a folder of the caller's own, the way a host loads
+// it. Free of the test framework, so the benchmark uses it too.
 #pragma once
 #include <windows.h>
 
@@ -22,7 +23,12 @@ public:
     PluginLibrary(const PluginLibrary&) = delete;
     PluginLibrary& operator=(const PluginLibrary&) = delete;
 
-    bool loaded() const { return module_ != nullptr; }
+    // True when the library loaded and has all seven entry points.
+    bool loaded() const
+    {
+        return module_ != nullptr && version && init && specialInfo && specialHook && config && finish &&
+               release;
+    }
     HMODULE module() const { return module_; }
     // Unloads now (the destructor then does nothing).
     void Unload();

@@ -2,85 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
-#include <sstream>
-
 #include "settings/SettingsStore.h"
 
 namespace testing_support {
 
 // ---- files ---------------------------------------------------------------------
-
-ScratchDir::ScratchDir()
-{
-    char base[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, base);
-    static unsigned counter = 0;
-    for (;;) {
-        char name[MAX_PATH];
-        std::snprintf(name, sizeof name, "%svelmora-test-%lu-%u", base, ::GetCurrentProcessId(),
-                      ++counter);
-        if (::CreateDirectoryA(name, nullptr)) {
-            path_ = name;
-            return;
-        }
-    }
-}
-
-ScratchDir::~ScratchDir()
-{
-    RemoveTree(path_);
-}
-
-std::string ReadFileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-bool PathExists(const std::string& path)
-{
-    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-void RemoveTree(const std::string& path)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            const std::string child = path + "\\" + name;
-            ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                ::DeleteFileA(child.c_str());
-        } while (::FindNextFileA(search, &found));
-        ::FindClose(search);
-    }
-    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::RemoveDirectoryA(path.c_str());
-}
-
-std::string ProgramDirectory()
-{
-    char path[MAX_PATH];
-    const DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string p(path, n);
-    return p.substr(0, p.find_last_of("\\/"));
-}
 
 std::string BuiltPluginPath()
 {
@@ -96,6 +22,55 @@ void CopyPluginInto(const std::string& directory)
 void UseSettingsFile(const std::string& path)
 {
     SettingsFilePath = path;
+}
+
+// ---- what tests compare ------------------------------------------------------------
+
+SIZE IconSize(HICON icon)
+{
+    SIZE size{0, 0};
+    ICONINFO info{};
+    if (icon == nullptr || !::GetIconInfo(icon, &info))
+        return size;
+    BITMAP bm{};
+    ::GetObjectA(info.hbmMask, sizeof bm, &bm);
+    size.cx = bm.bmWidth;
+    size.cy = info.hbmColor ? bm.bmHeight : bm.bmHeight / 2;
+    if (info.hbmColor)
+        ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    return size;
+}
+
+::testing::AssertionResult SameText(const std::string& expected, const std::string& actual)
+{
+    if (expected == actual)
+        return ::testing::AssertionSuccess();
+    size_t at = 0;
+    while (at < expected.size() && at < actual.size() && expected[at] == actual[at])
+        ++at;
+    const size_t from = at < 16 ? 0 : at - 16;
+    return ::testing::AssertionFailure()
+           << "lengths " << expected.size() << " and " << actual.size() << ", first difference at " << at
+           << ": expected " << ::testing::PrintToString(expected.substr(from, 40)) << ", actual "
+           << ::testing::PrintToString(actual.substr(from, 40));
+}
+
+std::string MemoAsReloaded(const std::string& typed)
+{
+    std::string out;
+    for (size_t i = 0; i < typed.size(); ++i) {
+        const char c = typed[i];
+        if (c == '\r' && i + 1 < typed.size() && typed[i + 1] == '\n') {
+            out += "\r\n";
+            ++i;
+        } else if (c == '\r' || c == '\n' || c == '\t') {
+            out += "\r\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
 }
 
 // ---- dialogs -------------------------------------------------------------------

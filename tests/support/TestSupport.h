@@ -3,42 +3,37 @@
 #pragma once
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
+#include "support/Files.h"
+
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace testing_support {
 
-// ---- files ---------------------------------------------------------------------
+// ---- files (see also support/Files.h) ------------------------------------------------
 
-// A fresh, empty folder under the temporary directory, removed with its contents when
-// the object goes away.
-class ScratchDir {
-public:
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    const std::string& path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "\\" + name; }
-
-private:
-    std::string path_;
-};
-
-std::string ReadFileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, const std::string& bytes);
-bool PathExists(const std::string& path);
-void RemoveTree(const std::string& path);
-
-// Folder of the running test program; velmora.dll is built beside it.
-std::string ProgramDirectory();
+// velmora.dll as built beside the running program.
 std::string BuiltPluginPath();
 // Copies the built velmora.dll into a folder (as the host's Plugins folder holds it).
 void CopyPluginInto(const std::string& directory);
 
 // Points the in-process settings store at a settings file (what initialisation does).
 void UseSettingsFile(const std::string& path);
+
+// ---- what tests compare ------------------------------------------------------------
+
+// Width and height of an icon's image; 0, 0 for no icon.
+SIZE IconSize(HICON icon);
+
+// Long texts compare with a short report: the lengths and where they first differ.
+::testing::AssertionResult SameText(const std::string& expected, const std::string& actual);
+
+// The memo as the pad shows it after a save and a load, worked out apart from the
+// plug-in's own code: CR LF, a lone CR, a lone LF and a TAB each become one CR LF.
+std::string MemoAsReloaded(const std::string& typed);
 
 // ---- dialogs -------------------------------------------------------------------
 
