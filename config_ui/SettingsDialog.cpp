@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cstring>
-
 #include "config_ui/AboutDialog.h"
 #include "config_ui/SettingsMessages.h"
 #include "config_ui/ShellOpen.h"
@@ -28,16 +26,6 @@ const CDialog::ClickEntry SettingsDialog::kClickTable[] = {
     {IDC_SET_INTERNET, Click(&SettingsDialog::OnInternet)},
     {0, nullptr},
 };
-
-namespace {
-
-// Passwords are compared as the zero-terminated strings they are, byte for byte.
-bool SameText(const std::string& a, const std::string& b) noexcept
-{
-    return std::strcmp(a.c_str(), b.c_str()) == 0;
-}
-
-} // namespace
 
 SettingsDialog::SettingsDialog(HWND parent) noexcept : CDialog(IDD, parent)
 {
@@ -94,16 +82,16 @@ void SettingsDialog::OnApply()
 {
     const std::string stored =
         ReadSettingString(kSettingsSection, kKeyPassword, "", SettingsFilePath);
-    const std::string oldPassword = FieldText(IDC_SET_OLD_PASSWORD);
-    const std::string newPassword = FieldText(IDC_SET_NEW_PASSWORD);
-    const std::string newAgain = FieldText(IDC_SET_NEW_PASSWORD2);
+    const std::string oldPassword = GetItemText(IDC_SET_OLD_PASSWORD);
+    const std::string newPassword = GetItemText(IDC_SET_NEW_PASSWORD);
+    const std::string newAgain = GetItemText(IDC_SET_NEW_PASSWORD2);
     const std::string current = Scramble(stored, ScramblerKey);
 
-    if (!SameText(oldPassword, current)) {
+    if (!SamePassword(oldPassword, current)) {
         Tell(kIncorrectOldPasswordText);
         return;
     }
-    if (!SameText(newPassword, newAgain)) {
+    if (!SamePassword(newPassword, newAgain)) {
         Tell(kPasswordsDontMatchText);
         return;
     }
@@ -185,16 +173,6 @@ void SettingsDialog::Toggle(int boxId, int& member) noexcept
 void SettingsDialog::ShowSwitch(int boxId, int value) noexcept
 {
     ::CheckDlgButton(m_hWnd, boxId, value == 1 ? BST_CHECKED : BST_UNCHECKED);
-}
-
-std::string SettingsDialog::FieldText(int controlId) const
-{
-    HWND field = GetDlgItem(controlId);
-    const int length = ::GetWindowTextLengthA(field);
-    std::string text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
-    const int copied = ::GetWindowTextA(field, &text[0], static_cast<int>(text.size()));
-    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-    return text;
 }
 
 void SettingsDialog::Tell(const std::string& text) const noexcept

@@ -41,7 +41,6 @@ private:
 
     void Toggle(int boxId, int& member) noexcept;
     void ShowSwitch(int boxId, int value) noexcept;
-    std::string FieldText(int controlId) const;
     void Tell(const std::string& text) const noexcept;
     // Writes the switches and the stored password, in that order, stopping at the first
     // write that fails; true when everything is in the file as intended.

@@ -1,28 +1,16 @@
 #include "cover/CoverDialog.h"
 
-#include <cstring>
-#include <vector>
-
 #include "plugin/PluginState.h"
 #include "settings/PasswordScrambler.h"
 #include "settings/ProfileValue.h"
 #include "settings/SettingsStore.h"
+#include "settings/StorablePassword.h"
 
 namespace {
 
 constexpr UINT_PTR kClockTimer = 1;
 constexpr UINT kClockPeriodMs = 500;
 const char* const kHostWindowClass = "EudoraMainWindow";
-
-std::string ControlText(HWND control)
-{
-    const int length = ::GetWindowTextLengthA(control);
-    if (length <= 0)
-        return std::string();
-    std::vector<char> text(static_cast<size_t>(length) + 1, '\0');
-    const int copied = ::GetWindowTextA(control, text.data(), length + 1);
-    return std::string(text.data(), copied > 0 ? static_cast<size_t>(copied) : 0);
-}
 
 } // namespace
 
@@ -133,19 +121,15 @@ void CoverDialog::OnClockTick()
 
 void CoverDialog::OnUnlock()
 {
-    const std::string typed = ControlText(GetDlgItem(IDC_COVER_PASSWORD));
+    const std::string typed = GetItemText(IDC_COVER_PASSWORD);
     // Read at every attempt: the settings dialog may have changed it meanwhile.
     const std::string stored = ReadSettingString(kSettingsSection, kKeyPassword, "", SettingsFilePath);
-    // Compared as the zero-terminated strings they are, as the settings dialog compares
-    // the old password. A stored value holding the key byte (the settings dialog never
-    // writes one, a hand-edited file may) unscrambles to a zero byte, which no edit
-    // can hold: compared whole, no typed text would ever unlock the cover.
-    if (std::strcmp(typed.c_str(), Scramble(stored, ScramblerKey).c_str()) != 0) {
+    if (!SamePassword(typed, Scramble(stored, ScramblerKey))) {
         ::MessageBoxA(m_hWnd, "Incorrect Password.", ProductInfo.productName.c_str(), MB_OK);
         return;
     }
     if (m_saveMemoPadText == 1) {
-        m_memoText = ControlText(GetDlgItem(IDC_COVER_MEMO));
+        m_memoText = GetItemText(IDC_COVER_MEMO);
         // A memo the file still holds as it is (or an empty one) loses nothing.
         if (!SaveMemoPadText(m_memoText) && !m_memoText.empty() &&
             LoadMemoPadText() != StoredToMemo(MemoToStored(m_memoText)) && !ConfirmUnsavedMemo())

@@ -111,6 +111,16 @@ void CDialog::EndDialog(INT_PTR result) noexcept
         ::EndDialog(m_hWnd, result);
 }
 
+std::string CDialog::GetItemText(int controlId) const
+{
+    HWND control = GetDlgItem(controlId);
+    const int length = ::GetWindowTextLengthA(control);
+    std::string text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
+    const int copied = ::GetWindowTextA(control, &text[0], static_cast<int>(text.size()));
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
 BOOL CDialog::UpdateData(BOOL saveAndValidate)
 {
     CDataExchange dx(m_hWnd, saveAndValidate != FALSE);

@@ -7,6 +7,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 class CDataExchange {
 public:
     CDataExchange(HWND dialog, bool saveAndValidate) noexcept
@@ -61,6 +63,8 @@ public:
     bool WindowLost() const noexcept { return m_windowLost; }
     HWND GetSafeHwnd() const noexcept { return m_hWnd; }
     HWND GetDlgItem(int controlId) const noexcept { return ::GetDlgItem(m_hWnd, controlId); }
+    // The whole text of a control, however long.
+    std::string GetItemText(int controlId) const;
     BOOL UpdateData(BOOL saveAndValidate = TRUE);
 
     // Called for each message the modal loop takes for the dialog or one of its

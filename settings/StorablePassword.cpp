@@ -1,5 +1,7 @@
 #include "settings/StorablePassword.h"
 
+#include <cstring>
+
 #include "settings/PasswordScrambler.h"
 #include "settings/ProfileValue.h"
 
@@ -17,4 +19,9 @@ std::string UnstorablePasswordCharacters(unsigned char keyByte)
 bool IsStorablePassword(const std::string& password)
 {
     return IsStorableProfileValue(Scramble(password, ScramblerKey));
+}
+
+bool SamePassword(const std::string& typed, const std::string& plain) noexcept
+{
+    return std::strcmp(typed.c_str(), plain.c_str()) == 0;
 }

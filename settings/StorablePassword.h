@@ -15,3 +15,9 @@ constexpr size_t kLongestPassword = 1000;
 // True when the password's stored form (scrambled with ScramblerKey) can be written and
 // read back whole.
 bool IsStorablePassword(const std::string& password);
+
+// Passwords are compared as the zero-terminated strings they are, byte for byte and
+// case-sensitively. A stored value holding the key byte (never written by the plug-in,
+// but a hand-edited file may) unscrambles to a zero byte that no edit control can hold:
+// compared whole, no typed text would ever match it.
+bool SamePassword(const std::string& typed, const std::string& plain) noexcept;
