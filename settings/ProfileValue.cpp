@@ -1,6 +1,6 @@
 #include "settings/ProfileValue.h"
 
-#include <climits>
+#include "framework/TextNumbers.h"
 
 namespace {
 
@@ -15,11 +15,6 @@ bool IsStrippedAtEnds(char c) noexcept
         // nothing and keeps the value safe with stricter readers.
         return static_cast<unsigned char>(c) < 0x20;
     }
-}
-
-bool IsSpace(char c) noexcept
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
 } // namespace
@@ -43,24 +38,10 @@ std::string QuoteProfileValue(const std::string& value)
 
 int ParseProfileInt(const std::string& text) noexcept
 {
-    size_t i = 0;
-    while (i < text.size() && IsSpace(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    long long magnitude = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        magnitude = magnitude * 10 + (text[i] - '0');
-        if (magnitude > static_cast<long long>(INT_MAX) + 1)
-            magnitude = static_cast<long long>(INT_MAX) + 1;
-    }
-    long long value = negative ? -magnitude : magnitude;
-    if (value > INT_MAX)
-        value = INT_MAX;
-    return static_cast<int>(value);
+    int value = 0;
+    const char* cursor = text.c_str();
+    ScanDecimal(cursor, value); // no digits leave it 0
+    return value;
 }
 
 std::string MemoToStored(const std::string& memo)
