@@ -32,7 +32,61 @@ std::vector<HWND> DialogsWith(DWORD threadId, int controlId)
     return search.found;
 }
 
+struct DescendantSearch {
+    int id;
+    const std::string* text;
+    HWND found;
+};
+
+BOOL CALLBACK FindDescendantProc(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<DescendantSearch*>(param);
+    if (search->id != 0 ? ::GetDlgCtrlID(window) != search->id : WindowText(window) != *search->text)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+BOOL CALLBACK CollectTopLevelDialogs(HWND window, LPARAM param)
+{
+    char name[16] = "";
+    ::GetClassNameA(window, name, sizeof name);
+    if (std::strcmp(name, "#32770") == 0 && ::IsWindowVisible(window))
+        reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+    return TRUE;
+}
+
 } // namespace
+
+HWND WaitForDesktopDialog(const std::string& caption, int controlId, const std::string& controlText,
+                          DWORD timeoutMs)
+{
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            std::vector<HWND> dialogs;
+            ::EnumWindows(&CollectTopLevelDialogs, reinterpret_cast<LPARAM>(&dialogs));
+            for (HWND dialog : dialogs) {
+                // The caption as the window manager keeps it: no message to another
+                // program's window that may not answer.
+                char text[256] = "";
+                ::GetWindowTextA(dialog, text, sizeof text);
+                if (std::string(text).compare(0, caption.size(), caption) == 0 &&
+                    FindDescendant(dialog, controlId, controlText) != nullptr)
+                    return (found = dialog) != nullptr;
+            }
+            return false;
+        },
+        timeoutMs);
+    return found;
+}
+
+HWND FindDescendant(HWND parent, int id, const std::string& text)
+{
+    DescendantSearch search{id, &text, nullptr};
+    ::EnumChildWindows(parent, &FindDescendantProc, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
 
 HWND FindDialogWithControl(DWORD threadId, int controlId, HWND exclude)
 {

@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 namespace testing_support {
 
 // A visible top-level dialog (#32770) of the thread with that control, other than
@@ -13,5 +15,14 @@ HWND WaitForDialogWithControl(DWORD threadId, int controlId, HWND exclude = null
                               DWORD timeoutMs = 8000);
 // How many such dialogs the thread shows at once.
 int CountDialogsWithControl(DWORD threadId, int controlId);
+
+// For programs a test starts (the setup program): a visible top-level dialog of any
+// process whose caption begins with `caption` (a wizard adds its page's), with a control
+// as FindDescendant finds it.
+HWND WaitForDesktopDialog(const std::string& caption, int controlId, const std::string& controlText = "",
+                          DWORD timeoutMs = 8000);
+// A control at any depth under `parent` (a wizard's pages are dialogs inside the
+// dialog) with that id, or with that text when `id` is 0; null when there is none.
+HWND FindDescendant(HWND parent, int id, const std::string& text = std::string());
 
 } // namespace testing_support

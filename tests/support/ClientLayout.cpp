@@ -1,0 +1,64 @@
+#include "support/ClientLayout.h"
+
+#include <windows.h>
+
+namespace testing_support {
+
+std::string ReadUserValue(const std::string& key, const std::string& value)
+{
+    char buffer[2048];
+    DWORD size = sizeof buffer;
+    return ::RegGetValueA(HKEY_CURRENT_USER, key.c_str(), value.c_str(), RRF_RT_REG_SZ, nullptr, buffer,
+                          &size) == ERROR_SUCCESS
+               ? buffer
+               : "";
+}
+
+bool UserKeyExists(const std::string& key)
+{
+    HKEY handle = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(handle);
+    return true;
+}
+
+OwnedUserKey::OwnedUserKey(std::string key) : key_(std::move(key))
+{
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str());
+}
+
+OwnedUserKey::~OwnedUserKey()
+{
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str());
+}
+
+ClientLayout::ClientLayout()
+    : program_(root_.path() + "\\Program Files\\Eudora"), data_(root_.path() + "\\Application Data\\Eudora")
+{
+    for (const std::string& folder : {root_.path() + "\\Program Files", program_, ProgramPlugins(),
+                                      root_.path() + "\\Application Data", data_})
+        ::CreateDirectoryA(folder.c_str(), nullptr);
+    WriteFileBytes(program_ + "\\Eudora.exe", "MZ");
+    WriteFileBytes(data_ + "\\eudora.ini", "[Settings]\r\n");
+}
+
+std::string ClientLayout::CommandLine() const
+{
+    std::string line;
+    for (const std::string& path : {program_ + "\\Eudora.exe", data_, data_ + "\\eudora.ini"}) {
+        char shortPath[MAX_PATH] = "";
+        ::GetShortPathNameA(path.c_str(), shortPath, MAX_PATH);
+        line += (line.empty() ? "" : " ") + std::string(shortPath);
+    }
+    return line;
+}
+
+void ClientLayout::RecordStart() const
+{
+    const std::string line = CommandLine();
+    ::RegSetKeyValueA(HKEY_CURRENT_USER, kRecordKey, "Current", REG_SZ, line.c_str(),
+                      static_cast<DWORD>(line.size() + 1));
+}
+
+} // namespace testing_support
