@@ -71,6 +71,7 @@ VIAddVersionKey /LANG=1033 "OriginalFilename" "velmora-${VERSION}-setup.exe"
 
 Var ClientData      ; the data folder from the client's last start, long form, or empty
 Var ClientProgram   ; its program folder, long form, or empty
+Var DirectoryNote   ; how the data folder shown was found
 Var RemoveSettings  ; uninstaller: the user ticked the box
 
 !define MUI_ICON "${VELMORA_ICON}"
@@ -79,7 +80,7 @@ Var RemoveSettings  ; uninstaller: the user ticked the box
 
 !define MUI_PAGE_HEADER_TEXT "Choose the Mail Client's Data Folder"
 !define MUI_PAGE_HEADER_SUBTEXT "Velmora goes into the Plugins folder of that folder."
-!define MUI_DIRECTORYPAGE_TEXT_TOP "Setup puts ${PRODUCT_NAME} into the Plugins folder of the mail client's data folder (the folder that holds eudora.ini and your mailboxes). The mail client loads plug-ins from there and keeps their settings there.$\r$\n$\r$\nBelow is the data folder the mail client used when it last started. To install Velmora for another data folder, choose that one."
+!define MUI_DIRECTORYPAGE_TEXT_TOP "Setup puts ${PRODUCT_NAME} into the Plugins folder of the mail client's data folder (the folder that holds eudora.ini and your mailboxes). The mail client loads plug-ins from there and keeps their settings there.$\r$\n$\r$\n$DirectoryNote"
 !define MUI_DIRECTORYPAGE_TEXT_DESTINATION "The mail client's data folder"
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
 !insertmacro MUI_PAGE_DIRECTORY
@@ -186,6 +187,13 @@ Function .onInit
     ${If} $INSTDIR == ""
         StrCpy $INSTDIR $ClientData
     ${EndIf}
+    ${If} $INSTDIR == ""
+        StrCpy $DirectoryNote "Setup could not find out where the mail client keeps its data. Please choose the folder that holds eudora.ini and your mailboxes (usually in your application data folder)."
+    ${ElseIf} $INSTDIR == $ClientData
+        StrCpy $DirectoryNote "Below is the data folder the mail client used when it last started. To install Velmora for another data folder, choose that one."
+    ${Else}
+        StrCpy $DirectoryNote "To install Velmora for another data folder, choose that one."
+    ${EndIf}
     ${If} ${Silent}
     ${AndIf} $INSTDIR == ""
         SetErrorLevel ${EXIT_NO_DATA_FOLDER}
@@ -289,11 +297,11 @@ Function un.SettingsPageShow
     !insertmacro MUI_HEADER_TEXT "Remove ${PRODUCT_NAME}" "Velmora's menu items leave the mail client."
     nsDialogs::Create 1018
     Pop $0
-    ${NSD_CreateLabel} 0 0 100% 36u "Velmora's plug-in, its release notes and this uninstaller will be removed from:$\r$\n$INSTDIR"
+    ${NSD_CreateLabel} 0 0 100% 24u "Velmora's plug-in, its release notes and this uninstaller will be removed from:$\r$\n$INSTDIR"
     Pop $0
-    ${NSD_CreateLabel} 0 44u 100% 30u "Your settings (password, switches and memo pad) stay in velmora.ini in that folder, so they are there again if you install Velmora later."
+    ${NSD_CreateLabel} 0 32u 100% 24u "Your settings (password, switches and memo pad) stay in velmora.ini in that folder, so they are there again if you install Velmora later."
     Pop $0
-    ${NSD_CreateCheckbox} 0 82u 100% 12u "Also remove my Velmora settings (password and memo pad)"
+    ${NSD_CreateCheckbox} 0 64u 100% 12u "Also remove my Velmora settings (password and memo pad)"
     Pop $SettingsBox
     ${NSD_SetState} $SettingsBox $RemoveSettings
     GetDlgItem $0 $HWNDPARENT 1
