@@ -231,11 +231,8 @@ Function RemoveProgramCopy
         Return
     ${EndIf}
     StrCpy $R6 "$ClientProgram\Plugins\velmora.dll"
-    ${IfNot} ${FileExists} $R6
-        Return
-    ${EndIf}
-    Delete $R6
     ${Do}
+        Delete $R6
         ${IfNot} ${FileExists} $R6
             Return
         ${EndIf}
