@@ -1,7 +1,7 @@
 #include "cover/CoverDialog.h"
 
-#include "plugin/PluginState.h"
 #include "settings/PasswordScrambler.h"
+#include "settings/ProductStrings.h"
 #include "settings/ProfileValue.h"
 #include "settings/SettingsStore.h"
 #include "settings/StorablePassword.h"
