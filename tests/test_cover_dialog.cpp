@@ -369,7 +369,7 @@ TEST_F(CoverTest, StretchOneKeepsTheCoverMaximisedWithControlsAtTemplatePlaces)
         int id;
         RECT templateRect; // x, y, width, height in dialog units
     } controls[] = {
-        {IDC_COVER_PASSWORD, {71, 179, 114, 12}},
+        {IDC_COVER_PASSWORD, {78, 179, 107, 12}},
         {IDC_COVER_UNLOCK, {193, 179, 42, 12}},
         {IDC_COVER_MEMO, {13, 18, 215, 112}},
         {IDC_COVER_CLOCK, {73, 147, 94, 10}},
@@ -430,8 +430,8 @@ TEST(CoverTemplate, MatchesTheCoverLayout)
         DWORD exStyle;
         short x, y, cx, cy;
     } expected[] = {
-        {-1, "STATIC", "Velmora &Password:", SS_LEFT | WS_GROUP, 0, 7, 181, 61, 10},
-        {IDC_COVER_PASSWORD, "EDIT", "", ES_PASSWORD | WS_BORDER | WS_GROUP | WS_TABSTOP, 0, 71, 179, 114, 12},
+        {-1, "STATIC", "Velmora &Password:", SS_LEFT | WS_GROUP, 0, 7, 181, 68, 10},
+        {IDC_COVER_PASSWORD, "EDIT", "", ES_PASSWORD | WS_BORDER | WS_GROUP | WS_TABSTOP, 0, 78, 179, 107, 12},
         {IDC_COVER_UNLOCK, "BUTTON", "&Unlock", BS_PUSHBUTTON | BS_CENTER | BS_VCENTER | BS_FLAT | WS_TABSTOP, 0,
          193, 179, 42, 12},
         {-1, "BUTTON", " &Memo Pad", BS_GROUPBOX | WS_GROUP, 0, 7, 7, 228, 131},
