@@ -1,7 +1,7 @@
 #include "config_ui/AboutDialog.h"
 
 #include "config_ui/AboutText.h"
-#include "plugin/PluginState.h"
+#include "settings/ProductStrings.h"
 
 const CDialog::ClickEntry* AboutDialog::GetClickTable() const
 {

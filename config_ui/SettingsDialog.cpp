@@ -5,8 +5,9 @@
 #include "config_ui/AboutDialog.h"
 #include "config_ui/SettingsMessages.h"
 #include "config_ui/ShellOpen.h"
-#include "plugin/PluginState.h"
+#include "framework/Module.h"
 #include "settings/PasswordScrambler.h"
+#include "settings/ProductStrings.h"
 #include "settings/SettingsStore.h"
 #include "settings/StorablePassword.h"
 
@@ -140,12 +141,20 @@ void SettingsDialog::OnCancelButton()
 
 void SettingsDialog::OnReleaseNotes()
 {
-    // velmora.txt beside velmora.ini.
+    // velmora.txt beside velmora.ini; failing that, the one that came with the loaded
+    // velmora.dll (installed by hand into the client's program folder, say).
     const std::string& settings = SettingsFilePath;
-    const std::string notes =
+    const std::string besideSettings =
         settings.substr(0, settings.size() >= 3 ? settings.size() - 3 : 0) + "txt";
-    if (FileExists(notes))
-        ShellExecuteForDialogs(nullptr, "open", notes.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
+    const std::string pluginFolder = ModuleFolder();
+    const std::string besidePlugin = pluginFolder.empty() ? "" : pluginFolder + "\\velmora.txt";
+    for (const std::string& notes : {besideSettings, besidePlugin}) {
+        if (FileExists(notes)) {
+            ShellExecuteForDialogs(nullptr, "open", notes.c_str(), nullptr, nullptr,
+                                   SW_SHOWMAXIMIZED);
+            return;
+        }
+    }
 }
 
 void SettingsDialog::OnAboutBox()

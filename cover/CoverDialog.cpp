@@ -1,7 +1,7 @@
 #include "cover/CoverDialog.h"
 
-#include "plugin/PluginState.h"
 #include "settings/PasswordScrambler.h"
+#include "settings/ProductStrings.h"
 #include "settings/ProfileValue.h"
 #include "settings/SettingsStore.h"
 #include "settings/StorablePassword.h"
@@ -50,10 +50,10 @@ BOOL CoverDialog::OnInitDialog()
 
     m_hideEudora = ReadSettingInt(kSettingsSection, kKeyHideEudora, 0, SettingsFilePath);
     m_hostWindow = ::FindWindowExA(nullptr, nullptr, kHostWindowClass, nullptr);
-    if (m_hostWindow != nullptr && m_hideEudora == 1) {
-        ::ShowWindow(m_hostWindow, SW_HIDE);
-        m_hostHidden = true;
-    }
+    // The client shows its main window again by itself (new mail, its tray icon): the
+    // guard keeps it, and the tool windows it owns, hidden until unlock.
+    if (m_hostWindow != nullptr && m_hideEudora == 1)
+        m_hostGuard.Hide(m_hostWindow, m_hWnd);
 
     m_clockReading = CurrentReading();
     m_dateText = DateText(m_clockReading);
@@ -100,6 +100,11 @@ bool CoverDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR& result)
         ShowHostAgain();
         return false;
     default:
+        if (msg == HostWindowGuard::ReclaimFocusMessage()) {
+            ReclaimFocus();
+            result = TRUE;
+            return true;
+        }
         return false;
     }
 }
@@ -117,6 +122,7 @@ void CoverDialog::OnClockTick()
     m_clockReading = CurrentReading();
     m_clockText = ClockText(m_clockReading);
     ::SetDlgItemTextA(m_hWnd, IDC_COVER_CLOCK, m_clockText.c_str());
+    m_hostGuard.Recheck();
 }
 
 void CoverDialog::OnUnlock()
@@ -151,9 +157,11 @@ bool CoverDialog::ConfirmUnsavedMemo()
 
 void CoverDialog::ShowHostAgain() noexcept
 {
-    if (!m_hostHidden)
-        return;
-    m_hostHidden = false;
-    if (::IsWindow(m_hostWindow))
-        ::ShowWindow(m_hostWindow, SW_SHOW);
+    m_hostGuard.Release();
+}
+
+void CoverDialog::ReclaimFocus() noexcept
+{
+    HWND front = ::GetLastActivePopup(m_hWnd);
+    ::SetForegroundWindow(front != nullptr ? front : m_hWnd);
 }

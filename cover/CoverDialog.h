@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cover/DateClockText.h"
+#include "cover/HostWindowGuard.h"
 #include "framework/Dialog.h"
 #include "resource.h"
 
@@ -38,6 +39,8 @@ private:
     void OnUnlock();
     void OnClockTick();
     void ShowHostAgain() noexcept;
+    // Brings the cover (or the message box above it) back to the front.
+    void ReclaimFocus() noexcept;
     // Asked when the memo pad could not be saved: true to close all the same.
     bool ConfirmUnsavedMemo();
 
@@ -48,6 +51,6 @@ private:
     std::string m_memoText;
     int m_hideEudora = 0;
     HWND m_hostWindow = nullptr;
-    // Whether the host window is hidden by this cover and not yet shown again.
-    bool m_hostHidden = false;
+    // Holds the host's windows hidden from initialisation until unlock.
+    HostWindowGuard m_hostGuard;
 };

@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 // The instance handle of the image this code is linked into (velmora.dll, or a test
@@ -10,3 +12,8 @@ inline HINSTANCE ModuleInstance() noexcept
 {
     return reinterpret_cast<HINSTANCE>(&__ImageBase);
 }
+
+// The full path of the file this module was loaded from, or "" when it cannot be had.
+std::string ModuleFilePath();
+// The folder of that file, without a trailing backslash, or "".
+std::string ModuleFolder();

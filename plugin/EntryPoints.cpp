@@ -81,9 +81,15 @@ int32_t WINAPI ems_plugin_init(void*, int32_t hostApiVersion, MailConfigRecord* 
     SettingsFilePath = SettingsPathFor(ConfigDirectory);
     const std::string pluginFile = ConfigDirectory + "\\" + "velmora.dll";
 
+    // The mail client hands every plug-in its data folder's Plugins but never creates
+    // that folder; without it no setting could ever be stored.
+    CreateSettingsFolderIfMissing(ConfigDirectory);
     CreateSettingsFileIfMissing();
     HoldSettingsFile();
-    ReadProductInfo(pluginFile);
+    // Users copy plug-ins into the client's program folder, which is not the folder the
+    // client names: then the file actually loaded carries the product strings.
+    if (!ReadProductInfo(pluginFile))
+        ReadProductInfo(ModuleFilePath());
 
     info->description =
         HostHeapCopy(DescriptionText(ProductInfo.productName, ProductInfo.versionText));

@@ -6,7 +6,6 @@
 
 short HostApiVersion = 0;
 std::string ConfigDirectory;
-ProductInfoStrings ProductInfo;
 
 void* HostHeapAlloc(size_t bytes) noexcept
 {

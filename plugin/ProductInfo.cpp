@@ -28,13 +28,14 @@ std::string DescriptionText(const std::string& productName, const std::string& v
     return productName + ", Version: " + versionText;
 }
 
-void ReadProductInfo(const std::string& path)
+bool ReadProductInfo(const std::string& path)
 {
     VersionInfoReader reader;
     if (reader.Open(path.c_str()) != 1)
-        return;
+        return false;
     ProductInfo.productName = reader.QueryValue("ProductName");
     ProductInfo.versionText = FormatVersionText(reader.QueryValue("ProductVersion"));
     ProductInfo.legalNoticeText = reader.QueryValue("LegalCopyright");
     reader.Close();
+    return true;
 }

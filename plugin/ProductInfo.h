@@ -7,6 +7,7 @@
 std::string FormatVersionText(const std::string& productVersion);
 // The description handed to the host: "<name>, Version: <version>".
 std::string DescriptionText(const std::string& productName, const std::string& versionText);
-// Fills ProductInfo from the version resource of the file at path; on failure the
-// strings keep their values.
-void ReadProductInfo(const std::string& path);
+// Fills ProductInfo from the version resource of the file at path and returns true; when
+// the file has no readable version resource the strings keep their values and the
+// result is false.
+bool ReadProductInfo(const std::string& path);

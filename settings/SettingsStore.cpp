@@ -98,6 +98,15 @@ bool WriteSettingInt(const std::string& section, const std::string& key, int val
     return WriteSettingString(section, key, DecimalText(value), path);
 }
 
+void CreateSettingsFolderIfMissing(const std::string& directory)
+{
+    if (directory.empty())
+        return;
+    const DWORD attributes = ::GetFileAttributesA(directory.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        ::CreateDirectoryA(directory.c_str(), nullptr);
+}
+
 void CreateSettingsFileIfMissing()
 {
     if (!FileExists(SettingsFilePath))

@@ -46,6 +46,8 @@ bool WriteSettingString(const std::string& section, const std::string& key,
 bool WriteSettingInt(const std::string& section, const std::string& key, int value,
                      const std::string& path);
 
+// Creates the settings folder itself (not its parents) when it does not exist yet.
+void CreateSettingsFolderIfMissing(const std::string& directory);
 // First-run creation: a file with an empty Password when none exists.
 void CreateSettingsFileIfMissing();
 // Opens SettingsFilePath into HeldSettingsFile (read-only, shared for reading and

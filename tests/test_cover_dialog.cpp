@@ -26,13 +26,66 @@ using Driver = std::function<void(DWORD ui, HWND cover)>;
 // ---- the host's main window, as the cover finds it ---------------------------------
 
 int g_showWindowMessages = 0;
+int g_paints = 0;
+
+// What the mail client does to its main window by itself, on its own thread: on new
+// mail, from its tray menu, and the other ways a window comes back.
+enum ClientAction : WPARAM { kNewMail, kNewMessageFromTray, kSetWindowPosShow, kMinimiseAndRestore };
+constexpr UINT kClientActionMessage = WM_APP + 7;
+
+void DoClientAction(HWND window, WPARAM action)
+{
+    switch (action) {
+    case kNewMail:
+        if (!::IsWindowVisible(window))
+            ::ShowWindow(window, SW_SHOWNA);
+        break;
+    case kNewMessageFromTray:
+        ::ShowWindow(window, ::IsIconic(window) ? SW_RESTORE : SW_SHOW);
+        ::SetForegroundWindow(window);
+        break;
+    case kSetWindowPosShow:
+        ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+        break;
+    case kMinimiseAndRestore:
+        ::ShowWindow(window, SW_MINIMIZE);
+        ::ShowWindow(window, SW_RESTORE);
+        break;
+    default:
+        break;
+    }
+}
 
 LRESULT CALLBACK HostWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept
 {
     if (msg == WM_SHOWWINDOW)
         ++g_showWindowMessages;
+    if (msg == WM_PAINT)
+        ++g_paints;
+    if (msg == kClientActionMessage) {
+        DoClientAction(window, wParam);
+        return 0;
+    }
     return ::DefWindowProcA(window, msg, wParam, lParam);
 }
+
+// A floating tool window of the client: a popup its main window owns.
+class ToolWindow {
+public:
+    ToolWindow(HWND owner, bool visible)
+        : window_(::CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "Tool",
+                                    WS_POPUP | WS_CAPTION | (visible ? WS_VISIBLE : 0), 600, 40,
+                                    160, 120, owner, nullptr, nullptr, nullptr))
+    {
+    }
+    ~ToolWindow() { ::DestroyWindow(window_); }
+    ToolWindow(const ToolWindow&) = delete;
+    ToolWindow& operator=(const ToolWindow&) = delete;
+    HWND get() const { return window_; }
+
+private:
+    HWND window_;
+};
 
 // A visible, active top-level window of the host's main window class, made on the
 // thread that runs the cover, as the host's own is.
@@ -316,7 +369,7 @@ TEST_F(CoverTest, StretchOneKeepsTheCoverMaximisedWithControlsAtTemplatePlaces)
         int id;
         RECT templateRect; // x, y, width, height in dialog units
     } controls[] = {
-        {IDC_COVER_PASSWORD, {71, 179, 114, 12}},
+        {IDC_COVER_PASSWORD, {78, 179, 107, 12}},
         {IDC_COVER_UNLOCK, {193, 179, 42, 12}},
         {IDC_COVER_MEMO, {13, 18, 215, 112}},
         {IDC_COVER_CLOCK, {73, 147, 94, 10}},
@@ -377,8 +430,8 @@ TEST(CoverTemplate, MatchesTheCoverLayout)
         DWORD exStyle;
         short x, y, cx, cy;
     } expected[] = {
-        {-1, "STATIC", "Velmora &Password:", SS_LEFT | WS_GROUP, 0, 7, 181, 61, 10},
-        {IDC_COVER_PASSWORD, "EDIT", "", ES_PASSWORD | WS_BORDER | WS_GROUP | WS_TABSTOP, 0, 71, 179, 114, 12},
+        {-1, "STATIC", "Velmora &Password:", SS_LEFT | WS_GROUP, 0, 7, 181, 68, 10},
+        {IDC_COVER_PASSWORD, "EDIT", "", ES_PASSWORD | WS_BORDER | WS_GROUP | WS_TABSTOP, 0, 78, 179, 107, 12},
         {IDC_COVER_UNLOCK, "BUTTON", "&Unlock", BS_PUSHBUTTON | BS_CENTER | BS_VCENTER | BS_FLAT | WS_TABSTOP, 0,
          193, 179, 42, 12},
         {-1, "BUTTON", " &Memo Pad", BS_GROUPBOX | WS_GROUP, 0, 7, 7, 228, 131},
@@ -606,15 +659,58 @@ TEST_F(CoverTest, HideEudoraHidesTheHostUntilTheRightPassword)
     EXPECT_TRUE(::IsWindowVisible(host.get())) << "shown again after unlock";
 }
 
+TEST_F(CoverTest, HostWindowsStayHiddenWhateverTheClientDoesUntilUnlock)
+{
+    WriteInt(kKeyHideEudora, 1);
+    StorePassword("pw");
+    HostMainWindow host;
+    ToolWindow floating(host.get(), true);
+    ToolWindow closedTool(host.get(), false);
+    const INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
+        EXPECT_FALSE(::IsWindowVisible(floating.get())) << "the floating tool window goes with the main window";
+        g_paints = 0;
+        g_showWindowMessages = 0;
+        for (WPARAM action : {kNewMail, kNewMessageFromTray, kSetWindowPosShow, kMinimiseAndRestore}) {
+            SCOPED_TRACE(action);
+            ::SendMessageA(host.get(), kClientActionMessage, action, 0);
+            EXPECT_FALSE(::IsWindowVisible(host.get()));
+            ::SendMessageA(floating.get(), WM_NULL, 0, 0);
+            ::ShowWindow(floating.get(), SW_SHOWNA);
+            EXPECT_FALSE(::IsWindowVisible(floating.get()));
+            Flush(cover);
+            EXPECT_EQ(Item(cover, IDC_COVER_PASSWORD), FocusOf(ui)) << "the cover keeps the keyboard";
+        }
+        EXPECT_EQ(0, g_paints) << "the mail client's window is never drawn while the cover is up";
+        g_showWindowMessages = 0;
+        Unlock(cover, "pw");
+    });
+    EXPECT_EQ(1, result);
+    EXPECT_TRUE(::IsWindowVisible(host.get()));
+    EXPECT_EQ(1, g_showWindowMessages) << "the main window is shown once";
+    EXPECT_TRUE(::IsWindowVisible(floating.get())) << "the tool window that was up comes back";
+    EXPECT_FALSE(::IsWindowVisible(closedTool.get())) << "one that was closed stays closed";
+
+    // Nothing of the guard remains: the client hides and shows its window freely.
+    ::ShowWindow(host.get(), SW_HIDE);
+    ::SendMessageA(host.get(), kClientActionMessage, kNewMail, 0);
+    EXPECT_TRUE(::IsWindowVisible(host.get()));
+}
+
 TEST_F(CoverTest, HostWindowIsNeverTouchedUnlessTheSwitchIsOne)
 {
     HostMainWindow host;
+    ToolWindow floating(host.get(), true);
     for (int value : {0, 2}) {
         SCOPED_TRACE(value);
         WriteInt(kKeyHideEudora, value);
         g_showWindowMessages = 0;
         const INT_PTR result = RunCover([&](DWORD, HWND cover) {
             EXPECT_TRUE(::IsWindowVisible(host.get()));
+            EXPECT_TRUE(::IsWindowVisible(floating.get()));
+            ::ShowWindow(host.get(), SW_HIDE);
+            ::SendMessageA(host.get(), kClientActionMessage, kNewMail, 0);
+            EXPECT_TRUE(::IsWindowVisible(host.get())) << "nothing is kept hidden";
+            g_showWindowMessages = 0;
             Unlock(cover, "");
         });
         EXPECT_EQ(1, result);

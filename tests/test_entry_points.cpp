@@ -15,8 +15,7 @@ using namespace testing_support;
 
 namespace {
 
-
-
+const char* const kShippedDescription = "Velmora for Eudora, Version: 2.0.0.1";
 
 class EntryPointsTest : public ::testing::Test {
 protected:
@@ -83,28 +82,62 @@ TEST_F(EntryPointsTest, InitWritesExactlyItsFieldsForAnOlderHost)
 
     char* description = info.ptr<char*>(16);
     ASSERT_NE(nullptr, description);
-    EXPECT_STREQ(", Version: ", description) << "no velmora.dll in the config directory";
+    EXPECT_STREQ(kShippedDescription, description)
+        << "no velmora.dll in the config directory: the loaded file has the strings";
     EXPECT_EQ(0, plugin_->release(description));
     EXPECT_EQ(0, plugin_->release(holder));
     EXPECT_EQ(0, plugin_->finish(nullptr));
 }
 
-TEST_F(EntryPointsTest, DescriptionComesFromTheVersionResourceInTheConfigDirectory)
+TEST_F(EntryPointsTest, DescriptionComesFromTheConfigDirectorysVelmoraDllElseFromTheLoadedFile)
 {
-    CopyPluginInto(dir_.path());
-    const Record info = Init(6);
-    EXPECT_STREQ("Velmora for Eudora, Version: 2.0.0.1", info.ptr<char*>(16));
-    plugin_->release(info.ptr<char*>(16));
-    plugin_->release(info.ptr<HICON*>(24));
+    // The client names its data folder's Plugins while users copy plug-ins into its
+    // program folder's: a velmora.dll with a version resource in the config directory
+    // wins; without one the file actually loaded gives the strings.
+    struct Case {
+        const char* name;
+        const char* library;   // built beside the tests; copied into the config directory
+        const char* as;
+        const char* description;
+    } cases[] = {
+        {"another version resource", "version_de.dll", "velmora.dll", "Testprodukt, Version: 10.20.30.40"},
+        {"a velmora.dll without one", "no_resources.dll", "velmora.dll", kShippedDescription},
+        {"the plug-in under another name", "velmora.dll", "velmora2.dll", kShippedDescription},
+        {"nothing", nullptr, nullptr, kShippedDescription},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir config;
+        if (c.library != nullptr) {
+            ASSERT_TRUE(::CopyFileA((ProgramDirectory() + "\\" + c.library).c_str(),
+                                    config.File(c.as).c_str(), FALSE));
+        }
+        const std::string directory = config.path();
+        const Record info = Init(6, &directory);
+        EXPECT_STREQ(c.description, info.ptr<char*>(16));
+        plugin_->release(info.ptr<char*>(16));
+        plugin_->release(info.ptr<HICON*>(24));
+        plugin_->finish(nullptr);
+        plugin_ = std::make_unique<PluginLibrary>(pluginDir_.path());
+        ASSERT_TRUE(plugin_->loaded());
+    }
 }
 
-TEST_F(EntryPointsTest, PluginFileUnderAnotherNameGivesEmptyProductStrings)
+TEST_F(EntryPointsTest, MissingConfigDirectoryIsCreatedButNotItsParents)
 {
-    ScratchDir other;
-    ASSERT_TRUE(::CopyFileA(BuiltPluginPath().c_str(), other.File("velmora2.dll").c_str(), FALSE));
-    const std::string directory = other.path();
-    const Record info = Init(6, &directory);
-    EXPECT_STREQ(", Version: ", info.ptr<char*>(16));
+    const std::string data = dir_.File("Data");
+    ASSERT_TRUE(::CreateDirectoryA(data.c_str(), nullptr));
+    const std::string plugins = data + "\\Plugins";
+    const std::string deeper = dir_.File("Gone\\Plugins");
+    for (const std::string* directory : {&plugins, &deeper}) {
+        const Record info = Init(6, directory);
+        plugin_->release(info.ptr<char*>(16));
+        plugin_->release(info.ptr<HICON*>(24));
+        plugin_->finish(nullptr);
+    }
+    EXPECT_EQ("[Settings]\r\nPassword=\r\n", ReadFileBytes(plugins + "\\velmora.ini"))
+        << "the first-run file is written into the folder made for it";
+    EXPECT_FALSE(PathExists(dir_.File("Gone"))) << "parents are the client's business";
 }
 
 TEST_F(EntryPointsTest, MenuItemsForAnOlderHostCarryTextOnly)
@@ -212,7 +245,7 @@ TEST_F(EntryPointsTest, NullMailConfigCountsAsAnEmptyDirectory)
     const bool existed = PathExists(rootFile);
     Record info;
     EXPECT_EQ(0, plugin_->init(nullptr, 6, nullptr, info.data()));
-    EXPECT_STREQ(", Version: ", info.ptr<char*>(16));
+    EXPECT_STREQ(kShippedDescription, info.ptr<char*>(16));
     plugin_->finish(nullptr);
     if (!existed)
         ::DeleteFileA(rootFile.c_str());

@@ -211,7 +211,7 @@ TEST_F(RobustEntryPoints, OddConfigurationDirectoriesStillInitialiseAndWriteNoth
         Load();
         Record info;
         ASSERT_EQ(0, Init(6, info, directory.c_str()));
-        ExpectInitRecord(info, ", Version: ");
+        ExpectInitRecord(info, "Velmora for Eudora, Version: 2.0.0.1");
         EXPECT_EQ(0, plugin_->finish(nullptr));
         plugin_.reset();
     }

@@ -747,6 +747,31 @@ TEST_F(SettingsDialogTest, ReleaseNotesOpenTheTextFileBesideTheSettingsOnlyWhenI
     EXPECT_EQ(std::string(kFreshFile), ReadFileBytes(path_));
 }
 
+TEST_F(SettingsDialogTest, ReleaseNotesBesideTheLoadedFileWhenNoneIsBesideTheSettings)
+{
+    // The plug-in copied into the client's program folder: velmora.txt lies beside the
+    // loaded file (here the test program), velmora.ini in the client's data folder.
+    WriteFileBytes(path_, kFreshFile);
+    const std::string besideLoaded = ProgramDirectory() + "\\velmora.txt";
+    ASSERT_FALSE(PathExists(besideLoaded));
+    WriteFileBytes(besideLoaded, "notes");
+    struct Removal {
+        const std::string& path;
+        ~Removal() { ::DeleteFileA(path.c_str()); }
+    } removal{besideLoaded};
+    const std::string besideSettings = dir_.File("velmora.txt");
+    for (const std::string* expected : {&besideLoaded, &besideSettings}) {
+        shellCalls.clear();
+        EXPECT_EQ(0, Run([](HWND d, DWORD) {
+                      PostClick(d, IDC_SET_RELEASE_NOTES);
+                      PostClick(d, IDC_SET_CANCEL);
+                  }));
+        ASSERT_EQ(1u, shellCalls.size());
+        EXPECT_EQ(*expected, shellCalls[0].file);
+        WriteFileBytes(besideSettings, "notes of the settings folder win");
+    }
+}
+
 TEST_F(SettingsDialogTest, OnTheInternetOpensTheMakersPageMaximised)
 {
     WriteFileBytes(path_, kFreshFile);

@@ -32,6 +32,19 @@ status=0
 VELMORA_HEADLESS=1 "$ROOT/tools/with-wine.sh" "$BUILD" wine "$BUILD/bin/velmora_host.exe" \
     --plugins "$(winpath "$PLUGINS")" --demo "$(winpath "$SHOTS")" || status=$?
 
+# The cover at 150 %: the same tour in the 144-DPI prefix, on a Plugins folder of its
+# own; only its picture of the cover is kept.
+cover_at_150() {
+    run="$BUILD/demo-144"
+    rm -rf "$run"
+    mkdir -p "$run/Plugins" "$run/pictures"
+    cp "$PLUGINS/velmora.dll" "$PLUGINS/velmora.txt" "$run/Plugins/"
+    VELMORA_DPI=144 VELMORA_HEADLESS=1 "$ROOT/tools/with-wine.sh" "$BUILD" wine "$BUILD/bin/velmora_host.exe" \
+        --plugins "$(winpath "$run/Plugins")" --demo "$(winpath "$run/pictures")" >/dev/null &&
+        mv "$run/pictures/cover.bmp" "$SHOTS/cover-150.bmp"
+}
+cover_at_150 || status=$?
+
 for picture in "$SHOTS"/*.bmp; do
     [ -e "$picture" ] || continue
     # Called by full path: another "convert" may come first on PATH.

@@ -11,7 +11,7 @@ have_cmd() { command -v "$1" >/dev/null 2>&1; }
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "ok installed"; }
 
 for p in g++-mingw-w64-i686 wine wine32:i386 xvfb xauth cmake ninja-build googletest \
-         imagemagick x11-utils xdotool zip python3 nsis; do
+         imagemagick x11-utils xdotool zip python3 fonts-wine nsis; do
     have_pkg "$p" || need="$need $p"
 done
 

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Runs a command with a private 32-bit wine prefix inside the build folder and, when no
-# display is given (or VELMORA_HEADLESS=1), on a virtual X display.
+# display is given (or VELMORA_HEADLESS=1), on a virtual X display. With VELMORA_DPI=120
+# or 144 the prefix is one of its own with that screen scaling (125 % or 150 %).
 #
 #   tools/with-wine.sh <build dir> <command> [args...]
 set -eu
@@ -8,8 +9,20 @@ set -eu
 BUILD=$(cd "$1" && pwd)
 shift
 
+DPI=${VELMORA_DPI:-96}
+case "$DPI" in
+    96) PREFIX="$BUILD/wineprefix" ;;
+    120|144) PREFIX="$BUILD/wineprefix-$DPI" ;;
+    *) echo "VELMORA_DPI must be 96, 120 or 144, not $DPI" >&2; exit 2 ;;
+esac
+WINE_FONTS=/usr/share/wine/fonts
+if [ ! -f "$WINE_FONTS/tahoma.ttf" ]; then
+    echo "wine's fonts are missing from $WINE_FONTS: install fonts-wine (tools/setup-deps.sh does)" >&2
+    exit 1
+fi
+
 export WINEARCH=win32
-export WINEPREFIX="$BUILD/wineprefix"
+export WINEPREFIX="$PREFIX"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 # The ANSI code page follows the locale; pin it so runs are alike everywhere (1252).
@@ -32,12 +45,29 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     # A crashing program must end, not wait on a crash dialog.
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$DPI" /f >/dev/null 2>&1
+    # Programs see the new scaling once the server has restarted.
+    wineserver -k >/dev/null 2>&1 || true
 fi
+
+# Wine as Debian packages it finds its own fonts (Tahoma, Marlett, MS Sans Serif) only in
+# the prefix's Fonts folder; without them every dialog is drawn in a stand-in with other
+# metrics. A prefix that lacks any of them is mended.
+FONTS="$WINEPREFIX/drive_c/windows/Fonts"
+mkdir -p "$FONTS"
+for font in "$WINE_FONTS"/*; do
+    [ -e "$FONTS/${font##*/}" ] || cp "$font" "$FONTS/"
+done
 
 # One persistent server, warmed up with its output away from ours: background wine
 # processes must not inherit the caller's pipes.
 wineserver -p >/dev/null 2>&1 </dev/null || true
 wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+
+if ! wine "$BUILD/bin/velmora_font_check.exe" </dev/null; then
+    wineserver -k >/dev/null 2>&1 || true
+    exit 1
+fi
 
 status=0
 "$@" || status=$?

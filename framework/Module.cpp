@@ -1,0 +1,27 @@
+#include "framework/Module.h"
+
+#include <vector>
+
+std::string ModuleFilePath()
+{
+    // The name may be longer than MAX_PATH; a result that fills the buffer was cut.
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameA(ModuleInstance(), buffer.data(),
+                                                  static_cast<DWORD>(buffer.size()));
+        if (length == 0)
+            return std::string();
+        if (length < buffer.size())
+            return std::string(buffer.data(), length);
+        if (buffer.size() >= 32768)
+            return std::string();
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string ModuleFolder()
+{
+    const std::string path = ModuleFilePath();
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}

@@ -1,0 +1,3 @@
+#include "settings/ProductStrings.h"
+
+ProductInfoStrings ProductInfo;

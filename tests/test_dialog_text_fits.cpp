@@ -1,0 +1,124 @@
+// Every text of the plug-in's three dialogs, drawn with its control's own font, fits the
+// control. CTest runs this program at 96, 120 and 144 DPI, each in a wine prefix of its
+// own, and names the DPI in VELMORA_EXPECTED_DPI.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include "config_ui/AboutDialog.h"
+#include "config_ui/SettingsDialog.h"
+#include "cover/CoverDialog.h"
+#include "cover/DateClockText.h"
+#include "plugin/PluginState.h"
+#include "plugin/ProductInfo.h"
+#include "resource.h"
+#include "support/DialogSearch.h"
+#include "support/TestSupport.h"
+#include "support/TextFit.h"
+
+using namespace testing_support;
+
+namespace {
+
+using OtherTexts = std::vector<std::pair<int, std::string>>;
+
+struct Measured {
+    int id;
+    std::string text;
+    TextFit fit;
+};
+
+BOOL CALLBACK ListChild(HWND child, LPARAM list)
+{
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+    return TRUE;
+}
+
+// Every text a control of `dialog` shows now, and the other texts it may show.
+std::vector<Measured> MeasureDialog(HWND dialog, const OtherTexts& others)
+{
+    std::vector<HWND> children;
+    ::EnumChildWindows(dialog, &ListChild, reinterpret_cast<LPARAM>(&children));
+    std::vector<Measured> measured;
+    for (HWND child : children) {
+        const int id = ::GetDlgCtrlID(child);
+        std::vector<std::string> texts{WindowText(child)};
+        for (const auto& [otherId, text] : others) {
+            if (otherId == id)
+                texts.push_back(text);
+        }
+        for (const std::string& text : texts) {
+            Measured m{id, text, {}};
+            if (MeasureText(child, text, m.fit))
+                measured.push_back(m);
+        }
+    }
+    return measured;
+}
+
+struct DialogCase {
+    const char* name;
+    std::function<INT_PTR()> run;
+    int closeId;
+    size_t texts;
+    OtherTexts others;
+};
+
+// The widest clock and date line the cover can show.
+const ClockReading kWidestReading{2000, 9, 27, 4, 23, 59, 59};
+
+const DialogCase kDialogs[] = {
+    {"cover", [] { CoverDialog d; return d.DoModal(); }, IDC_COVER_UNLOCK, 7,
+     {{IDC_COVER_CLOCK, ClockText(kWidestReading)}, {IDC_COVER_DATE, DateText(kWidestReading)}}},
+    {"settings", [] { SettingsDialog d; return d.DoModal(); }, IDC_SET_CANCEL, 15, {}},
+    {"about", [] { AboutDialog d; return d.DoModal(); }, IDC_ABOUT_CLOSE, 2, {}},
+};
+
+class DialogTextFits : public ::testing::TestWithParam<DialogCase> {
+protected:
+    void SetUp() override
+    {
+        const char* expected = std::getenv("VELMORA_EXPECTED_DPI");
+        ASSERT_NE(nullptr, expected) << "VELMORA_EXPECTED_DPI names the DPI this run is for";
+        HDC screen = ::GetDC(nullptr);
+        dpi_ = ::GetDeviceCaps(screen, LOGPIXELSX);
+        ::ReleaseDC(nullptr, screen);
+        ASSERT_EQ(std::atoi(expected), dpi_) << "the prefix's screen scaling did not take";
+        UseSettingsFile(dir_.File("velmora.ini"));
+        ReadProductInfo(BuiltPluginPath());
+        ASSERT_FALSE(ProductInfo.productName.empty());
+    }
+    void TearDown() override { UseSettingsFile(""); }
+
+    ScratchDir dir_;
+    int dpi_ = 0;
+};
+
+TEST_P(DialogTextFits, EveryTextFitsItsControl)
+{
+    const DialogCase& c = GetParam();
+    std::vector<Measured> measured;
+    RunWithDriver(c.run, [&](DWORD ui) {
+        HWND dialog = WaitForDialogWithControl(ui, c.closeId);
+        ASSERT_NE(nullptr, dialog);
+        measured = MeasureDialog(dialog, c.others);
+        PostClick(dialog, c.closeId);
+        EXPECT_TRUE(WaitForGone(dialog));
+    });
+    EXPECT_EQ(c.texts, measured.size()) << "texts measured";
+    for (const Measured& m : measured) {
+        SCOPED_TRACE(::testing::Message() << c.name << " control " << m.id << " \"" << m.text << "\" at "
+                                          << dpi_ << " DPI");
+        EXPECT_EQ("Tahoma", m.fit.face);
+        EXPECT_TRUE(m.fit.fits()) << "needs " << m.fit.needed.cx << " x " << m.fit.needed.cy
+                                  << " px, has " << m.fit.room.cx << " x " << m.fit.room.cy;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Dialogs, DialogTextFits, ::testing::ValuesIn(kDialogs),
+                         [](const ::testing::TestParamInfo<DialogCase>& row) { return row.param.name; });
+
+} // namespace
