@@ -105,7 +105,7 @@ Function ${prefix}EnsureClientClosed
         ${If} $0 = 0
             Return
         ${EndIf}
-        MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "The mail client is running.$\r$\n$\r$\nPlease close it (File > Exit), then press Retry. Velmora can be installed or removed only while the mail client is closed." /SD IDCANCEL IDRETRY retry
+        MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "The mail client is running.$\r$\n$\r$\nPlease close it, then press Retry. Velmora can be installed or removed only while the mail client is closed." /SD IDCANCEL IDRETRY retry
         SetErrorLevel ${EXIT_CLIENT_RUNNING}
         Quit
     retry:

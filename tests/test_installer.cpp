@@ -150,7 +150,7 @@ TEST_F(InstallerTest, WaitsForTheClientToCloseAndShowsTheRecordedDataFolder)
     HWND box = WaitForDesktopDialog(kSetupCaption, IDRETRY);
     ASSERT_NE(nullptr, box);
     EXPECT_NE(nullptr, FindDescendant(box, IDCANCEL));
-    EXPECT_NE(std::string::npos, MessageBoxText(box).find("The mail client is running.\r\n\r\nPlease close it"));
+    EXPECT_NE(std::string::npos, MessageBoxText(box).find("The mail client is running.\r\n\r\nPlease close it, then press Retry."));
     PostClick(box, IDRETRY);
     ASSERT_TRUE(WaitForGone(box));
     box = WaitForDesktopDialog(kSetupCaption, IDRETRY);
