@@ -189,7 +189,10 @@ bool ApplyPassword(HWND settings, const char* oldPassword, const char* newPasswo
     SetText(settings, IDC_SET_NEW_PASSWORD, newPassword);
     SetText(settings, IDC_SET_NEW_PASSWORD2, newPassword);
     Click(settings, IDC_SET_APPLY);
-    return WaitGone(settings);
+    if (WaitGone(settings))
+        return true;
+    std::fprintf(stderr, "demo: the settings dialog stayed open after Apply\n");
+    return false;
 }
 
 bool CloseList(HWND list)

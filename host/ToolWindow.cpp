@@ -31,7 +31,7 @@ HWND ToolWindow::Create(HWND owner)
     RECT frame{};
     ::GetWindowRect(owner, &frame);
     hwnd_ = ::CreateWindowExA(WS_EX_TOOLWINDOW, kToolWindowClass, "Directory Services",
-                              WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_VISIBLE,
+                              WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
                               frame.right - kWidth - 24, frame.top + 96, kWidth, kHeight, owner,
                               nullptr, instance, this);
     if (hwnd_ == nullptr)
@@ -40,6 +40,8 @@ HWND ToolWindow::Create(HWND owner)
                                   WS_CHILD | WS_VISIBLE | SS_LEFT, 8, 8, kWidth - 32, 48, hwnd_,
                                   nullptr, instance, nullptr);
     ::SendMessageA(text, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    // Up beside the main window, which keeps the activation.
+    ::ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
     return hwnd_;
 }
 

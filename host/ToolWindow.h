@@ -14,7 +14,7 @@ public:
     ToolWindow(const ToolWindow&) = delete;
     ToolWindow& operator=(const ToolWindow&) = delete;
 
-    // Creates it visible beside the owner's right edge; null when that failed.
+    // Creates it visible, not active, near the owner's right edge; null when that failed.
     HWND Create(HWND owner);
     HWND hwnd() const { return hwnd_; }
 

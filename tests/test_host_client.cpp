@@ -4,7 +4,10 @@
 // client runs on the test's thread with the real velmora.dll.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <memory>
+#include <ostream>
+#include <string>
 #include <vector>
 
 #include "host/Client.h"
@@ -126,6 +129,11 @@ const FoldersCase kFolderCases[] = {
     {"single folder named twice", true, {"api2_plugin.dll", "velmora.dll"}, {}, {"api2_plugin.dll", "velmora.dll"}, 2},
 };
 
+void PrintTo(const FoldersCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class HostClientFolders : public ::testing::TestWithParam<FoldersCase> {};
 
 TEST_P(HostClientFolders, LoadEachLibraryOnceAndHandEveryPlugInTheDataPluginsFolder)
@@ -236,6 +244,7 @@ TEST_F(HostClientWindow, OwnsAFloatingToolWindowThatHidingTheMainWindowLeavesUp)
     EXPECT_NE(0, ::GetWindowLongA(tool, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
     EXPECT_EQ("Directory Services", WindowText(tool));
     EXPECT_TRUE(::IsWindowVisible(tool));
+    EXPECT_EQ(main_, ::GetActiveWindow()) << "it comes up without taking the activation";
     ::ShowWindow(main_, SW_HIDE);
     EXPECT_TRUE(::IsWindowVisible(tool)) << "an owned popup outlives its owner's SW_HIDE";
 }
@@ -288,6 +297,7 @@ const TrayCase kTrayCases[] = {
     {"New Message, minimised", SW_MINIMIZE, 0, IDM_HOST_NEW_MESSAGE},
     {"Open, hidden", SW_HIDE, 0, IDM_HOST_OPEN},
     {"double click, minimised", SW_MINIMIZE, WM_LBUTTONDBLCLK, 0},
+    {"New Message, behind another window", SW_SHOWNOACTIVATE, 0, IDM_HOST_NEW_MESSAGE},
 };
 
 TEST_F(HostClientWindow, TrayCommandsBringTheMainFrameBackToTheFront)
