@@ -4,7 +4,6 @@
 // client runs on the test's thread with the real velmora.dll.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -19,8 +18,7 @@
 
 using namespace testing_support;
 using velmora_host::Client;
-using velmora_host::HostEvent;
-using Kind = HostEvent::Kind;
+using Kind = velmora_host::HostEvent::Kind;
 
 namespace {
 
@@ -39,15 +37,6 @@ std::string ShortPath(const std::string& path)
     return buffer;
 }
 
-std::string RecordedCommandLine()
-{
-    char text[3 * MAX_PATH] = "";
-    DWORD size = sizeof text;
-    ::RegGetValueA(HKEY_CURRENT_USER, velmora_host::kCommandLineKey, velmora_host::kCommandLineValue,
-                   RRF_RT_REG_SZ, nullptr, text, &size);
-    return text;
-}
-
 // The popup menu the thread shows (class #32768), or null.
 HWND VisibleMenuOf(DWORD thread)
 {
@@ -59,27 +48,19 @@ HWND VisibleMenuOf(DWORD thread)
     return nullptr;
 }
 
-using ApiStringFn = const char*(CDECL*)();
-
-std::string Api2Answer(HMODULE module, const char* name)
-{
-    auto answer = reinterpret_cast<ApiStringFn>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
-    return answer != nullptr ? answer() : "(no such export)";
-}
-
-// What happened to one plug-in, in order.
+// What happened to one plug-in, in order, and what should: loaded (and, from a folder
+// named twice, found again), then its blocks back in the client's order, finished and
+// unloaded.
 std::vector<Kind> KindsOf(const velmora_host::PluginHost& host, size_t plugin)
 {
     std::vector<Kind> kinds;
-    for (const HostEvent& e : host.events()) {
+    for (const velmora_host::HostEvent& e : host.events()) {
         if (e.plugin == plugin)
             kinds.push_back(e.kind);
     }
     return kinds;
 }
 
-// A plug-in's life in the client: loaded (and, from a folder named twice, found again),
-// then its blocks back in the client's order, finished and unloaded.
 std::vector<Kind> Life(bool olderApi, bool foundTwice)
 {
     std::vector<Kind> life{Kind::Version, Kind::Init};
@@ -98,18 +79,16 @@ TEST(HostClientStartUp, CreatesOnlyTheProgramPluginsFolderAndRecordsItsCommandLi
     ClientLayout layout;
     const velmora_host::ClientFolders folders = layout.Folders();
     auto client = StartClient(folders);
-
     EXPECT_TRUE(PathExists(folders.ProgramPlugins()));
     EXPECT_FALSE(PathExists(folders.DataPlugins())) << "never the data folder's";
-    EXPECT_EQ(folders.DataPlugins(), client->host().configDirectory());
-    EXPECT_EQ((std::vector<std::string>{folders.ProgramPlugins(), folders.DataPlugins()}),
-              client->host().searchFolders());
 
+    char recorded[3 * MAX_PATH] = "";
+    DWORD size = sizeof recorded;
+    ::RegGetValueA(HKEY_CURRENT_USER, velmora_host::kCommandLineKey, velmora_host::kCommandLineValue,
+                   RRF_RT_REG_SZ, nullptr, recorded, &size);
     const std::string expected = ShortPath(velmora_host::ProgramFile()) + " " + ShortPath(layout.data()) +
                                  " " + ShortPath(layout.data() + "\\eudora.ini");
-    EXPECT_TRUE(PathExists(layout.data() + "\\eudora.ini"));
-    EXPECT_EQ(expected, RecordedCommandLine());
-    EXPECT_EQ(expected, client->recordedCommandLine());
+    EXPECT_EQ(expected, recorded);
     EXPECT_EQ(std::string::npos, expected.find("\\ ")) << "no trailing backslash on the data folder";
 }
 
@@ -120,13 +99,12 @@ struct FoldersCase {
     const char* programLibraries[2];
     const char* dataLibraries[2];
     const char* expectedOrder[2];
-    size_t skipped;
 };
 
 const FoldersCase kFolderCases[] = {
-    {"side by side in the program folder", false, {"api2_plugin.dll", "velmora.dll"}, {}, {"api2_plugin.dll", "velmora.dll"}, 0},
-    {"program folder first", false, {"velmora.dll"}, {"api2_plugin.dll"}, {"velmora.dll", "api2_plugin.dll"}, 0},
-    {"single folder named twice", true, {"api2_plugin.dll", "velmora.dll"}, {}, {"api2_plugin.dll", "velmora.dll"}, 2},
+    {"side by side", false, {"api2_plugin.dll", "velmora.dll"}, {}, {"api2_plugin.dll", "velmora.dll"}},
+    {"program folder first", false, {"velmora.dll"}, {"api2_plugin.dll"}, {"velmora.dll", "api2_plugin.dll"}},
+    {"one folder named twice", true, {"api2_plugin.dll", "velmora.dll"}, {}, {"api2_plugin.dll", "velmora.dll"}},
 };
 
 void PrintTo(const FoldersCase& c, std::ostream* out)
@@ -142,13 +120,11 @@ TEST_P(HostClientFolders, LoadEachLibraryOnceAndHandEveryPlugInTheDataPluginsFol
     ClientLayout layout;
     const velmora_host::ClientFolders folders = layout.Folders(c.singleFolder);
     ::CreateDirectoryA(folders.DataPlugins().c_str(), nullptr);
-    for (const char* library : c.programLibraries) {
-        if (library != nullptr)
-            InstallLibrary(library, folders.ProgramPlugins());
-    }
-    for (const char* library : c.dataLibraries) {
-        if (library != nullptr)
-            InstallLibrary(library, folders.DataPlugins());
+    for (size_t i = 0; i < 2; ++i) {
+        if (c.programLibraries[i] != nullptr)
+            InstallLibrary(c.programLibraries[i], folders.ProgramPlugins());
+        if (c.dataLibraries[i] != nullptr)
+            InstallLibrary(c.dataLibraries[i], folders.DataPlugins());
     }
 
     auto client = StartClient(folders);
@@ -156,67 +132,40 @@ TEST_P(HostClientFolders, LoadEachLibraryOnceAndHandEveryPlugInTheDataPluginsFol
     ASSERT_EQ(2u, host.plugins().size());
     for (size_t i = 0; i < 2; ++i)
         EXPECT_EQ(c.expectedOrder[i], host.plugins()[i]->fileName) << i;
-    size_t skipped = 0;
-    for (const HostEvent& e : host.events())
-        skipped += e.kind == Kind::AlreadyLoaded ? 1 : 0;
-    EXPECT_EQ(c.skipped, skipped);
-
     const size_t older = host.IndexOf("api2_plugin.dll");
     const size_t velmora = host.IndexOf("VELMORA.DLL");
     ASSERT_NE(std::string::npos, older);
     ASSERT_NE(std::string::npos, velmora);
 
-    // The older plug-in got the eight-argument call and the data folder's Plugins.
+    // The older plug-in got the eight-argument call, with the data folder's Plugins.
     const velmora_host::LoadedPlugin& api2 = *host.plugins()[older];
-    EXPECT_EQ(2, api2.apiVersion);
-    EXPECT_EQ(folders.DataPlugins(), Api2Answer(api2.module, "api2_config_directory"));
-    EXPECT_EQ("Stand-in User", Api2Answer(api2.module, "api2_user_name"));
+    using ConfigDirectoryFn = const char*(CDECL*)();
+    auto given = reinterpret_cast<ConfigDirectoryFn>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(api2.module, "api2_config_directory")));
+    ASSERT_NE(nullptr, given);
+    EXPECT_EQ(folders.DataPlugins(), given());
     EXPECT_EQ("Older translator (test)", api2.Description());
     EXPECT_EQ(2002, api2.id);
-    EXPECT_EQ(1, api2.translators);
     EXPECT_NE(nullptr, api2.Icon());
-    EXPECT_TRUE(api2.items.empty());
-    EXPECT_FALSE(api2.HasSettings());
 
-    // Velmora beside it: initialised in the data folder's Plugins, its items in the menu.
-    const velmora_host::LoadedPlugin& plugin = *host.plugins()[velmora];
-    EXPECT_EQ(4, plugin.apiVersion);
-    EXPECT_EQ(4398, plugin.id);
-    EXPECT_EQ(2u, plugin.items.size());
+    // Velmora beside it keeps its settings there too, and has its items in the menu.
+    EXPECT_EQ(4398, host.plugins()[velmora]->id);
     EXPECT_TRUE(PathExists(folders.DataPlugins() + "\\velmora.ini"));
-    if (!c.singleFolder) {
-        EXPECT_FALSE(PathExists(folders.ProgramPlugins() + "\\velmora.ini"));
-    }
-    HMENU menu = ::GetMenu(client->mainWindow());
+    EXPECT_EQ(c.singleFolder, PathExists(folders.ProgramPlugins() + "\\velmora.ini"));
     for (size_t item = 0; item < 2; ++item) {
         const UINT command = client->window().CommandFor(velmora, item);
-        EXPECT_NE(0u, command);
-        EXPECT_NE(static_cast<UINT>(-1), ::GetMenuState(menu, command, MF_BYCOMMAND));
+        EXPECT_NE(static_cast<UINT>(-1), ::GetMenuState(::GetMenu(client->mainWindow()), command, MF_BYCOMMAND));
     }
     EXPECT_EQ(0u, client->window().CommandFor(older, 0));
 
-    const void* olderDescription = api2.info.description;
     client->Shutdown();
     EXPECT_EQ(Life(true, c.singleFolder), KindsOf(host, older));
     EXPECT_EQ(Life(false, c.singleFolder), KindsOf(host, velmora));
-    for (const HostEvent& e : host.events()) {
-        if (e.plugin == older && e.kind == Kind::FreeDescription) {
-            EXPECT_EQ(olderDescription, e.block);
-        }
-    }
     EXPECT_EQ(nullptr, ::GetModuleHandleA("velmora.dll")) << "every reference given back";
     EXPECT_EQ(nullptr, ::GetModuleHandleA("api2_plugin.dll"));
 }
 
-std::string CaseName(const ::testing::TestParamInfo<FoldersCase>& param)
-{
-    std::string name = param.param.name;
-    for (char& ch : name)
-        ch = isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-    return name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Layouts, HostClientFolders, ::testing::ValuesIn(kFolderCases), &CaseName);
+INSTANTIATE_TEST_SUITE_P(Layouts, HostClientFolders, ::testing::ValuesIn(kFolderCases));
 
 // ---- the main window's comings and goings ---------------------------------------------
 
@@ -224,6 +173,7 @@ class HostClientWindow : public ::testing::Test {
 protected:
     void Start(velmora_host::MailCheckSettings mailCheck = {0, false})
     {
+        client_.reset();
         InstallLibrary("velmora.dll", layout_.Folders().ProgramPlugins());
         client_ = StartClient(layout_.Folders(), mailCheck);
         main_ = client_->mainWindow();
@@ -239,11 +189,8 @@ TEST_F(HostClientWindow, OwnsAFloatingToolWindowThatHidingTheMainWindowLeavesUp)
 {
     Start();
     HWND tool = client_->window().toolWindow();
-    ASSERT_NE(nullptr, tool);
     EXPECT_EQ(main_, ::GetWindow(tool, GW_OWNER));
     EXPECT_NE(0, ::GetWindowLongA(tool, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
-    EXPECT_EQ("Directory Services", WindowText(tool));
-    EXPECT_TRUE(::IsWindowVisible(tool));
     EXPECT_EQ(main_, ::GetActiveWindow()) << "it comes up without taking the activation";
     ::ShowWindow(main_, SW_HIDE);
     EXPECT_TRUE(::IsWindowVisible(tool)) << "an owned popup outlives its owner's SW_HIDE";
@@ -251,36 +198,31 @@ TEST_F(HostClientWindow, OwnsAFloatingToolWindowThatHidingTheMainWindowLeavesUp)
 
 struct MailCheckCase {
     const char* name;
-    UINT periodSeconds;
-    bool showOnlyInTray;
+    velmora_host::MailCheckSettings settings;
     UINT message;       // sent to the main window; 0: wait for the timer
     WPARAM wParam;
-    bool shownAgain;
 };
 
 const MailCheckCase kMailChecks[] = {
-    {"File Check Mail", 0, false, WM_COMMAND, IDM_HOST_CHECK_MAIL, true},
-    {"timer message", 0, false, WM_TIMER, IDT_HOST_MAIL_CHECK, true},
-    {"the timer itself", 1, false, 0, 0, true},
-    {"show only in tray", 0, true, WM_COMMAND, IDM_HOST_CHECK_MAIL, false},
+    {"File Check Mail", {0, false}, WM_COMMAND, IDM_HOST_CHECK_MAIL},
+    {"timer message", {0, false}, WM_TIMER, IDT_HOST_MAIL_CHECK},
+    {"the timer itself", {1, false}, 0, 0},
+    {"show only in tray", {0, true}, WM_COMMAND, IDM_HOST_CHECK_MAIL},
 };
 
 TEST_F(HostClientWindow, NewMailShowsAHiddenMainWindowWithoutActivatingIt)
 {
     for (const MailCheckCase& c : kMailChecks) {
         SCOPED_TRACE(c.name);
-        client_.reset();
-        Start({c.periodSeconds, c.showOnlyInTray});
+        Start(c.settings);
         TestWindow other("VelmoraHostTestOther", "another program");
         ::ShowWindow(main_, SW_HIDE);
         other.Activate();
-        ASSERT_EQ(other.get(), ::GetActiveWindow());
-
         const unsigned before = client_->window().mailCheck().checks();
         if (c.message != 0)
             ::SendMessageA(main_, c.message, c.wParam, 0);
         ASSERT_TRUE(PumpUntil([&] { return client_->window().mailCheck().checks() > before; }));
-        EXPECT_EQ(c.shownAgain, ::IsWindowVisible(main_) != FALSE);
+        EXPECT_EQ(!c.settings.showOnlyInTray, ::IsWindowVisible(main_) != FALSE);
         EXPECT_EQ(other.get(), ::GetActiveWindow()) << "shown with SW_SHOWNA: not activated";
     }
 }
@@ -295,9 +237,9 @@ struct TrayCase {
 const TrayCase kTrayCases[] = {
     {"New Message, hidden", SW_HIDE, 0, IDM_HOST_NEW_MESSAGE},
     {"New Message, minimised", SW_MINIMIZE, 0, IDM_HOST_NEW_MESSAGE},
+    {"New Message, behind another window", SW_SHOWNOACTIVATE, 0, IDM_HOST_NEW_MESSAGE},
     {"Open, hidden", SW_HIDE, 0, IDM_HOST_OPEN},
     {"double click, minimised", SW_MINIMIZE, WM_LBUTTONDBLCLK, 0},
-    {"New Message, behind another window", SW_SHOWNOACTIVATE, 0, IDM_HOST_NEW_MESSAGE},
 };
 
 TEST_F(HostClientWindow, TrayCommandsBringTheMainFrameBackToTheFront)
@@ -345,7 +287,7 @@ TEST_F(HostClientWindow, TrayMenuOffersTheClientsCommandsAndItsExitClosesTheClie
             PostKey(main_, VK_RETURN);
         });
     EXPECT_EQ((std::vector<std::string>{"Open", "New Message", "Check Mail", "", "Exit"}), texts);
-    EXPECT_TRUE(PumpUntil([&] { return client_->window().mailCheck().checks() == before + 1; }));
+    EXPECT_EQ(before + 1, client_->window().mailCheck().checks());
 
     ::SendMessageA(main_, WM_COMMAND, MAKEWPARAM(IDM_HOST_EXIT, 0), 0);
     EXPECT_FALSE(::IsWindow(main_));

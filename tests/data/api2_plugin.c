@@ -7,7 +7,6 @@
 #include <string.h>
 
 static char g_configDirectory[MAX_PATH];
-static char g_userName[128];
 
 static char* HeapCopy(const char* text)
 {
@@ -33,10 +32,10 @@ int WINAPI ems_plugin_version(short* version)
 int WINAPI ems_plugin_init(void** globals, char* configDir, char* userName, char* userAddr,
                            short* numTrans, char** desc, short* id, HICON** icon)
 {
+    (void)userName;
     (void)userAddr;
     *globals = NULL;
     Keep(g_configDirectory, sizeof g_configDirectory, configDir);
-    Keep(g_userName, sizeof g_userName, userName);
     *numTrans = 1;
     *desc = HeapCopy("Older translator (test)");
     *id = 2002;
@@ -58,6 +57,5 @@ int WINAPI ems_free(void* block)
     return 0;
 }
 
-/* For the tests: what initialisation was given. */
+/* For the tests: the config directory initialisation was given. */
 const char* api2_config_directory(void) { return g_configDirectory; }
-const char* api2_user_name(void) { return g_userName; }
