@@ -19,6 +19,8 @@ const char* const kDemoPassword = "velmora";
 
 DemoSetup g_setup;
 bool g_succeeded = false;
+// Velmora's place among the plug-ins, found by its file name.
+size_t g_velmora = 0;
 
 // ---- finding and driving windows of the host's thread -----------------------------
 
@@ -144,7 +146,8 @@ bool Shot(const char* name, const RECT& area)
 
 void Pick(size_t item)
 {
-    ::PostMessageA(g_setup.mainWindow, WM_COMMAND, MAKEWPARAM(g_setup.window->CommandFor(0, item), 0), 0);
+    ::PostMessageA(g_setup.mainWindow, WM_COMMAND,
+                   MAKEWPARAM(g_setup.window->CommandFor(g_velmora, item), 0), 0);
 }
 
 bool ShowToolsMenu()
@@ -169,6 +172,10 @@ bool OpenVelmoraSettings(HWND& list, HWND& settings, bool picture)
     list = WaitFor("Message Plug-ins Settings", DialogWith(IDC_HOST_PLUGIN_LIST));
     if (list == nullptr)
         return false;
+    HWND rows = ::GetDlgItem(list, IDC_HOST_PLUGIN_LIST);
+    ::SendMessageA(rows, LB_SETCURSEL, g_velmora, 0);
+    ::SendMessageA(list, WM_COMMAND, MAKEWPARAM(IDC_HOST_PLUGIN_LIST, LBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(rows));
     if (picture && !Shot("plugin-settings", Around({list}, kMargin)))
         return false;
     Click(list, IDC_HOST_PLUGIN_SETTINGS);
@@ -182,7 +189,10 @@ bool ApplyPassword(HWND settings, const char* oldPassword, const char* newPasswo
     SetText(settings, IDC_SET_NEW_PASSWORD, newPassword);
     SetText(settings, IDC_SET_NEW_PASSWORD2, newPassword);
     Click(settings, IDC_SET_APPLY);
-    return WaitGone(settings);
+    if (WaitGone(settings))
+        return true;
+    std::fprintf(stderr, "demo: the settings dialog stayed open after Apply\n");
+    return false;
 }
 
 bool CloseList(HWND list)
@@ -200,6 +210,11 @@ bool Unlock(HWND cover, const char* password)
 
 bool Tour()
 {
+    g_velmora = g_setup.host->IndexOf("velmora.dll");
+    if (g_velmora == std::string::npos) {
+        std::fprintf(stderr, "demo: velmora.dll is not among the plug-ins\n");
+        return false;
+    }
     if (!ShowToolsMenu())
         return false;
 

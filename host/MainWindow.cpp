@@ -1,6 +1,7 @@
 #include "host/MainWindow.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "host/HostResource.h"
 
@@ -30,7 +31,8 @@ HFONT MenuFont() noexcept
 
 } // namespace
 
-MainWindow::MainWindow(PluginHost& host) : host_(host)
+MainWindow::MainWindow(PluginHost& host, MainWindowOptions options)
+    : host_(host), options_(options), mailCheck_(options.mailCheck)
 {
 }
 
@@ -72,7 +74,24 @@ HWND MainWindow::Create(int showCommand)
     Layout();
     ::ShowWindow(hwnd_, showCommand);
     ::UpdateWindow(hwnd_);
+    OnCreated();
     return hwnd_;
+}
+
+void MainWindow::OnCreated()
+{
+    toolWindow_.Create(hwnd_);
+    if (options_.trayIcon && !tray_.Add(hwnd_, ::LoadIconA(nullptr, IDI_APPLICATION), "Mail client (stand-in)"))
+        AppendLog("tray icon: the shell has no tray here");
+    mailCheck_.Start(hwnd_);
+}
+
+void MainWindow::CheckMailNow()
+{
+    const unsigned found = mailCheck_.Run();
+    char line[96];
+    std::snprintf(line, sizeof line, "Check Mail %u: %u new message(s)", mailCheck_.checks(), found);
+    AppendLog(line);
 }
 
 void MainWindow::AppendLog(const std::string& line)
@@ -108,6 +127,8 @@ void MainWindow::BuildMenu()
 {
     HMENU bar = ::CreateMenu();
     HMENU file = ::CreatePopupMenu();
+    ::AppendMenuA(file, MF_STRING, IDM_HOST_CHECK_MAIL, "Check &Mail");
+    ::AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuA(file, MF_STRING, IDM_HOST_EXIT, "E&xit");
     ::AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
 
@@ -191,6 +212,17 @@ void MainWindow::OnCommand(UINT id)
     switch (id) {
     case IDM_HOST_EXIT:
         ::SendMessageA(hwnd_, WM_CLOSE, 0, 0);
+        break;
+    case IDM_HOST_CHECK_MAIL:
+        CheckMailNow();
+        break;
+    case IDM_HOST_OPEN:
+        ActivateMainFrame(hwnd_);
+        break;
+    case IDM_HOST_NEW_MESSAGE:
+        // The client then opens a composition window; the stand-in has none.
+        ActivateMainFrame(hwnd_);
+        AppendLog("New Message: the main window is brought to the front");
         break;
     case IDM_HOST_OPTIONS:
         ::MessageBoxA(hwnd_, "The stand-in host has no options of its own.", "Options",
@@ -293,8 +325,21 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
             return TRUE;
         }
         break;
+    case WM_TIMER:
+        if (wParam == IDT_HOST_MAIL_CHECK) {
+            CheckMailNow();
+            return 0;
+        }
+        break;
+    case WM_HOST_TRAY_ICON:
+        if (wParam == ID_HOST_TRAY_ICON)
+            tray_.OnCallback(lParam);
+        return 0;
     case WM_DESTROY:
-        ::PostQuitMessage(0);
+        mailCheck_.Stop();
+        tray_.Remove();
+        if (options_.quitWhenDestroyed)
+            ::PostQuitMessage(0);
         return 0;
     case WM_NCDESTROY:
         ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);

@@ -1,7 +1,8 @@
 // The stand-in mail client's main window: class "EudoraMainWindow", a Tools menu
 // that carries each plug-in's special items (owner-drawn with their icons) before
 // "Options...", a toolbar button for items that ask for one, and a log of every call
-// the host makes into its plug-ins.
+// the host makes into its plug-ins. Like the client it checks mail on a timer, has a
+// tray icon with the client's menu and a floating tool window it owns.
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
@@ -9,23 +10,41 @@
 #include <string>
 #include <vector>
 
+#include "host/MailCheck.h"
 #include "host/PluginLoader.h"
+#include "host/ToolWindow.h"
+#include "host/TrayIcon.h"
 
 namespace velmora_host {
 
 extern const char* const kMainWindowClass;   // "EudoraMainWindow"
 
+struct MainWindowOptions {
+    MailCheckSettings mailCheck;
+    bool trayIcon = true;
+    // The program ends its message loop when the window goes; a test hosting the window
+    // in its own thread must not get that WM_QUIT.
+    bool quitWhenDestroyed = true;
+};
+
 class MainWindow {
 public:
-    explicit MainWindow(PluginHost& host);
+    explicit MainWindow(PluginHost& host, MainWindowOptions options = {});
     ~MainWindow();
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
-    // Creates and shows the window; null when that failed.
+    // Creates and shows the window, then its tool window (visible), tray icon and
+    // mail-check timer; null when that failed.
     HWND Create(int showCommand);
     HWND hwnd() const { return hwnd_; }
+    HWND toolWindow() const { return toolWindow_.hwnd(); }
+    const MailCheck& mailCheck() const { return mailCheck_; }
     void AppendLog(const std::string& line);
+
+    // "Check Mail", on the window's thread. From another thread post WM_COMMAND with
+    // IDM_HOST_CHECK_MAIL, or WM_TIMER with IDT_HOST_MAIL_CHECK, to hwnd().
+    void CheckMailNow();
 
     // Command id of special item `item` of plug-in `plugin`, or 0.
     UINT CommandFor(size_t plugin, size_t item) const;
@@ -38,6 +57,7 @@ private:
 
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnCreated();
     void BuildMenu();
     void BuildToolbar();
     void Layout();
@@ -47,6 +67,10 @@ private:
     const Entry* EntryFor(UINT id) const;
 
     PluginHost& host_;
+    MainWindowOptions options_;
+    MailCheck mailCheck_;
+    TrayIcon tray_;
+    ToolWindow toolWindow_;
     HWND hwnd_ = nullptr;
     HWND toolbar_ = nullptr;
     HWND log_ = nullptr;

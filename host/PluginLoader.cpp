@@ -25,6 +25,7 @@ const char* EventName(HostEvent::Kind kind) noexcept
 {
     switch (kind) {
     case HostEvent::Kind::Version: return "ems_plugin_version";
+    case HostEvent::Kind::AlreadyLoaded: return "already loaded, skipped";
     case HostEvent::Kind::Init: return "ems_plugin_init";
     case HostEvent::Kind::SpecialInfo: return "ems_special_info";
     case HostEvent::Kind::Hook: return "ems_special_hook";
@@ -59,16 +60,24 @@ std::string LoadedPlugin::ItemText(const MenuItemBlock& item)
     return item.text != nullptr ? item.text : "";
 }
 
-PluginHost::PluginHost(std::string pluginsFolder, HWND* mainWindowSlot)
-    : folder_(std::move(pluginsFolder)), mainWindowSlot_(mainWindowSlot)
+PluginHost::PluginHost(const ClientFolders& folders, HWND* mainWindowSlot)
+    : PluginHost(folders.DataPlugins(), mainWindowSlot)
 {
-    while (!folder_.empty() && (folder_.back() == '\\' || folder_.back() == '/'))
-        folder_.pop_back();
-    folderText_ = Text(folder_);
+    searchFolders_ = folders.PluginFolders();
+}
+
+PluginHost::PluginHost(std::string pluginsFolder, HWND* mainWindowSlot)
+    : configDirectory_(WithoutTrailingSeparators(std::move(pluginsFolder))),
+      mainWindowSlot_(mainWindowSlot)
+{
+    searchFolders_ = {configDirectory_};
+    configText_ = Text(configDirectory_);
     emptyDescription_ = Text("");
+    userName_ = Text("Stand-in User");
+    userAddress_ = Text("user@example.com");
     config_.size = sizeof config_;
     config_.mainWindow = mainWindowSlot_;
-    config_.directory = folderText_.data();
+    config_.directory = configText_.data();
 }
 
 PluginHost::~PluginHost()
@@ -78,32 +87,54 @@ PluginHost::~PluginHost()
 
 size_t PluginHost::LoadAll()
 {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((folder_ + "\\*.dll").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-                names.emplace_back(found.cFileName);
-        } while (::FindNextFileA(search, &found));
-        ::FindClose(search);
+    for (const std::string& folder : searchFolders_) {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found;
+        HANDLE search = ::FindFirstFileA((folder + "\\*.dll").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+                    names.emplace_back(found.cFileName);
+            } while (::FindNextFileA(search, &found));
+            ::FindClose(search);
+        }
+        std::sort(names.begin(), names.end());
+        for (const std::string& name : names)
+            Load(folder, name);
     }
-    std::sort(names.begin(), names.end());
-    for (const std::string& name : names)
-        Load(name);
     return plugins_.size();
 }
 
-bool PluginHost::Load(const std::string& fileName)
+size_t PluginHost::IndexOf(const std::string& fileName) const
 {
+    for (size_t i = 0; i < plugins_.size(); ++i) {
+        if (::lstrcmpiA(plugins_[i]->fileName.c_str(), fileName.c_str()) == 0)
+            return i;
+    }
+    return std::string::npos;
+}
+
+bool PluginHost::Load(const std::string& folder, const std::string& fileName)
+{
+    HMODULE m = ::LoadLibraryA((folder + "\\" + fileName).c_str());
+    if (m == nullptr)
+        return false;
+    // The same folder named twice, or the same file reached another way: the library
+    // is in use already, and only the extra reference goes.
+    for (size_t i = 0; i < plugins_.size(); ++i) {
+        if (plugins_[i]->module == m) {
+            ::FreeLibrary(m);
+            Record({HostEvent::Kind::AlreadyLoaded, i, 0, 0, nullptr});
+            return false;
+        }
+    }
     auto plugin = std::make_unique<LoadedPlugin>();
     plugin->fileName = fileName;
-    plugin->module = ::LoadLibraryA((folder_ + "\\" + fileName).c_str());
-    if (plugin->module == nullptr)
-        return false;
-    HMODULE m = plugin->module;
+    plugin->folder = folder;
+    plugin->module = m;
     plugin->version = EntryPoint<LoadedPlugin::VersionFn>(m, "ems_plugin_version");
     plugin->init = EntryPoint<LoadedPlugin::InitFn>(m, "ems_plugin_init");
+    plugin->olderInit = EntryPoint<LoadedPlugin::OlderInitFn>(m, "ems_plugin_init");
     plugin->specialInfo = EntryPoint<LoadedPlugin::ItemFn>(m, "ems_special_info");
     plugin->specialHook = EntryPoint<LoadedPlugin::ItemFn>(m, "ems_special_hook");
     plugin->config = EntryPoint<LoadedPlugin::ConfigFn>(m, "ems_plugin_config");
@@ -121,10 +152,18 @@ bool PluginHost::Load(const std::string& fileName)
 
     p.version(&p.apiVersion);
     Record({HostEvent::Kind::Version, index, 0, p.apiVersion, nullptr});
+    if (p.UsesOlderApi())
+        InitialiseOlder(p, index);
+    else
+        Initialise(p, index);
+    return true;
+}
 
+void PluginHost::Initialise(LoadedPlugin& p, size_t index)
+{
     p.info.size = sizeof p.info;
     p.info.description = emptyDescription_.data();
-    const int32_t initResult = p.init(globals_, kHostApiVersion, &config_, &p.info);
+    const int32_t initResult = p.init(p.globals, kHostApiVersion, &config_, &p.info);
     Record({HostEvent::Kind::Init, index, 0, initResult, nullptr});
     p.id = static_cast<int16_t>(p.info.id & 0xFFFF);
 
@@ -135,10 +174,25 @@ bool PluginHost::Load(const std::string& fileName)
         MenuItemBlock& item = p.items.back();
         item.size = sizeof item;
         item.id = id;
-        const int32_t result = p.specialInfo(globals_, &item);
+        const int32_t result = p.specialInfo(p.globals, &item);
         Record({HostEvent::Kind::SpecialInfo, index, id, result, nullptr});
     }
-    return true;
+}
+
+void PluginHost::InitialiseOlder(LoadedPlugin& p, size_t index)
+{
+    // Eight arguments, which the callee pops: the later records mean nothing to it.
+    char* description = emptyDescription_.data();
+    short id = 0;
+    HICON* icon = nullptr;
+    const int32_t initResult =
+        p.olderInit(p.globals, configText_.data(), userName_.data(), userAddress_.data(),
+                    &p.translators, &description, &id, &icon);
+    Record({HostEvent::Kind::Init, index, 0, initResult, nullptr});
+    p.info.description = description;
+    p.info.id = id;
+    p.info.icon = icon;
+    p.id = id;
 }
 
 int32_t PluginHost::Pick(size_t plugin, size_t item)
@@ -150,7 +204,7 @@ int32_t PluginHost::Pick(size_t plugin, size_t item)
         return -1;
     // The element's address stays put: the vector was sized once at load.
     MenuItemBlock& record = p.items[item];
-    const int32_t result = p.specialHook(globals_, &record);
+    const int32_t result = p.specialHook(p.globals, &record);
     Record({HostEvent::Kind::Hook, plugin, record.id, result, nullptr});
     return result;
 }
@@ -160,9 +214,9 @@ int32_t PluginHost::OpenSettings(size_t plugin)
     if (plugin >= plugins_.size() || unloaded_)
         return -1;
     LoadedPlugin& p = *plugins_[plugin];
-    if (p.config == nullptr)
+    if (!p.HasSettings())
         return -1;
-    const int32_t result = p.config(globals_, &config_);
+    const int32_t result = p.config(p.globals, &config_);
     Record({HostEvent::Kind::Config, plugin, 0, result, nullptr});
     return result;
 }
@@ -194,7 +248,7 @@ void PluginHost::UnloadAll()
         Release(p, index, HostEvent::Kind::FreePluginIcon, 0, p.info.icon);
         p.info.description = nullptr;
         p.info.icon = nullptr;
-        const int32_t result = p.finish(globals_);
+        const int32_t result = p.finish(p.globals);
         Record({HostEvent::Kind::Finish, index, 0, result, nullptr});
         ::FreeLibrary(p.module);
         p.module = nullptr;
@@ -229,6 +283,7 @@ std::string DescribeEvent(const PluginHost& host, const HostEvent& event)
         std::snprintf(line, sizeof line, "%s: %s of item %d", file.c_str(), EventName(event.kind),
                       event.item);
         break;
+    case HostEvent::Kind::AlreadyLoaded:
     case HostEvent::Kind::FreeDescription:
     case HostEvent::Kind::FreePluginIcon:
     case HostEvent::Kind::Unload:

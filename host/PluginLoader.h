@@ -1,7 +1,8 @@
-// The mail client's side of the plug-in interface: finds *.dll in a Plugins folder,
-// loads each one, hands it the client's records, keeps the menu-item records it gets
-// back, carries out picks and settings requests, and unloads everything at exit in the
-// client's order. The stand-in host program and the end-to-end tests share it.
+// The mail client's side of the plug-in interface: finds *.dll in its Plugins folders,
+// loads each library once, hands it the client's records (or, for a plug-in of the
+// older API version 2, the older initialisation call), keeps the menu-item records it
+// gets back, carries out picks and settings requests, and unloads everything at exit in
+// the client's order. The stand-in host program and the end-to-end tests share it.
 #pragma once
 #include <windows.h>
 
@@ -11,6 +12,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "host/ClientFolders.h"
 
 namespace velmora_host {
 
@@ -38,7 +41,7 @@ struct MenuItemBlock {
 struct MailConfigBlock {
     int32_t size;              // 36
     HWND* mainWindow;          // the client's main-window variable, still null during init
-    char* directory;           // the Plugins folder, no trailing backslash
+    char* directory;           // the config directory, <data>\Plugins, no trailing backslash
     int32_t reserved[6];
 };
 
@@ -47,12 +50,16 @@ static_assert(sizeof(MenuItemBlock) == 20, "the client's menu record");
 static_assert(sizeof(MailConfigBlock) == 36, "the client's config record");
 
 constexpr int32_t kHostApiVersion = 6;
+// Plug-ins answering this version get the older eight-argument initialisation call and
+// no special menu items.
+constexpr short kOlderApiVersion = 2;
 constexpr int32_t kToolbarFlag = 0x8000;
 
 // One call the client made, or one block it handed back, in the order it happened.
 struct HostEvent {
     enum class Kind {
         Version,        // value: the plug-in's API version
+        AlreadyLoaded,  // plugin: the one LoadLibrary handed back again; skipped
         Init,           // value: result
         SpecialInfo,    // item: 1-based id; value: result
         Hook,           // item; value: result (ignored by the client)
@@ -77,6 +84,9 @@ class LoadedPlugin {
 public:
     using VersionFn = int32_t(WINAPI*)(short*);
     using InitFn = int32_t(WINAPI*)(void*, int32_t, MailConfigBlock*, PluginInfoBlock*);
+    // API version 2: globals, config directory, user name, return address, translator
+    // count, description, id, icon holder.
+    using OlderInitFn = int32_t(WINAPI*)(void**, char*, char*, char*, short*, char**, short*, HICON**);
     using ItemFn = int32_t(WINAPI*)(void*, MenuItemBlock*);
     using ConfigFn = int32_t(WINAPI*)(void*, MailConfigBlock*);
     using FinishFn = int32_t(WINAPI*)(void*);
@@ -87,21 +97,32 @@ public:
     LoadedPlugin& operator=(const LoadedPlugin&) = delete;
 
     std::string fileName;
+    std::string folder;        // the Plugins folder it was found in
     HMODULE module = nullptr;
     short apiVersion = 0;
     int16_t id = 0;
+    // Filled by the current initialisation call; for an API-2 plug-in the description,
+    // id and icon holder of the older call are kept here too.
     PluginInfoBlock info{};
+    short translators = 0;     // what an API-2 plug-in announced
+    // The value the client passes as the first argument of every call.
+    void* globals[8]{};
     // Kept for the plug-in's lifetime: picks pass the same record back.
     std::vector<MenuItemBlock> items;
 
     VersionFn version = nullptr;
     InitFn init = nullptr;
+    OlderInitFn olderInit = nullptr;   // the same export, for API-2 plug-ins
     ItemFn specialInfo = nullptr;
     ItemFn specialHook = nullptr;
     ConfigFn config = nullptr;
     FinishFn finish = nullptr;
     FreeFn release = nullptr;
 
+    std::string Path() const { return folder + "\\" + fileName; }
+    bool UsesOlderApi() const { return apiVersion == kOlderApiVersion; }
+    // A settings request takes the later API's config record, so API-2 plug-ins get none.
+    bool HasSettings() const { return config != nullptr && !UsesOlderApi(); }
     // The description as the client shows it (the plug-in's text, or empty).
     std::string Description() const;
     // The plug-in icon from its holder, or null.
@@ -114,12 +135,16 @@ class PluginHost {
 public:
     // `mainWindowSlot` is what the config record's window field points to; the client
     // passes its main-window variable, which is still null while plug-ins initialise.
+    // Plug-ins come from both Plugins folders; the config directory is the data one's.
+    PluginHost(const ClientFolders& folders, HWND* mainWindowSlot);
+    // One Plugins folder that is also the config directory.
     PluginHost(std::string pluginsFolder, HWND* mainWindowSlot);
     ~PluginHost();
     PluginHost(const PluginHost&) = delete;
     PluginHost& operator=(const PluginHost&) = delete;
 
-    // Loads and initialises every *.dll of the folder; returns how many are in use.
+    // Loads and initialises every *.dll of the folders, a library LoadLibrary hands back
+    // a second time only once; returns how many are in use.
     // A plug-in that shows a dialog at start-up keeps this call waiting.
     size_t LoadAll();
     // Picks special item `item` (0-based) of plug-in `plugin`; the result is ignored
@@ -133,22 +158,30 @@ public:
 
     const std::vector<std::unique_ptr<LoadedPlugin>>& plugins() const { return plugins_; }
     const std::vector<HostEvent>& events() const { return events_; }
-    const std::string& folder() const { return folder_; }
+    // The config directory handed to every plug-in.
+    const std::string& configDirectory() const { return configDirectory_; }
+    const std::vector<std::string>& searchFolders() const { return searchFolders_; }
+    // Index of the plug-in loaded from a file of that name (any letter case), or npos.
+    size_t IndexOf(const std::string& fileName) const;
     // Told about every event as it happens (the host's log pane, the tests' probes).
     std::function<void(const PluginHost&, const HostEvent&)> observer;
 
 private:
-    bool Load(const std::string& fileName);
+    bool Load(const std::string& folder, const std::string& fileName);
+    void Initialise(LoadedPlugin& plugin, size_t index);
+    void InitialiseOlder(LoadedPlugin& plugin, size_t index);
     void Record(HostEvent event);
     void Release(LoadedPlugin& plugin, size_t index, HostEvent::Kind kind, int32_t item,
                  void* block);
 
-    std::string folder_;
-    std::vector<char> folderText_;
+    std::vector<std::string> searchFolders_;
+    std::string configDirectory_;
+    std::vector<char> configText_;
     std::vector<char> emptyDescription_;
+    std::vector<char> userName_;
+    std::vector<char> userAddress_;
     HWND* mainWindowSlot_;
     MailConfigBlock config_{};
-    int32_t globals_[8]{};
     std::vector<std::unique_ptr<LoadedPlugin>> plugins_;
     std::vector<HostEvent> events_;
     bool unloaded_ = false;

@@ -21,10 +21,10 @@ void ShowSelectedFile(HWND dialog, PluginHost& host)
     const LRESULT row = ::SendDlgItemMessageA(dialog, IDC_HOST_PLUGIN_LIST, LB_GETCURSEL, 0, 0);
     std::string text;
     if (row >= 0 && static_cast<size_t>(row) < host.plugins().size())
-        text = host.folder() + "\\" + host.plugins()[static_cast<size_t>(row)]->fileName;
+        text = host.plugins()[static_cast<size_t>(row)]->Path();
     ::SetDlgItemTextA(dialog, IDC_HOST_PLUGIN_FILE, text.c_str());
     ::EnableWindow(::GetDlgItem(dialog, IDC_HOST_PLUGIN_SETTINGS),
-                   row >= 0 && host.plugins()[static_cast<size_t>(row)]->config != nullptr);
+                   row >= 0 && host.plugins()[static_cast<size_t>(row)]->HasSettings());
 }
 
 void DrawRow(const DRAWITEMSTRUCT& draw, PluginHost& host)

@@ -1,37 +1,33 @@
-// velmora_host: a stand-in for the mail client that loads the plug-ins of a Plugins
-// folder the way the client does and offers their menu items and settings.
+// velmora_host: a stand-in for the mail client that loads the plug-ins of its two
+// Plugins folders the way the client does and offers their menu items and settings.
 //
-//   velmora_host [--plugins <folder>] [--demo <pictures folder>]
+//   velmora_host [--program <folder>] [--data <folder>] [--mail-check <seconds>]
+//                [--show-only-in-tray] [--demo <pictures folder>]
 //
-// The Plugins folder defaults to "Plugins" beside the program. With --demo the host
-// walks through the plug-in's menu items and dialogs by itself, saves a picture of
-// each step into the given folder and exits.
+// The program folder defaults to the program's own folder, the data folder to the
+// program folder (a single-folder install). Mail is checked every 60 seconds unless
+// --mail-check says otherwise (0: only File -> Check Mail). With --demo the host walks
+// through Velmora's menu items and dialogs by itself, saves a picture of each step into
+// the given folder and exits.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <string>
 
+#include "host/Client.h"
 #include "host/Demo.h"
-#include "host/MainWindow.h"
-#include "host/PluginLoader.h"
 
 namespace {
 
 struct Options {
-    std::string plugins;
+    std::string program;
+    std::string data;
+    velmora_host::MailCheckSettings mailCheck;
     std::string demoFolder;
     bool demo = false;
 };
-
-std::string ProgramFolder()
-{
-    char path[MAX_PATH];
-    const DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string p(path, n);
-    return p.substr(0, p.find_last_of("\\/"));
-}
 
 std::string FullPath(const std::string& path)
 {
@@ -40,14 +36,33 @@ std::string FullPath(const std::string& path)
     return n > 0 && n < MAX_PATH ? std::string(full, n) : path;
 }
 
+bool ParseSeconds(const char* text, UINT& seconds)
+{
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(text, &end, 10);
+    if (end == text || *end != '\0' || value > 24UL * 60 * 60)
+        return false;
+    seconds = static_cast<UINT>(value);
+    return true;
+}
+
 bool ParseOptions(int argc, char** argv, Options& options)
 {
-    options.plugins = ProgramFolder() + "\\Plugins";
+    const std::string file = velmora_host::ProgramFile();
+    options.program = file.substr(0, file.find_last_of("\\/"));
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--plugins" && i + 1 < argc) {
-            options.plugins = FullPath(argv[++i]);
-        } else if (arg == "--demo" && i + 1 < argc) {
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--program" && hasValue) {
+            options.program = FullPath(argv[++i]);
+        } else if (arg == "--data" && hasValue) {
+            options.data = FullPath(argv[++i]);
+        } else if (arg == "--mail-check" && hasValue) {
+            if (!ParseSeconds(argv[++i], options.mailCheck.periodSeconds))
+                return false;
+        } else if (arg == "--show-only-in-tray") {
+            options.mailCheck.showOnlyInTray = true;
+        } else if (arg == "--demo" && hasValue) {
             options.demo = true;
             options.demoFolder = FullPath(argv[++i]);
         } else {
@@ -63,32 +78,21 @@ int main(int argc, char** argv)
 {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
-        std::fprintf(stderr, "usage: velmora_host [--plugins <folder>] [--demo <pictures folder>]\n");
+        std::fprintf(stderr, "usage: velmora_host [--program <folder>] [--data <folder>] "
+                             "[--mail-check <seconds>] [--show-only-in-tray] [--demo <pictures folder>]\n");
         return 2;
     }
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);
 
-    // The client's main-window variable: plug-ins get its address while it is still
-    // null, because they are loaded before the window exists.
-    HWND mainWindow = nullptr;
-    velmora_host::PluginHost host(options.plugins, &mainWindow);
-    velmora_host::MainWindow window(host);
-    host.observer = [&window](const velmora_host::PluginHost& h, const velmora_host::HostEvent& e) {
-        const std::string line = velmora_host::DescribeEvent(h, e);
+    velmora_host::MainWindowOptions windowOptions;
+    windowOptions.mailCheck = options.mailCheck;
+    velmora_host::Client client({velmora_host::ClientFolders(options.program, options.data), windowOptions});
+    client.echo = [](const std::string& line) {
         std::printf("%s\n", line.c_str());
         std::fflush(stdout);
-        window.AppendLog(line);
     };
-
-    std::printf("Plugins folder: %s\n", host.folder().c_str());
-    const size_t loaded = host.LoadAll();
-    std::printf("%u plug-in(s) loaded\n", static_cast<unsigned>(loaded));
-    std::fflush(stdout);
-    for (const auto& plugin : host.plugins())
-        window.AppendLog(plugin->fileName + ": \"" + plugin->Description() + "\"");
-
-    mainWindow = window.Create(SW_SHOWNORMAL);
+    HWND mainWindow = client.Start(SW_SHOWNORMAL);
     if (mainWindow == nullptr) {
         std::fprintf(stderr, "cannot create the main window\n");
         return 1;
@@ -97,8 +101,8 @@ int main(int argc, char** argv)
     HANDLE demo = nullptr;
     if (options.demo) {
         ::CreateDirectoryA(options.demoFolder.c_str(), nullptr);
-        demo = velmora_host::StartDemo(
-            {::GetCurrentThreadId(), mainWindow, &window, &host, options.demoFolder});
+        demo = velmora_host::StartDemo({::GetCurrentThreadId(), mainWindow, &client.window(),
+                                        &client.host(), options.demoFolder});
     }
 
     MSG msg;
@@ -106,9 +110,7 @@ int main(int argc, char** argv)
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }
-    // Only after the main window is gone do the plug-ins get their blocks back.
-    mainWindow = nullptr;
-    host.UnloadAll();
+    client.Shutdown();
 
     int status = 0;
     if (demo != nullptr) {

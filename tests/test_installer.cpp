@@ -98,8 +98,9 @@ TEST_F(InstallerTest, InstallsSilentlyWhereTheClientsRecordPointsAndThePluginLoa
     EXPECT_FALSE(PathExists(Installed("velmora.ini"))) << "the settings are the plug-in's to write";
     EXPECT_EQ(std::vector<std::string>{"esp.dll"}, ListDirectory(layout_.ProgramPlugins()));
 
+    // The client loads both Plugins folders: Velmora now once, from the data folder's.
     HWND mainWindow = nullptr;
-    velmora_host::PluginHost host(layout_.DataPlugins(), &mainWindow);
+    velmora_host::PluginHost host(layout_.Folders(), &mainWindow);
     ASSERT_EQ(1u, host.LoadAll());
     EXPECT_EQ(VELMORA_PRODUCT_NAME ", Version: " VELMORA_VERSION_DOTTED, host.plugins().at(0)->Description());
     host.UnloadAll();
@@ -114,7 +115,7 @@ TEST_F(InstallerTest, UpgradeAndSilentUninstallKeepTheUsersSettings)
     WriteFileBytes(Installed("velmora.ini"), kUserSettings);
 
     // No record of the client here: the data folder is named on the command line.
-    EXPECT_EQ(0u, RunToEnd(Quoted(kSetup) + " /S /D=" + layout_.dataFolder()));
+    EXPECT_EQ(0u, RunToEnd(Quoted(kSetup) + " /S /D=" + layout_.data()));
     ExpectInstalled();
     EXPECT_EQ(kUserSettings, ReadFileBytes(Installed("velmora.ini")));
 
@@ -160,7 +161,7 @@ TEST_F(InstallerTest, WaitsForTheClientToCloseAndShowsTheRecordedDataFolder)
     PostClick(box, IDRETRY);
     HWND wizard = WaitForDesktopDialog(kSetupCaption, kDirectoryEdit);
     ASSERT_NE(nullptr, wizard);
-    EXPECT_PRED2(SamePath, layout_.dataFolder(), WindowText(FindDescendant(wizard, kDirectoryEdit)));
+    EXPECT_PRED2(SamePath, layout_.data(), WindowText(FindDescendant(wizard, kDirectoryEdit)));
     PostClick(wizard, kNextButton);
     EXPECT_TRUE(FinishWizard(wizard, kDirectoryEdit));
     ASSERT_TRUE(setup.WaitForAll());
@@ -170,7 +171,7 @@ TEST_F(InstallerTest, WaitsForTheClientToCloseAndShowsTheRecordedDataFolder)
 
 TEST_F(InstallerTest, UninstallerRemovesTheSettingsOnlyWhenTheUserTicksTheBox)
 {
-    ASSERT_EQ(0u, RunToEnd(Quoted(kSetup) + " /S /D=" + layout_.dataFolder()));
+    ASSERT_EQ(0u, RunToEnd(Quoted(kSetup) + " /S /D=" + layout_.data()));
     WriteFileBytes(Installed("velmora.ini"), kUserSettings);
     WriteFileBytes(Installed("esp.dll"), "another plug-in");
 

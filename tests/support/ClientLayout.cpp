@@ -1,6 +1,6 @@
 #include "support/ClientLayout.h"
 
-#include <windows.h>
+#include <gtest/gtest.h>
 
 namespace testing_support {
 
@@ -36,11 +36,16 @@ OwnedUserKey::~OwnedUserKey()
 ClientLayout::ClientLayout()
     : program_(root_.path() + "\\Program Files\\Eudora"), data_(root_.path() + "\\Application Data\\Eudora")
 {
-    for (const std::string& folder : {root_.path() + "\\Program Files", program_, ProgramPlugins(),
+    for (const std::string& folder : {root_.path() + "\\Program Files", program_,
                                       root_.path() + "\\Application Data", data_})
         ::CreateDirectoryA(folder.c_str(), nullptr);
     WriteFileBytes(program_ + "\\Eudora.exe", "MZ");
     WriteFileBytes(data_ + "\\eudora.ini", "[Settings]\r\n");
+}
+
+velmora_host::ClientFolders ClientLayout::Folders(bool singleFolder) const
+{
+    return velmora_host::ClientFolders(program_, singleFolder ? std::string() : data_);
 }
 
 std::string ClientLayout::CommandLine() const
@@ -56,9 +61,43 @@ std::string ClientLayout::CommandLine() const
 
 void ClientLayout::RecordStart() const
 {
+    ::CreateDirectoryA(ProgramPlugins().c_str(), nullptr);
     const std::string line = CommandLine();
     ::RegSetKeyValueA(HKEY_CURRENT_USER, kRecordKey, "Current", REG_SZ, line.c_str(),
                       static_cast<DWORD>(line.size() + 1));
+}
+
+void InstallLibrary(const std::string& library, const std::string& pluginsFolder)
+{
+    ::CreateDirectoryA(pluginsFolder.c_str(), nullptr);
+    ASSERT_TRUE(::CopyFileA((ProgramDirectory() + "\\" + library).c_str(),
+                            (pluginsFolder + "\\" + library).c_str(), FALSE))
+        << library << " must be built beside the test program";
+}
+
+velmora_host::MainWindowOptions InTestWindowOptions(velmora_host::MailCheckSettings mailCheck)
+{
+    velmora_host::MainWindowOptions options;
+    options.mailCheck = mailCheck;
+    options.quitWhenDestroyed = false;
+    return options;
+}
+
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        if (condition())
+            return true;
+        if (::GetTickCount() - start >= timeoutMs)
+            return false;
+        ::Sleep(10);
+    }
 }
 
 } // namespace testing_support

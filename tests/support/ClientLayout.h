@@ -1,8 +1,17 @@
-// The mail client's default layout (program and data folders apart) and its record of
-// its last start in the registry, as setup programs and the stand-in host find them.
+// The mail client's default layout for a test: "<scratch>\Program Files\Eudora" (with
+// Eudora.exe) and "<scratch>\Application Data\Eudora" (with eudora.ini), apart as the
+// client installs them, neither with a Plugins folder yet; names with blanks, so their
+// short forms differ. Also the client's record of its last start in the registry, as
+// setup programs and the stand-in host find it, and what a client running on the test's
+// own thread needs.
 #pragma once
+#include <windows.h>
+
+#include <functional>
 #include <string>
 
+#include "host/ClientFolders.h"
+#include "host/MainWindow.h"
 #include "support/Files.h"
 
 namespace testing_support {
@@ -24,21 +33,23 @@ private:
     std::string key_;
 };
 
-// "<scratch>\Program Files\Eudora" with Eudora.exe and an empty Plugins folder, and
-// "<scratch>\Application Data\Eudora" with eudora.ini but no Plugins folder (the client
-// never creates that one). Names with blanks, so their short forms differ.
 class ClientLayout {
 public:
     static constexpr const char* kRecordKey = "Software\\Qualcomm\\Eudora\\CommandLine";
 
     ClientLayout();
-    const std::string& programFolder() const { return program_; }
-    const std::string& dataFolder() const { return data_; }
+    const std::string& program() const { return program_; }
+    const std::string& data() const { return data_; }
     std::string ProgramPlugins() const { return program_ + "\\Plugins"; }
     std::string DataPlugins() const { return data_ + "\\Plugins"; }
+    // The folders the client is started with; a single-folder install names the program
+    // folder for both.
+    velmora_host::ClientFolders Folders(bool singleFolder = false) const;
     // What the client records at every start (value "Current" of kRecordKey): the short
     // paths of Eudora.exe, the data folder and its eudora.ini, blank-separated.
     std::string CommandLine() const;
+    // What a start of the client leaves behind: its program folder's Plugins and the
+    // record of its command line.
     void RecordStart() const;
 
 private:
@@ -46,5 +57,17 @@ private:
     std::string program_;
     std::string data_;
 };
+
+// Copies a library built beside the test program (velmora.dll, api2_plugin.dll) into a
+// Plugins folder, creating that folder (not its parents) when missing.
+void InstallLibrary(const std::string& library, const std::string& pluginsFolder);
+
+// A main window for a client on the test's thread: its end posts no WM_QUIT, and mail
+// is checked only when asked unless `mailCheck` says otherwise.
+velmora_host::MainWindowOptions InTestWindowOptions(velmora_host::MailCheckSettings mailCheck = {0, false});
+
+// Dispatches the calling thread's messages until `condition` holds or the time runs out;
+// returns whether it held.
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
 
 } // namespace testing_support
