@@ -8,8 +8,10 @@
 #include <memory>
 #include <set>
 
+#include "host/HostResource.h"
 #include "host/PluginLoader.h"
 #include "resource.h"
+#include "support/ClientLayout.h"
 #include "support/DialogSearch.h"
 #include "support/TestSupport.h"
 
@@ -346,6 +348,73 @@ TEST_F(EndToEndTest, ShutdownReturnsEveryHandedOverBlockOnceInTheClientsOrder)
     EXPECT_EQ(0, shutdown[6].value) << "ems_plugin_finish result";
     EXPECT_EQ(nullptr, ::GetModuleHandleA("velmora.dll")) << "unloaded";
     EXPECT_TRUE(::DeleteFileA(SettingsFile().c_str())) << "released at finish";
+}
+
+// ---- in the client's default layout, doing what the client does -------------------------
+
+// What the client does to its main window while a plug-in's dialog is up: new mail (from
+// File, from its timer), and the tray menu's items.
+struct ClientDoing {
+    const char* name;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+const ClientDoing kClientDoings[] = {
+    {"Check Mail", WM_COMMAND, IDM_HOST_CHECK_MAIL, 0},
+    {"the mail-check timer", WM_TIMER, IDT_HOST_MAIL_CHECK, 0},
+    {"tray: New Message", WM_COMMAND, IDM_HOST_NEW_MESSAGE, 0},
+    {"tray: Open", WM_COMMAND, IDM_HOST_OPEN, 0},
+    {"tray icon double-clicked", WM_HOST_TRAY_ICON, ID_HOST_TRAY_ICON, WM_LBUTTONDBLCLK},
+};
+
+TEST(EndToEndInTheClientsLayout, CopiedIntoTheProgramFolderItKeepsItsSettingsAndTheClientHidden)
+{
+    ClientLayout layout;
+    const velmora_host::ClientFolders folders = layout.Folders();
+    InstallLibrary("velmora.dll", folders.ProgramPlugins());
+    auto client = StartClient(folders);
+    velmora_host::PluginHost& host = client->host();
+    const size_t velmora = host.IndexOf("velmora.dll");
+    ASSERT_NE(std::string::npos, velmora);
+
+    // The client names its data folder's Plugins, which it never creates: Velmora makes it
+    // for its settings, and takes its strings from the file it was loaded from.
+    const std::string settings = folders.DataPlugins() + "\\velmora.ini";
+    EXPECT_EQ("[Settings]\r\nPassword=\r\n", ReadFileBytes(settings));
+    EXPECT_EQ(std::string(kProductName) + ", Version: 2.0.0.1", host.plugins()[velmora]->Description());
+    ASSERT_TRUE(::WritePrivateProfileStringA("Settings", "HideEudora", "1", settings.c_str()));
+
+    HWND main = client->mainWindow();
+    HWND tool = client->window().toolWindow();
+    ASSERT_TRUE(::IsWindowVisible(tool));
+    const INT_PTR result = RunWithDriver(
+        [&] { return static_cast<INT_PTR>(host.Pick(velmora, 0)); },
+        [&](DWORD ui) {
+            HWND cover = WaitForDialogWith(ui, IDC_COVER_UNLOCK);
+            ASSERT_NE(nullptr, cover) << "the cover itself: the settings file is there";
+            HWND password = ::GetDlgItem(cover, IDC_COVER_PASSWORD);
+            for (const ClientDoing& doing : kClientDoings) {
+                SCOPED_TRACE(doing.name);
+                ::SendMessageA(main, doing.message, doing.wParam, doing.lParam);
+                EXPECT_FALSE(::IsWindowVisible(main));
+                EXPECT_FALSE(::IsWindowVisible(tool));
+                EXPECT_TRUE(WaitUntil([&] { return FocusOf(ui) == password; }))
+                    << "the cover keeps the keyboard";
+            }
+            UnlockCover(cover, "");
+        });
+    EXPECT_EQ(0, result);
+    EXPECT_GT(client->window().mailCheck().checks(), 1u) << "the client did check its mail";
+    EXPECT_TRUE(::IsWindowVisible(main));
+    EXPECT_TRUE(::IsWindowVisible(tool)) << "the tool window that was up comes back";
+
+    // Nothing of the cover remains: new mail shows the hidden window again.
+    ::ShowWindow(main, SW_HIDE);
+    ::SendMessageA(main, WM_COMMAND, IDM_HOST_CHECK_MAIL, 0);
+    EXPECT_TRUE(::IsWindowVisible(main));
+    client->Shutdown();
 }
 
 } // namespace

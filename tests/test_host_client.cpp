@@ -22,13 +22,6 @@ using Kind = velmora_host::HostEvent::Kind;
 
 namespace {
 
-std::unique_ptr<Client> StartClient(const velmora_host::ClientFolders& folders,
-                                    velmora_host::MailCheckSettings mailCheck = {0, false})
-{
-    auto client = std::make_unique<Client>(velmora_host::ClientOptions{folders, InTestWindowOptions(mailCheck)});
-    EXPECT_NE(nullptr, client->Start(SW_SHOWNORMAL));
-    return client;
-}
 
 std::string ShortPath(const std::string& path)
 {

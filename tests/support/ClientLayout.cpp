@@ -83,6 +83,15 @@ velmora_host::MainWindowOptions InTestWindowOptions(velmora_host::MailCheckSetti
     return options;
 }
 
+std::unique_ptr<velmora_host::Client> StartClient(const velmora_host::ClientFolders& folders,
+                                                  velmora_host::MailCheckSettings mailCheck)
+{
+    auto client = std::make_unique<velmora_host::Client>(
+        velmora_host::ClientOptions{folders, InTestWindowOptions(mailCheck)});
+    EXPECT_NE(nullptr, client->Start(SW_SHOWNORMAL));
+    return client;
+}
+
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 {
     const DWORD start = ::GetTickCount();

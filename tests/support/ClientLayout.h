@@ -8,8 +8,10 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
+#include "host/Client.h"
 #include "host/ClientFolders.h"
 #include "host/MainWindow.h"
 #include "support/Files.h"
@@ -65,6 +67,11 @@ void InstallLibrary(const std::string& library, const std::string& pluginsFolder
 // A main window for a client on the test's thread: its end posts no WM_QUIT, and mail
 // is checked only when asked unless `mailCheck` says otherwise.
 velmora_host::MainWindowOptions InTestWindowOptions(velmora_host::MailCheckSettings mailCheck = {0, false});
+
+// A client started on the test's thread with those folders (and its main window shown),
+// as InTestWindowOptions makes it.
+std::unique_ptr<velmora_host::Client> StartClient(const velmora_host::ClientFolders& folders,
+                                                  velmora_host::MailCheckSettings mailCheck = {0, false});
 
 // Dispatches the calling thread's messages until `condition` holds or the time runs out;
 // returns whether it held.
