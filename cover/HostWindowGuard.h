@@ -29,7 +29,6 @@ public:
     // Lets go: the main window is shown once (SW_SHOW) and exactly the owned windows that
     // Hide hid come back, without being activated. Harmless when nothing is held.
     void Release() noexcept;
-    bool holding() const noexcept { return mainWindow_ != nullptr; }
 
     // Posted to the cover when a held window was activated.
     static UINT ReclaimFocusMessage() noexcept;
