@@ -99,6 +99,14 @@ protected:
                              });
     }
     INT_PTR Run(const std::function<void(HWND dialog, DWORD ui)>& drive) { return Run(dialog_, drive); }
+    // Presses one button of the "This Release" panel, then Cancel.
+    INT_PTR PressThenCancel(int button)
+    {
+        return Run([button](HWND d, DWORD) {
+            PostClick(d, button);
+            PostClick(d, IDC_SET_CANCEL);
+        });
+    }
 
     static void EndLeftovers(DWORD ui, HWND dialog)
     {
@@ -726,17 +734,11 @@ TEST_F(SettingsDialogTest, ReleaseNotesOpenTheTextFileBesideTheSettingsOnlyWhenI
 {
     WriteFileBytes(path_, kFreshFile);
     const std::string notes = dir_.File("velmora.txt");
-    EXPECT_EQ(0, Run([](HWND d, DWORD) {
-                  PostClick(d, IDC_SET_RELEASE_NOTES);
-                  PostClick(d, IDC_SET_CANCEL);
-              }));
+    EXPECT_EQ(0, PressThenCancel(IDC_SET_RELEASE_NOTES));
     EXPECT_TRUE(shellCalls.empty()) << "no velmora.txt, no shell";
 
     WriteFileBytes(notes, "notes");
-    EXPECT_EQ(0, Run([](HWND d, DWORD) {
-                  PostClick(d, IDC_SET_RELEASE_NOTES);
-                  PostClick(d, IDC_SET_CANCEL);
-              }));
+    EXPECT_EQ(0, PressThenCancel(IDC_SET_RELEASE_NOTES));
     ASSERT_EQ(1u, shellCalls.size());
     EXPECT_EQ(nullptr, shellCalls[0].window);
     EXPECT_EQ("open", shellCalls[0].verb);
@@ -762,10 +764,7 @@ TEST_F(SettingsDialogTest, ReleaseNotesBesideTheLoadedFileWhenNoneIsBesideTheSet
     const std::string besideSettings = dir_.File("velmora.txt");
     for (const std::string* expected : {&besideLoaded, &besideSettings}) {
         shellCalls.clear();
-        EXPECT_EQ(0, Run([](HWND d, DWORD) {
-                      PostClick(d, IDC_SET_RELEASE_NOTES);
-                      PostClick(d, IDC_SET_CANCEL);
-                  }));
+        EXPECT_EQ(0, PressThenCancel(IDC_SET_RELEASE_NOTES));
         ASSERT_EQ(1u, shellCalls.size());
         EXPECT_EQ(*expected, shellCalls[0].file);
         WriteFileBytes(besideSettings, "notes of the settings folder win");
@@ -775,10 +774,7 @@ TEST_F(SettingsDialogTest, ReleaseNotesBesideTheLoadedFileWhenNoneIsBesideTheSet
 TEST_F(SettingsDialogTest, OnTheInternetOpensTheMakersPageMaximised)
 {
     WriteFileBytes(path_, kFreshFile);
-    EXPECT_EQ(0, Run([](HWND d, DWORD) {
-                  PostClick(d, IDC_SET_INTERNET);
-                  PostClick(d, IDC_SET_CANCEL);
-              }));
+    EXPECT_EQ(0, PressThenCancel(IDC_SET_INTERNET));
     ASSERT_EQ(1u, shellCalls.size());
     EXPECT_EQ(nullptr, shellCalls[0].window);
     EXPECT_EQ("open", shellCalls[0].verb);
