@@ -14,6 +14,9 @@ const char* const kKeySaveMemoPadText = "SaveMemoPadText";
 const char* const kKeyHideEudora = "HideEudora";
 const char* const kKeyMemoPadText = "MemoPadText";
 const char* const kKeyPassword = "Password";
+const char* const kKeyLockAfterMinutes = "LockAfterMinutes";
+const char* const kKeyLockWithWindows = "LockWithWindows";
+const char* const kKeyLocked = "Locked";
 
 std::string SettingsFilePath;
 CFile HeldSettingsFile;

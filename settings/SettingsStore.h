@@ -13,6 +13,12 @@ extern const char* const kKeySaveMemoPadText;
 extern const char* const kKeyHideEudora;
 extern const char* const kKeyMemoPadText;
 extern const char* const kKeyPassword;
+// Minutes without input before the cover comes up by itself (0 or anything else: never).
+extern const char* const kKeyLockAfterMinutes;
+// 1: the cover comes up when Windows locks the session or the computer goes to sleep.
+extern const char* const kKeyLockWithWindows;
+// 1 while a cover is up, so that a lock survives the end of the client.
+extern const char* const kKeyLocked;
 
 // Full path of velmora.ini; set once by initialisation.
 extern std::string SettingsFilePath;
