@@ -229,6 +229,44 @@ TEST_F(InstallerTest, SilentInstallIntoAPluginsFolderItCannotWriteFailsAndRegist
     ExpectRemoved(layout_);
 }
 
+// Ignore in the write-error boxes: setup says what failed and ends without a finish page.
+TEST_F(InstallerTest, InteractiveInstallIntoAFolderItCannotWriteEndsWithoutAFinishPage)
+{
+    ::CreateDirectoryA(layout_.DataPlugins().c_str(), nullptr);
+    UnwritableFolder locked(layout_.DataPlugins());
+    if (!locked.held())
+        GTEST_SKIP() << "no way here to make a folder unwritable";
+    ProgramRun setup(Quoted(kSetup) + " /D=" + layout_.data());
+    HWND wizard = WaitForDesktopDialog(kSetupCaption, kDirectoryEdit);
+    ASSERT_NE(nullptr, wizard);
+    PostClick(wizard, kNextButton);
+
+    const std::string failure = "Setup could not write its files into\r\n" + layout_.DataPlugins() +
+                                "\r\n\r\nVelmora is not installed there. Another program may be using a file "
+                                "in that folder, or you may not be allowed to write there. Close that program "
+                                "or choose another data folder, then run setup again.";
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            if (HWND error = WaitForDesktopDialog(kSetupCaption, IDIGNORE, "", 100))
+                PostClick(error, IDIGNORE);
+            return (box = WaitForDesktopDialog(kSetupCaption, 0, failure, 100)) != nullptr;
+        },
+        15000));
+    PostClick(box, IDOK);
+    ASSERT_TRUE(WaitForGone(box));
+    // Only Cancel is left: no way on to a finish page.
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(::GetDlgItem(wizard, IDCANCEL)) != FALSE; }));
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(wizard, kNextButton)));
+    EXPECT_EQ(nullptr, FindDescendant(wizard, 0, VELMORA_PRODUCT_NAME " is installed"));
+    PostClick(wizard, IDCANCEL);
+    if (HWND sure = WaitForDesktopDialog(kSetupCaption, IDYES, "", 2000))
+        PostClick(sure, IDYES);
+    ASSERT_TRUE(setup.WaitForAll());
+    EXPECT_EQ(kExitNotWritten, setup.exitCode());
+    ExpectRemoved(layout_);
+}
+
 TEST_F(InstallerTest, RegisteredQuietUninstallReportsTheRunningClientAndRemovesNothing)
 {
     ASSERT_EQ(0u, RunToEnd(Quoted(kSetup) + " /S /D=" + layout_.data()));
