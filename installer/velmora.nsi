@@ -62,6 +62,8 @@ ManifestDPIAware true
 !define CLIENT_KEY "Software\Qualcomm\Eudora\CommandLine"
 !define CLIENT_WINDOW_CLASS "EudoraMainWindow"
 !define UNINSTALL_ROOT "Software\Microsoft\Windows\CurrentVersion\Uninstall"
+; The maker's page, as the settings dialog's "On the Internet" button opens it.
+!define MAKER_WEB_PAGE "https://velmora.example/"
 ; The one entry of earlier setups, whatever the data folder.
 !define LEGACY_KEY "${UNINSTALL_ROOT}\Velmora"
 !define OUTSIDE_DIR "$APPDATA\Velmora\Uninstall"
@@ -421,9 +423,9 @@ Section "Velmora"
     WriteRegStr HKCU $R5 "Publisher" "${COMPANY_NAME}"
     WriteRegStr HKCU $R5 "DisplayIcon" "$R7,0"
     WriteRegStr HKCU $R5 "InstallLocation" $R6
-    ; No web site: help and "about" are the release notes.
+    ; Help is the release notes; "about" is the maker's page.
     WriteRegStr HKCU $R5 "HelpLink" "$R6\velmora.txt"
-    WriteRegStr HKCU $R5 "URLInfoAbout" "$R6\velmora.txt"
+    WriteRegStr HKCU $R5 "URLInfoAbout" "${MAKER_WEB_PAGE}"
     WriteRegStr HKCU $R5 "UninstallString" '"$R7" /ENTRY=$EntryKey _?=$R6'
     WriteRegStr HKCU $R5 "QuietUninstallString" '"$R7" /S /ENTRY=$EntryKey _?=$R6'
     WriteRegDWORD HKCU $R5 "NoModify" 1
