@@ -1,6 +1,7 @@
 // The setup program built with the plug-in, run as users run it: into the mail client's
 // default layout found through the client's record of its last start, over an earlier
-// install, while the client runs; then its uninstaller, as Add/Remove Programs starts it.
+// install, while the client runs, into a folder it cannot write, for two data folders;
+// then its uninstaller, as Add/Remove Programs starts it, also after the data folder moved.
 #include <gtest/gtest.h>
 
 #include "host/PluginLoader.h"
@@ -8,6 +9,7 @@
 #include "support/ClientLayout.h"
 #include "support/DialogSearch.h"
 #include "support/ProgramRun.h"
+#include "support/SetupEntry.h"
 #include "support/TempDirectory.h"
 #include "support/TestSupport.h"
 #include "support/TestWindow.h"
@@ -17,11 +19,11 @@ using namespace testing_support;
 
 namespace {
 
-const char* const kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmora";
 const char* const kSetupCaption = VELMORA_PRODUCT_NAME " " VELMORA_VERSION_DOTTED " Setup";
 const char* const kUninstallCaption = VELMORA_PRODUCT_NAME " " VELMORA_VERSION_DOTTED " Uninstall";
 const char* const kRemoveSettingsBox = "Also remove my Velmora settings (password and memo pad)";
 constexpr DWORD kExitClientRunning = 3;
+constexpr DWORD kExitNotWritten = 6;
 constexpr int kNextButton = 1;       // the wizard's Install / Uninstall / Finish button
 constexpr int kDirectoryEdit = 1019;
 
@@ -49,10 +51,23 @@ bool FinishWizard(HWND wizard, int control, const std::string& controlText = "")
         30000);
 }
 
+// The uninstall strings of a data folder's entry: the copy of the uninstaller kept
+// outside that folder, run in place on its Plugins folder.
+std::string RegisteredCommand(const std::string& dataFolder, const char* options)
+{
+    const std::string key = SetupEntryKey(dataFolder);
+    const std::string name = key.substr(key.rfind('\\') + 1);
+    return Quoted(SetupUninstallersFolder() + "\\" + name + ".exe") + options + " /ENTRY=" + name +
+           " _?=" + dataFolder + "\\Plugins";
+}
+
 class InstallerTest : public ::testing::Test {
 protected:
     std::string Installed(const char* name) const { return layout_.DataPlugins() + "\\" + name; }
     std::string Uninstaller() const { return Installed("velmora-uninstall.exe"); }
+    std::string EntryKey() const { return SetupEntryKey(layout_.data()); }
+    std::string Entry(const char* value) const { return ReadUserValue(EntryKey(), value); }
+    std::string QuietUninstall() const { return Entry("QuietUninstallString"); }
 
     // Setup's files in the data folder's Plugins, as built, and its Add/Remove Programs entry.
     void ExpectInstalled() const
@@ -61,14 +76,27 @@ protected:
         EXPECT_EQ(ReadFileBytes(ProgramDirectory() + "\\..\\installer\\velmora.txt"),
                   ReadFileBytes(Installed("velmora.txt")));
         EXPECT_TRUE(PathExists(Uninstaller()));
-        EXPECT_EQ(VELMORA_PRODUCT_NAME, ReadUserValue(kUninstallKey, "DisplayName"));
-        EXPECT_EQ(VELMORA_VERSION_DOTTED, ReadUserValue(kUninstallKey, "DisplayVersion"));
-        EXPECT_PRED2(SamePath, Quoted(Uninstaller()), ReadUserValue(kUninstallKey, "UninstallString"));
+        EXPECT_PRED2(SamePath, VELMORA_PRODUCT_NAME " (" + layout_.data() + ")", Entry("DisplayName"));
+        EXPECT_EQ(VELMORA_VERSION_DOTTED, Entry("DisplayVersion"));
+        EXPECT_PRED2(SamePath, RegisteredCommand(layout_.data(), ""), Entry("UninstallString"));
+        EXPECT_PRED2(SamePath, RegisteredCommand(layout_.data(), " /S"), QuietUninstall());
+        EXPECT_TRUE(PathExists(SetupUninstallersFolder() + "\\" + EntryKey().substr(EntryKey().rfind('\\') + 1) + ".exe"));
+    }
+
+    // Nothing of setup's left for the data folder: no files but the settings, no entry, no
+    // uninstaller outside.
+    void ExpectRemoved(const ClientLayout& layout) const
+    {
+        for (const char* name : {"velmora.dll", "velmora.txt", "velmora-uninstall.exe", "velmora-uninstall.ini"})
+            EXPECT_FALSE(PathExists(layout.DataPlugins() + "\\" + name)) << name;
+        EXPECT_FALSE(UserKeyExists(SetupEntryKey(layout.data())));
+        const std::string key = SetupEntryKey(layout.data());
+        EXPECT_FALSE(PathExists(SetupUninstallersFolder() + "\\" + key.substr(key.rfind('\\') + 1) + ".exe"));
     }
 
     OwnedUserKey clientRecord_{ClientLayout::kRecordKey};
-    OwnedUserKey uninstallEntry_{kUninstallKey};
     ClientLayout layout_;
+    OwnedUserKey uninstallEntry_{EntryKey()};
     ScratchDir temp_;   // where the uninstaller runs its copy from
     TempDirectoryOverride tempOverride_{temp_.path()};
 };
@@ -119,13 +147,11 @@ TEST_F(InstallerTest, UpgradeAndSilentUninstallKeepTheUsersSettings)
     ExpectInstalled();
     EXPECT_EQ(kUserSettings, ReadFileBytes(Installed("velmora.ini")));
 
-    const std::string quiet = ReadUserValue(kUninstallKey, "QuietUninstallString");
-    EXPECT_PRED2(SamePath, Quoted(Uninstaller()) + " /S", quiet);
-    EXPECT_EQ(0u, RunToEnd(quiet));
+    EXPECT_EQ(0u, RunToEnd(QuietUninstall()));
 
     EXPECT_EQ(std::vector<std::string>{"velmora.ini"}, ListDirectory(layout_.DataPlugins()));
     EXPECT_EQ(kUserSettings, ReadFileBytes(Installed("velmora.ini")));
-    EXPECT_FALSE(UserKeyExists(kUninstallKey));
+    ExpectRemoved(layout_);
 }
 
 TEST_F(InstallerTest, RefusesSilentlyWhileTheClientRuns)
@@ -138,7 +164,7 @@ TEST_F(InstallerTest, RefusesSilentlyWhileTheClientRuns)
 
     EXPECT_FALSE(PathExists(layout_.DataPlugins()));
     EXPECT_EQ("copied by hand", ReadFileBytes(layout_.ProgramPlugins() + "\\velmora.dll"));
-    EXPECT_FALSE(UserKeyExists(kUninstallKey));
+    EXPECT_FALSE(UserKeyExists(EntryKey()));
 }
 
 // The wizard: asks to close the running client, then shows the recorded data folder.
@@ -175,7 +201,7 @@ TEST_F(InstallerTest, UninstallerRemovesTheSettingsOnlyWhenTheUserTicksTheBox)
     WriteFileBytes(Installed("velmora.ini"), kUserSettings);
     WriteFileBytes(Installed("esp.dll"), "another plug-in");
 
-    ProgramRun uninstall(ReadUserValue(kUninstallKey, "UninstallString"));
+    ProgramRun uninstall(Entry("UninstallString"));
     HWND wizard = WaitForDesktopDialog(kUninstallCaption, 0, kRemoveSettingsBox);
     ASSERT_NE(nullptr, wizard);
     HWND box = FindDescendant(wizard, 0, kRemoveSettingsBox);
@@ -187,7 +213,108 @@ TEST_F(InstallerTest, UninstallerRemovesTheSettingsOnlyWhenTheUserTicksTheBox)
     ASSERT_TRUE(uninstall.WaitForAll());
 
     EXPECT_EQ(std::vector<std::string>{"esp.dll"}, ListDirectory(layout_.DataPlugins()));
-    EXPECT_FALSE(UserKeyExists(kUninstallKey));
+    ExpectRemoved(layout_);
+}
+
+TEST_F(InstallerTest, SilentInstallIntoAPluginsFolderItCannotWriteFailsAndRegistersNothing)
+{
+    ::CreateDirectoryA(layout_.DataPlugins().c_str(), nullptr);
+    UnwritableFolder locked(layout_.DataPlugins());
+    if (!locked.held())
+        GTEST_SKIP() << "no way here to make a folder unwritable";
+
+    EXPECT_EQ(kExitNotWritten, RunToEnd(Quoted(kSetup) + " /S /D=" + layout_.data()));
+
+    EXPECT_EQ(std::vector<std::string>{}, ListDirectory(layout_.DataPlugins()));
+    ExpectRemoved(layout_);
+}
+
+// Ignore in the write-error boxes: setup says what failed and ends without a finish page.
+TEST_F(InstallerTest, InteractiveInstallIntoAFolderItCannotWriteEndsWithoutAFinishPage)
+{
+    ::CreateDirectoryA(layout_.DataPlugins().c_str(), nullptr);
+    UnwritableFolder locked(layout_.DataPlugins());
+    if (!locked.held())
+        GTEST_SKIP() << "no way here to make a folder unwritable";
+    ProgramRun setup(Quoted(kSetup) + " /D=" + layout_.data());
+    HWND wizard = WaitForDesktopDialog(kSetupCaption, kDirectoryEdit);
+    ASSERT_NE(nullptr, wizard);
+    PostClick(wizard, kNextButton);
+
+    const std::string failure = "Setup could not write its files into\r\n" + layout_.DataPlugins() +
+                                "\r\n\r\nVelmora is not installed there. Another program may be using a file "
+                                "in that folder, or you may not be allowed to write there. Close that program "
+                                "or choose another data folder, then run setup again.";
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            if (HWND error = WaitForDesktopDialog(kSetupCaption, IDIGNORE, "", 100))
+                PostClick(error, IDIGNORE);
+            return (box = WaitForDesktopDialog(kSetupCaption, 0, failure, 100)) != nullptr;
+        },
+        15000));
+    PostClick(box, IDOK);
+    ASSERT_TRUE(WaitForGone(box));
+    // Only Cancel is left: no way on to a finish page.
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(::GetDlgItem(wizard, IDCANCEL)) != FALSE; }));
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(wizard, kNextButton)));
+    EXPECT_EQ(nullptr, FindDescendant(wizard, 0, VELMORA_PRODUCT_NAME " is installed"));
+    PostClick(wizard, IDCANCEL);
+    if (HWND sure = WaitForDesktopDialog(kSetupCaption, IDYES, "", 2000))
+        PostClick(sure, IDYES);
+    ASSERT_TRUE(setup.WaitForAll());
+    EXPECT_EQ(kExitNotWritten, setup.exitCode());
+    ExpectRemoved(layout_);
+}
+
+TEST_F(InstallerTest, RegisteredQuietUninstallReportsTheRunningClientAndRemovesNothing)
+{
+    ASSERT_EQ(0u, RunToEnd(Quoted(kSetup) + " /S /D=" + layout_.data()));
+    {
+        TestWindow client(kHostMainWindowClass, "Eudora");
+        EXPECT_EQ(kExitClientRunning, RunToEnd(QuietUninstall()));
+        ExpectInstalled();
+    }
+    EXPECT_EQ(0u, RunToEnd(QuietUninstall()));
+    ExpectRemoved(layout_);
+}
+
+TEST_F(InstallerTest, EachDataFolderHasItsOwnEntryAndUninstallsOnItsOwn)
+{
+    ClientLayout second;
+    OwnedUserKey secondEntry(SetupEntryKey(second.data()));
+    ASSERT_EQ(0u, RunToEnd(Quoted(kSetup) + " /S /D=" + layout_.data()));
+    ASSERT_EQ(0u, RunToEnd(Quoted(kSetup) + " /S /D=" + second.data()));
+    ExpectInstalled();
+
+    const std::string secondQuiet = ReadUserValue(SetupEntryKey(second.data()), "QuietUninstallString");
+    EXPECT_PRED2(SamePath, RegisteredCommand(second.data(), " /S"), secondQuiet);
+    EXPECT_EQ(0u, RunToEnd(secondQuiet));
+    ExpectRemoved(second);
+    ExpectInstalled();
+
+    EXPECT_EQ(0u, RunToEnd(QuietUninstall()));
+    ExpectRemoved(layout_);
+}
+
+// After the data folder moved, its entry still removes itself, and the uninstaller at the
+// new place removes Velmora there and that entry.
+TEST_F(InstallerTest, AnEntryOutlivesItsMovedDataFolderAndTheMovedUninstallerRemovesIt)
+{
+    const std::string moved = layout_.data() + " moved";
+    for (bool fromNewPlace : {false, true}) {
+        ASSERT_EQ(0u, RunToEnd(Quoted(kSetup) + " /S /D=" + layout_.data()));
+        ASSERT_TRUE(::MoveFileA(layout_.data().c_str(), moved.c_str()));
+
+        EXPECT_EQ(0u, RunToEnd(fromNewPlace ? Quoted(moved + "\\Plugins\\velmora-uninstall.exe") + " /S"
+                                            : QuietUninstall()))
+            << fromNewPlace;
+
+        EXPECT_EQ(fromNewPlace ? 0u : 4u, ListDirectory(moved + "\\Plugins").size()) << fromNewPlace;
+        ExpectRemoved(layout_);
+        RemoveTree(moved);
+        ::CreateDirectoryA(layout_.data().c_str(), nullptr);
+    }
 }
 
 } // namespace
