@@ -311,7 +311,8 @@ TEST_F(HostClientWindow, TrayMenuOffersTheClientsCommandsAndItsExitClosesTheClie
 // ---- what the client does over a long absence ------------------------------------------
 
 // A check that takes its time, its progress window shown one way or the other, while the
-// main window is hidden and a window it owns (here the tool window) is active.
+// main window is hidden (nothing would give it the activation but the check itself) and
+// another program is in front.
 struct ProgressCase {
     const char* name;
     int show;
@@ -330,17 +331,16 @@ TEST_F(HostClientWindow, EveryMailCheckPutsUpANewProgressWindowWhileTheMainWindo
         check.progressMs = 600;
         check.progressShow = c.show;
         Start(check);
-        HWND tool = client_->window().toolWindow();
+        TestWindow other("VelmoraHostTestOther", "another program");
         HWND seen[2] = {};
         for (HWND& progress : seen) {
             ::ShowWindow(main_, SW_HIDE);
-            ::SetForegroundWindow(tool);
-            ASSERT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == tool; }));
+            other.Activate();
             const unsigned before = client_->window().mailCheck().checks();
             ::PostMessageA(main_, WM_COMMAND, MAKEWPARAM(IDM_HOST_CHECK_MAIL, 0), 0);
             std::vector<bool> shown;
             bool mainEnabled = false;
-            bool progressActive = false;
+            bool activeAtFirstShow = false;
             ASSERT_TRUE(PumpUntil([&] {
                 if (HWND now = client_->window().progressWindow()) {
                     progress = now;
@@ -348,19 +348,22 @@ TEST_F(HostClientWindow, EveryMailCheckPutsUpANewProgressWindowWhileTheMainWindo
                     if (shown.empty() || shown.back() != visible)
                         shown.push_back(visible);
                     mainEnabled = mainEnabled || ::IsWindowEnabled(main_);
-                    progressActive = progressActive || ::GetActiveWindow() == now;
+                    if (shown.size() == 1)
+                        activeAtFirstShow = activeAtFirstShow || ::GetActiveWindow() == now;
                 }
                 return client_->window().mailCheck().checks() > before;
             }));
             ASSERT_NE(nullptr, progress);
             EXPECT_EQ((std::vector<bool>{true, false, true}), shown) << "shown, hidden, shown again";
             EXPECT_FALSE(mainEnabled) << "the main window is disabled while the check runs";
-            EXPECT_EQ(c.show == SW_SHOW, progressActive);
+            // (Shown again, wine's display may hand it the focus whatever the command.)
+            EXPECT_EQ(c.show == SW_SHOW, activeAtFirstShow);
             EXPECT_FALSE(::IsWindow(progress)) << "destroyed after the check";
             EXPECT_TRUE(::IsWindowEnabled(main_));
             EXPECT_TRUE(::IsWindowVisible(main_)) << "new mail";
-            EXPECT_EQ(c.show == SW_SHOW, ::GetActiveWindow() == main_)
-                << "what the progress window took goes back to the main window";
+            if (c.show == SW_SHOW) {
+                EXPECT_EQ(main_, ::GetActiveWindow()) << "what the progress window took goes back to the main window";
+            }
         }
         EXPECT_NE(seen[0], seen[1]) << "a new window for every check";
     }
