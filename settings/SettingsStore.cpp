@@ -127,6 +127,34 @@ void ReleaseSettingsFile() noexcept
     HeldSettingsFile.Close();
 }
 
+bool RecordLocked()
+{
+    // Without a file there is no password to keep anyone out, and the next request
+    // must still find the file missing and offer the settings first.
+    if (!FileExists(SettingsFilePath) || !WriteSettingInt(kSettingsSection, kKeyLocked, 1, SettingsFilePath))
+        return false;
+    // Profile writes may wait in a cache; a power cut must not lose this one.
+    ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, SettingsFilePath.c_str());
+    return true;
+}
+
+bool ClearLockedRecord()
+{
+    // Nothing to remove: the file is left as it is (and not created).
+    const std::string absent(1, '\x01');
+    if (ReadSettingString(kSettingsSection, kKeyLocked, absent, SettingsFilePath) == absent)
+        return true;
+    const bool removed = ::WritePrivateProfileStringA(kSettingsSection, kKeyLocked, nullptr,
+                                                      SettingsFilePath.c_str()) != FALSE;
+    ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, SettingsFilePath.c_str());
+    return removed;
+}
+
+bool LockedRecorded()
+{
+    return ReadSettingInt(kSettingsSection, kKeyLocked, 0, SettingsFilePath) == 1;
+}
+
 std::string LoadMemoPadText()
 {
     return StoredToMemo(ReadSettingString(kSettingsSection, kKeyMemoPadText, "", SettingsFilePath));
