@@ -20,6 +20,11 @@ Client::Client(ClientOptions options)
     host_.observer = [this](const PluginHost& host, const HostEvent& event) {
         Log(DescribeEvent(host, event));
     };
+    window_.echo = [this](const std::string& line) {
+        if (echo)
+            echo(line);
+    };
+    window_.onEndSession = [this] { ExitApplication(); };
 }
 
 Client::~Client()
@@ -43,19 +48,41 @@ HWND Client::Start(int showCommand)
     return mainWindow_;
 }
 
+int Client::RunMessageLoop()
+{
+    MSG msg{};
+    BOOL got;
+    while ((got = ::GetMessageA(&msg, nullptr, 0, 0)) > 0) {
+        HWND reminder = window_.reminder().hwnd();
+        if (reminder != nullptr && ::IsDialogMessageA(reminder, &msg))
+            continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    Log(got == 0 ? "Message loop ended (WM_QUIT)" : "Message loop ended (GetMessage failed)");
+    Shutdown();
+    return got == 0 ? static_cast<int>(msg.wParam) : -1;
+}
+
 void Client::Shutdown()
 {
     if (mainWindow_ != nullptr && ::IsWindow(mainWindow_))
         ::DestroyWindow(mainWindow_);
     // Only after the main window is gone do the plug-ins get their blocks back.
     mainWindow_ = nullptr;
+    ExitApplication();
+}
+
+void Client::ExitApplication()
+{
+    if (!exited_)
+        Log("Exit: the plug-ins are freed, finished and unloaded");
+    exited_ = true;
     host_.UnloadAll();
 }
 
 void Client::Log(const std::string& line)
 {
-    if (echo)
-        echo(line);
     window_.AppendLog(line);
 }
 

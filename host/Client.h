@@ -31,9 +31,17 @@ public:
     // start-up dialog keeps this call waiting), then creates the main window. Returns
     // it, or null.
     HWND Start(int showCommand);
+    // The client's message loop on the calling thread: runs until WM_QUIT (posted when
+    // the main window goes, tray Exit say, unless quitWhenDestroyed is off), then shuts
+    // down as the client does. Returns WM_QUIT's exit code.
+    int RunMessageLoop();
     // Destroys the main window (with its tool window and tray icon) and then, as the
-    // client does, hands every block back, finishes and unloads each plug-in.
+    // client does, hands every block back, finishes and unloads each plug-in (once:
+    // after WM_ENDSESSION only the window is left to go).
     void Shutdown();
+    // The application's exit as WM_ENDSESSION runs it, inside that message: every block
+    // back, each plug-in finished and unloaded; the main window stays.
+    void ExitApplication();
 
     PluginHost& host() { return host_; }
     MainWindow& window() { return window_; }
@@ -42,7 +50,8 @@ public:
     // The command line recorded at start-up, empty when that failed.
     const std::string& recordedCommandLine() const { return commandLine_; }
 
-    // Every log line also goes here (the host program prints them).
+    // Every log line (the client's and its main window's) also goes here, in order: the
+    // host program prints them, a test can read the order of events from them.
     std::function<void(const std::string&)> echo;
 
 private:
@@ -54,6 +63,7 @@ private:
     PluginHost host_;
     MainWindow window_;
     std::string commandLine_;
+    bool exited_ = false;
 };
 
 // The full path of the running program.

@@ -1,7 +1,6 @@
 #include "host/MainWindow.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "host/HostResource.h"
 
@@ -32,8 +31,10 @@ HFONT MenuFont() noexcept
 } // namespace
 
 MainWindow::MainWindow(PluginHost& host, MainWindowOptions options)
-    : host_(host), options_(options), mailCheck_(options.mailCheck)
+    : host_(host), options_(options), mailCheck_(options.mailCheck), reminder_(options.reminderSeconds)
 {
+    mailCheck_.log = [this](const std::string& line) { AppendLog(line); };
+    reminder_.log = [this](const std::string& line) { AppendLog(line); };
 }
 
 MainWindow::~MainWindow()
@@ -84,18 +85,19 @@ void MainWindow::OnCreated()
     if (options_.trayIcon && !tray_.Add(hwnd_, ::LoadIconA(nullptr, IDI_APPLICATION), "Mail client (stand-in)"))
         AppendLog("tray icon: the shell has no tray here");
     mailCheck_.Start(hwnd_);
+    reminder_.Start(hwnd_);
 }
 
 void MainWindow::CheckMailNow()
 {
-    const unsigned found = mailCheck_.Run();
-    char line[96];
-    std::snprintf(line, sizeof line, "Check Mail %u: %u new message(s)", mailCheck_.checks(), found);
-    AppendLog(line);
+    if (!mailCheck_.Run())
+        AppendLog("Check Mail: a check is running already");
 }
 
 void MainWindow::AppendLog(const std::string& line)
 {
+    if (echo)
+        echo(line);
     if (log_ == nullptr) {
         pendingLog_.push_back(line);
         return;
@@ -216,6 +218,9 @@ void MainWindow::OnCommand(UINT id)
     case IDM_HOST_CHECK_MAIL:
         CheckMailNow();
         break;
+    case IDM_HOST_REMIND_NOW:
+        reminder_.Show();
+        break;
     case IDM_HOST_OPEN:
         ActivateMainFrame(hwnd_);
         break;
@@ -330,13 +335,42 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
             CheckMailNow();
             return 0;
         }
+        if (wParam == IDT_HOST_REMINDER) {
+            reminder_.Show();
+            return 0;
+        }
         break;
+    case WM_QUERYENDSESSION:
+        AppendLog("WM_QUERYENDSESSION: the session may end");
+        return TRUE;
+    case WM_ENDSESSION:
+        // The client's main window leaves this to its framework, whose default runs the
+        // application's exit right here when the session ends.
+        if (wParam != FALSE) {
+            AppendLog("WM_ENDSESSION: the session ends, the application exits");
+            if (onEndSession)
+                onEndSession();
+            AppendLog("WM_ENDSESSION: the application has exited");
+            ::PostMessageA(hwnd, WM_HOST_SESSION_ENDED, 0, 0);
+        } else {
+            AppendLog("WM_ENDSESSION: the session goes on");
+        }
+        return 0;
+    case WM_HOST_SESSION_ENDED:
+        if (options_.exitProcessAfterEndSession) {
+            AppendLog("Session ended: the process ends");
+            ::ExitProcess(0);
+        }
+        AppendLog("Session ended: the process is kept (a test's client)");
+        return 0;
     case WM_HOST_TRAY_ICON:
         if (wParam == ID_HOST_TRAY_ICON)
             tray_.OnCallback(lParam);
         return 0;
     case WM_DESTROY:
+        AppendLog("Main window destroyed");
         mailCheck_.Stop();
+        reminder_.Stop();
         tray_.Remove();
         if (options_.quitWhenDestroyed)
             ::PostQuitMessage(0);

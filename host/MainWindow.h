@@ -1,17 +1,20 @@
 // The stand-in mail client's main window: class "EudoraMainWindow", a Tools menu
 // that carries each plug-in's special items (owner-drawn with their icons) before
 // "Options...", a toolbar button for items that ask for one, and a log of every call
-// the host makes into its plug-ins. Like the client it checks mail on a timer, has a
-// tray icon with the client's menu and a floating tool window it owns.
+// the host makes into its plug-ins. Like the client it checks mail on a timer (with a
+// progress window each time), puts up reminders, has a tray icon with the client's menu
+// and a floating tool window it owns, and ends the application inside WM_ENDSESSION.
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "host/MailCheck.h"
 #include "host/PluginLoader.h"
+#include "host/Reminder.h"
 #include "host/ToolWindow.h"
 #include "host/TrayIcon.h"
 
@@ -21,10 +24,15 @@ extern const char* const kMainWindowClass;   // "EudoraMainWindow"
 
 struct MainWindowOptions {
     MailCheckSettings mailCheck;
+    // A reminder every that many seconds; 0: only through IDM_HOST_REMIND_NOW.
+    UINT reminderSeconds = 0;
     bool trayIcon = true;
     // The program ends its message loop when the window goes; a test hosting the window
     // in its own thread must not get that WM_QUIT.
     bool quitWhenDestroyed = true;
+    // After WM_ENDSESSION has ended the session the program ends its process (Windows
+    // would); a test's thread must survive it.
+    bool exitProcessAfterEndSession = true;
 };
 
 class MainWindow {
@@ -40,10 +48,20 @@ public:
     HWND hwnd() const { return hwnd_; }
     HWND toolWindow() const { return toolWindow_.hwnd(); }
     const MailCheck& mailCheck() const { return mailCheck_; }
+    // The running mail check's progress window (class kProgressWindowClass), or null.
+    HWND progressWindow() const { return mailCheck_.progressWindow(); }
+    const Reminder& reminder() const { return reminder_; }
     void AppendLog(const std::string& line);
 
+    // Every log line also goes here.
+    std::function<void(const std::string&)> echo;
+    // What WM_ENDSESSION with wParam TRUE runs, inside that message, before it returns:
+    // the application's exit (the client unloads its plug-ins there). The window stays.
+    std::function<void()> onEndSession;
+
     // "Check Mail", on the window's thread. From another thread post WM_COMMAND with
-    // IDM_HOST_CHECK_MAIL, or WM_TIMER with IDT_HOST_MAIL_CHECK, to hwnd().
+    // IDM_HOST_CHECK_MAIL, or WM_TIMER with IDT_HOST_MAIL_CHECK, to hwnd(). Ignored while a
+    // check runs.
     void CheckMailNow();
 
     // Command id of special item `item` of plug-in `plugin`, or 0.
@@ -69,6 +87,7 @@ private:
     PluginHost& host_;
     MainWindowOptions options_;
     MailCheck mailCheck_;
+    Reminder reminder_;
     TrayIcon tray_;
     ToolWindow toolWindow_;
     HWND hwnd_ = nullptr;

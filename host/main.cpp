@@ -2,11 +2,16 @@
 // Plugins folders the way the client does and offers their menu items and settings.
 //
 //   velmora_host [--program <folder>] [--data <folder>] [--mail-check <seconds>]
-//                [--show-only-in-tray] [--demo <pictures folder>]
+//                [--show-only-in-tray] [--progress-ms <ms>] [--progress-activates]
+//                [--new-mail-alert] [--reminder <seconds>] [--demo <pictures folder>]
 //
 // The program folder defaults to the program's own folder, the data folder to the
 // program folder (a single-folder install). Mail is checked every 60 seconds unless
-// --mail-check says otherwise (0: only File -> Check Mail). With --demo the host walks
+// --mail-check says otherwise (0: only File -> Check Mail); each check keeps its progress
+// window up for 600 ms (--progress-ms), shown without activation unless
+// --progress-activates; --new-mail-alert adds the modal "New Mail" alert after each
+// check. --reminder puts a reminder up every that many seconds (default 0: never).
+// WM_ENDSESSION ends the application and then the process. With --demo the host walks
 // through Velmora's menu items and dialogs by itself, saves a picture of each step into
 // the given folder and exits.
 #include <windows.h>
@@ -25,6 +30,7 @@ struct Options {
     std::string program;
     std::string data;
     velmora_host::MailCheckSettings mailCheck;
+    UINT reminderSeconds = 0;
     std::string demoFolder;
     bool demo = false;
 };
@@ -36,13 +42,14 @@ std::string FullPath(const std::string& path)
     return n > 0 && n < MAX_PATH ? std::string(full, n) : path;
 }
 
-bool ParseSeconds(const char* text, UINT& seconds)
+// Seconds or milliseconds up to a day's worth of seconds.
+bool ParseNumber(const char* text, UINT& number)
 {
     char* end = nullptr;
     const unsigned long value = std::strtoul(text, &end, 10);
     if (end == text || *end != '\0' || value > 24UL * 60 * 60)
         return false;
-    seconds = static_cast<UINT>(value);
+    number = static_cast<UINT>(value);
     return true;
 }
 
@@ -58,10 +65,20 @@ bool ParseOptions(int argc, char** argv, Options& options)
         } else if (arg == "--data" && hasValue) {
             options.data = FullPath(argv[++i]);
         } else if (arg == "--mail-check" && hasValue) {
-            if (!ParseSeconds(argv[++i], options.mailCheck.periodSeconds))
+            if (!ParseNumber(argv[++i], options.mailCheck.periodSeconds))
                 return false;
         } else if (arg == "--show-only-in-tray") {
             options.mailCheck.showOnlyInTray = true;
+        } else if (arg == "--progress-ms" && hasValue) {
+            if (!ParseNumber(argv[++i], options.mailCheck.progressMs))
+                return false;
+        } else if (arg == "--progress-activates") {
+            options.mailCheck.progressShow = SW_SHOW;
+        } else if (arg == "--new-mail-alert") {
+            options.mailCheck.newMailAlert = true;
+        } else if (arg == "--reminder" && hasValue) {
+            if (!ParseNumber(argv[++i], options.reminderSeconds))
+                return false;
         } else if (arg == "--demo" && hasValue) {
             options.demo = true;
             options.demoFolder = FullPath(argv[++i]);
@@ -79,7 +96,9 @@ int main(int argc, char** argv)
     Options options;
     if (!ParseOptions(argc, argv, options)) {
         std::fprintf(stderr, "usage: velmora_host [--program <folder>] [--data <folder>] "
-                             "[--mail-check <seconds>] [--show-only-in-tray] [--demo <pictures folder>]\n");
+                             "[--mail-check <seconds>] [--show-only-in-tray] [--progress-ms <ms>] "
+                             "[--progress-activates] [--new-mail-alert] [--reminder <seconds>] "
+                             "[--demo <pictures folder>]\n");
         return 2;
     }
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
@@ -87,6 +106,7 @@ int main(int argc, char** argv)
 
     velmora_host::MainWindowOptions windowOptions;
     windowOptions.mailCheck = options.mailCheck;
+    windowOptions.reminderSeconds = options.reminderSeconds;
     velmora_host::Client client({velmora_host::ClientFolders(options.program, options.data), windowOptions});
     client.echo = [](const std::string& line) {
         std::printf("%s\n", line.c_str());
@@ -105,12 +125,7 @@ int main(int argc, char** argv)
                                         &client.host(), options.demoFolder});
     }
 
-    MSG msg;
-    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-    }
-    client.Shutdown();
+    client.RunMessageLoop();
 
     int status = 0;
     if (demo != nullptr) {

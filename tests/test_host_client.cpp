@@ -1,7 +1,8 @@
 // The stand-in mail client's own behaviour, as the real client has it: its two Plugins
 // folders, an older plug-in beside Velmora, the command line it records, the mail check
-// that puts a hidden main window back, the tray menu and the floating tool window. The
-// client runs on the test's thread with the real velmora.dll.
+// with its progress window that puts a hidden main window back, the new-mail alert,
+// reminders, the tray menu and the floating tool window, the quit and the end of a
+// session. The client runs on the test's thread with the real velmora.dll.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -12,6 +13,8 @@
 #include "host/Client.h"
 #include "host/CommandLineRecord.h"
 #include "host/HostResource.h"
+#include "host/MailCheck.h"
+#include "host/Reminder.h"
 #include "support/ClientLayout.h"
 #include "support/TestSupport.h"
 #include "support/TestWindow.h"
@@ -164,18 +167,34 @@ INSTANTIATE_TEST_SUITE_P(Layouts, HostClientFolders, ::testing::ValuesIn(kFolder
 
 class HostClientWindow : public ::testing::Test {
 protected:
-    void Start(velmora_host::MailCheckSettings mailCheck = {0, false})
+    void Start(velmora_host::MailCheckSettings mailCheck = InstantMailCheck())
+    {
+        StartWith(InTestWindowOptions(mailCheck));
+    }
+    void StartWith(const velmora_host::MainWindowOptions& options)
     {
         client_.reset();
         InstallLibrary("velmora.dll", layout_.Folders().ProgramPlugins());
-        client_ = StartClient(layout_.Folders(), mailCheck);
+        log_.clear();
+        client_ = StartClient(layout_.Folders(), options);
         main_ = client_->mainWindow();
+        client_->echo = [this](const std::string& line) { log_.push_back(line); };
+    }
+    // Where the first log line containing `text` is, or -1.
+    int LogIndexOf(const std::string& text) const
+    {
+        for (size_t i = 0; i < log_.size(); ++i) {
+            if (log_[i].find(text) != std::string::npos)
+                return static_cast<int>(i);
+        }
+        return -1;
     }
     void TearDown() override { client_.reset(); }
 
     ClientLayout layout_;
     std::unique_ptr<Client> client_;
     HWND main_ = nullptr;
+    std::vector<std::string> log_;
 };
 
 TEST_F(HostClientWindow, OwnsAFloatingToolWindowThatHidingTheMainWindowLeavesUp)
@@ -197,10 +216,11 @@ struct MailCheckCase {
 };
 
 const MailCheckCase kMailChecks[] = {
-    {"File Check Mail", {0, false}, WM_COMMAND, IDM_HOST_CHECK_MAIL},
-    {"timer message", {0, false}, WM_TIMER, IDT_HOST_MAIL_CHECK},
-    {"the timer itself", {1, false}, 0, 0},
-    {"show only in tray", {0, true}, WM_COMMAND, IDM_HOST_CHECK_MAIL},
+    {"File Check Mail", {0, false, 0}, WM_COMMAND, IDM_HOST_CHECK_MAIL},
+    {"timer message", {0, false, 0}, WM_TIMER, IDT_HOST_MAIL_CHECK},
+    {"the timer itself", {1, false, 0}, 0, 0},
+    {"show only in tray", {0, true, 0}, WM_COMMAND, IDM_HOST_CHECK_MAIL},
+    {"a check that takes its time", {0, false, 300}, WM_COMMAND, IDM_HOST_CHECK_MAIL},
 };
 
 TEST_F(HostClientWindow, NewMailShowsAHiddenMainWindowWithoutActivatingIt)
@@ -286,6 +306,173 @@ TEST_F(HostClientWindow, TrayMenuOffersTheClientsCommandsAndItsExitClosesTheClie
     EXPECT_FALSE(::IsWindow(main_));
     client_->Shutdown();
     EXPECT_EQ(Kind::Unload, client_->host().events().back().kind);
+}
+
+// ---- what the client does over a long absence ------------------------------------------
+
+// A check that takes its time, its progress window shown one way or the other, while the
+// main window is hidden (nothing would give it the activation but the check itself) and
+// another program is in front.
+struct ProgressCase {
+    const char* name;
+    int show;
+};
+
+const ProgressCase kProgressCases[] = {
+    {"shown without activation", SW_SHOWNA},
+    {"shown and activated", SW_SHOW},
+};
+
+TEST_F(HostClientWindow, EveryMailCheckPutsUpANewProgressWindowWhileTheMainWindowIsDisabled)
+{
+    for (const ProgressCase& c : kProgressCases) {
+        SCOPED_TRACE(c.name);
+        velmora_host::MailCheckSettings check = InstantMailCheck();
+        check.progressMs = 600;
+        check.progressShow = c.show;
+        Start(check);
+        TestWindow other("VelmoraHostTestOther", "another program");
+        HWND seen[2] = {};
+        for (HWND& progress : seen) {
+            ::ShowWindow(main_, SW_HIDE);
+            other.Activate();
+            const unsigned before = client_->window().mailCheck().checks();
+            ::PostMessageA(main_, WM_COMMAND, MAKEWPARAM(IDM_HOST_CHECK_MAIL, 0), 0);
+            std::vector<bool> shown;
+            bool mainEnabled = false;
+            bool activeAtFirstShow = false;
+            ASSERT_TRUE(PumpUntil([&] {
+                if (HWND now = client_->window().progressWindow()) {
+                    progress = now;
+                    const bool visible = ::IsWindowVisible(now) != FALSE;
+                    if (shown.empty() || shown.back() != visible)
+                        shown.push_back(visible);
+                    mainEnabled = mainEnabled || ::IsWindowEnabled(main_);
+                    if (shown.size() == 1)
+                        activeAtFirstShow = activeAtFirstShow || ::GetActiveWindow() == now;
+                }
+                return client_->window().mailCheck().checks() > before;
+            }));
+            ASSERT_NE(nullptr, progress);
+            EXPECT_EQ((std::vector<bool>{true, false, true}), shown) << "shown, hidden, shown again";
+            EXPECT_FALSE(mainEnabled) << "the main window is disabled while the check runs";
+            // (Shown again, wine's display may hand it the focus whatever the command.)
+            EXPECT_EQ(c.show == SW_SHOW, activeAtFirstShow);
+            EXPECT_FALSE(::IsWindow(progress)) << "destroyed after the check";
+            EXPECT_TRUE(::IsWindowEnabled(main_));
+            EXPECT_TRUE(::IsWindowVisible(main_)) << "new mail";
+            if (c.show == SW_SHOW) {
+                EXPECT_EQ(main_, ::GetActiveWindow()) << "what the progress window took goes back to the main window";
+            }
+        }
+        EXPECT_NE(seen[0], seen[1]) << "a new window for every check";
+    }
+}
+
+TEST_F(HostClientWindow, ReminderIsAModelessDialogOfTheMainWindowShownWithRestore)
+{
+    // By its timer, then at once by the command, which puts the one that is up back.
+    velmora_host::MainWindowOptions options = InTestWindowOptions();
+    options.reminderSeconds = 1;
+    StartWith(options);
+    TestWindow other("VelmoraHostTestOther", "another program");
+    other.Activate();
+    HWND reminder = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (reminder = client_->window().reminder().hwnd()) != nullptr; }));
+    EXPECT_EQ(FindThreadDialog(::GetCurrentThreadId(), velmora_host::kReminderCaption), reminder);
+    EXPECT_EQ(main_, ::GetWindow(reminder, GW_OWNER));
+    EXPECT_TRUE(::IsWindowEnabled(main_)) << "modeless";
+    EXPECT_EQ(reminder, ::GetActiveWindow()) << "SW_RESTORE activates it";
+
+    ::ShowWindow(reminder, SW_MINIMIZE);
+    other.Activate();
+    ::SendMessageA(main_, WM_COMMAND, MAKEWPARAM(IDM_HOST_REMIND_NOW, 0), 0);
+    EXPECT_EQ(reminder, client_->window().reminder().hwnd()) << "the same reminder";
+    EXPECT_FALSE(::IsIconic(reminder)) << "restored";
+    EXPECT_TRUE(::IsWindowVisible(reminder));
+
+    PostClick(reminder, IDOK);
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(reminder); }));
+    EXPECT_EQ(nullptr, client_->window().reminder().hwnd());
+}
+
+TEST_F(HostClientWindow, NewMailAlertIsModalOnTheMainWindowsLastActivePopup)
+{
+    velmora_host::MailCheckSettings check = InstantMailCheck();
+    check.newMailAlert = true;
+    Start(check);
+    // A window of the client in front of the main window, as a plug-in's dialog would be.
+    ::SendMessageA(main_, WM_COMMAND, MAKEWPARAM(IDM_HOST_REMIND_NOW, 0), 0);
+    HWND popup = client_->window().reminder().hwnd();
+    ASSERT_NE(nullptr, popup);
+    ASSERT_EQ(popup, ::GetLastActivePopup(main_));
+    HWND alert = nullptr;
+    HWND owner = nullptr;
+    bool popupEnabled = true;
+    RunWithDriver(
+        [&] { return ::SendMessageA(main_, WM_COMMAND, MAKEWPARAM(IDM_HOST_CHECK_MAIL, 0), 0); },
+        [&](DWORD ui) {
+            alert = WaitForThreadDialog(ui, velmora_host::kNewMailAlertCaption);
+            ASSERT_NE(nullptr, alert);
+            owner = ::GetWindow(alert, GW_OWNER);
+            popupEnabled = ::IsWindowEnabled(popup) != FALSE;
+            EXPECT_EQ(alert, client_->window().mailCheck().alertWindow());
+            PostClick(alert, IDOK);
+        });
+    EXPECT_EQ(popup, owner);
+    EXPECT_FALSE(popupEnabled) << "modal: its owner is disabled while it is up";
+    EXPECT_EQ(1u, client_->window().mailCheck().checks());
+    EXPECT_FALSE(::IsWindow(alert));
+    EXPECT_TRUE(::IsWindowEnabled(popup));
+}
+
+TEST_F(HostClientWindow, TrayExitEndsTheMessageLoopThenFreesFinishesAndUnloadsThePlugIns)
+{
+    velmora_host::MainWindowOptions options = InTestWindowOptions();
+    options.quitWhenDestroyed = true;
+    StartWith(options);
+    ::PostMessageA(main_, WM_COMMAND, MAKEWPARAM(IDM_HOST_EXIT, 0), 0);
+    EXPECT_EQ(0, client_->RunMessageLoop());
+    EXPECT_FALSE(::IsWindow(main_));
+    const int destroyed = LogIndexOf("Main window destroyed");
+    const int loopEnded = LogIndexOf("Message loop ended (WM_QUIT)");
+    const int freed = LogIndexOf("velmora.dll: ems_free");
+    const int finished = LogIndexOf("velmora.dll: ems_plugin_finish");
+    const int unloaded = LogIndexOf("velmora.dll: FreeLibrary");
+    EXPECT_TRUE(destroyed >= 0 && destroyed < loopEnded && loopEnded < freed && freed < finished &&
+                finished < unloaded)
+        << destroyed << " " << loopEnded << " " << freed << " " << finished << " " << unloaded;
+    EXPECT_EQ(nullptr, ::GetModuleHandleA("velmora.dll"));
+}
+
+// The session ending (wParam TRUE) or going on after all (FALSE).
+struct EndSessionCase {
+    const char* name;
+    WPARAM ending;
+};
+
+const EndSessionCase kEndSessionCases[] = {
+    {"the session ends", TRUE},
+    {"the session goes on", FALSE},
+};
+
+TEST_F(HostClientWindow, EndOfTheSessionUnloadsThePlugInsInsideTheMessageAndKeepsTheWindow)
+{
+    for (const EndSessionCase& c : kEndSessionCases) {
+        SCOPED_TRACE(c.name);
+        Start();
+        EXPECT_EQ(TRUE, ::SendMessageA(main_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+        ::SendMessageA(main_, WM_ENDSESSION, c.ending, ENDSESSION_LOGOFF);
+        // Nothing was dispatched in between: it all happened inside the message.
+        const auto& events = client_->host().events();
+        EXPECT_EQ(c.ending != FALSE, !events.empty() && events.back().kind == Kind::Unload);
+        EXPECT_EQ(c.ending != FALSE, ::GetModuleHandleA("velmora.dll") == nullptr);
+        EXPECT_TRUE(::IsWindow(main_)) << "the application ends, its window stays";
+        EXPECT_EQ(c.ending != FALSE,
+                  PumpUntil([&] { return LogIndexOf("Session ended: the process is kept") >= 0; }, 300));
+        client_->Shutdown();
+        EXPECT_EQ(nullptr, ::GetModuleHandleA("velmora.dll"));
+    }
 }
 
 } // namespace

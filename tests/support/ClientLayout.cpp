@@ -75,19 +75,33 @@ void InstallLibrary(const std::string& library, const std::string& pluginsFolder
         << library << " must be built beside the test program";
 }
 
+velmora_host::MailCheckSettings InstantMailCheck()
+{
+    velmora_host::MailCheckSettings settings;
+    settings.periodSeconds = 0;
+    settings.progressMs = 0;
+    return settings;
+}
+
 velmora_host::MainWindowOptions InTestWindowOptions(velmora_host::MailCheckSettings mailCheck)
 {
     velmora_host::MainWindowOptions options;
     options.mailCheck = mailCheck;
     options.quitWhenDestroyed = false;
+    options.exitProcessAfterEndSession = false;
     return options;
 }
 
 std::unique_ptr<velmora_host::Client> StartClient(const velmora_host::ClientFolders& folders,
                                                   velmora_host::MailCheckSettings mailCheck)
 {
-    auto client = std::make_unique<velmora_host::Client>(
-        velmora_host::ClientOptions{folders, InTestWindowOptions(mailCheck)});
+    return StartClient(folders, InTestWindowOptions(mailCheck));
+}
+
+std::unique_ptr<velmora_host::Client> StartClient(const velmora_host::ClientFolders& folders,
+                                                  const velmora_host::MainWindowOptions& window)
+{
+    auto client = std::make_unique<velmora_host::Client>(velmora_host::ClientOptions{folders, window});
     EXPECT_NE(nullptr, client->Start(SW_SHOWNORMAL));
     return client;
 }

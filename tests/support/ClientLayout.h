@@ -64,14 +64,21 @@ private:
 // Plugins folder, creating that folder (not its parents) when missing.
 void InstallLibrary(const std::string& library, const std::string& pluginsFolder);
 
-// A main window for a client on the test's thread: its end posts no WM_QUIT, and mail
-// is checked only when asked unless `mailCheck` says otherwise.
-velmora_host::MainWindowOptions InTestWindowOptions(velmora_host::MailCheckSettings mailCheck = {0, false});
+// The mail check of a client on the test's thread unless a test asks for another: no
+// timer, only when asked, and the whole check (its progress window put up, hidden,
+// shown again and destroyed) within the call that starts it.
+velmora_host::MailCheckSettings InstantMailCheck();
+
+// A main window for a client on the test's thread: its end posts no WM_QUIT, the end of
+// a session does not end the process, and mail is checked as `mailCheck` says.
+velmora_host::MainWindowOptions InTestWindowOptions(velmora_host::MailCheckSettings mailCheck = InstantMailCheck());
 
 // A client started on the test's thread with those folders (and its main window shown),
-// as InTestWindowOptions makes it.
+// as InTestWindowOptions makes it, or with main-window options of the test's own.
 std::unique_ptr<velmora_host::Client> StartClient(const velmora_host::ClientFolders& folders,
-                                                  velmora_host::MailCheckSettings mailCheck = {0, false});
+                                                  velmora_host::MailCheckSettings mailCheck = InstantMailCheck());
+std::unique_ptr<velmora_host::Client> StartClient(const velmora_host::ClientFolders& folders,
+                                                  const velmora_host::MainWindowOptions& window);
 
 // Dispatches the calling thread's messages until `condition` holds or the time runs out;
 // returns whether it held.
