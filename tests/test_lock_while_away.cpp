@@ -131,6 +131,7 @@ TEST_F(LockWhileAway, TrayExitWhileLockedShowsNothingBringsNoSecondCoverAndTheLo
     WindowWitness witness(::GetCurrentThreadId());
     Lines seen;
     bool secondCover = false;
+    int covers = -1;
     RunWithDriver(
         [&] {
             PostActivate();
@@ -142,10 +143,12 @@ TEST_F(LockWhileAway, TrayExitWhileLockedShowsNothingBringsNoSecondCoverAndTheLo
             witness.Reset();
             ::PostMessageA(main_, WM_COMMAND, MAKEWPARAM(IDM_HOST_EXIT, 0), 0);
             EXPECT_TRUE(WaitForGone(cover));
-            secondCover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK, nullptr, 1500) != nullptr;
+            secondCover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK, nullptr, 1000) != nullptr;
             seen = witness.Seen();
+            covers = witness.CoversOpened();
         });
     EXPECT_FALSE(secondCover);
+    EXPECT_EQ(0, covers) << "no second cover, not even for a moment";
     EXPECT_EQ(Lines{}, seen) << "nothing of the client is shown during its teardown";
     EXPECT_FALSE(::IsWindow(main_));
     EXPECT_EQ(nullptr, ::GetModuleHandleA("velmora.dll")) << "finished and unloaded";

@@ -11,6 +11,7 @@ namespace {
 
 std::mutex g_mutex;
 std::vector<std::string> g_seen;
+int g_covers = 0;
 
 // The cover, or a window it owns directly or through others.
 bool InCoverTree(HWND window)
@@ -39,6 +40,10 @@ LRESULT CALLBACK SentProc(int code, WPARAM wParam, LPARAM lParam)
 {
     if (code == HC_ACTION) {
         const auto* msg = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (msg->message == WM_INITDIALOG && ::GetDlgItem(msg->hwnd, IDC_COVER_UNLOCK) != nullptr) {
+            std::lock_guard<std::mutex> lock(g_mutex);
+            ++g_covers;
+        }
         if (msg->message == WM_PAINT)
             Note(msg->hwnd, "painted");
         if (msg->message == WM_SHOWWINDOW && msg->wParam != FALSE && ::IsWindowVisible(msg->hwnd))
@@ -85,10 +90,17 @@ std::vector<std::string> WindowWitness::Seen() const
     return g_seen;
 }
 
+int WindowWitness::CoversOpened() const
+{
+    std::lock_guard<std::mutex> lock(g_mutex);
+    return g_covers;
+}
+
 void WindowWitness::Reset()
 {
     std::lock_guard<std::mutex> lock(g_mutex);
     g_seen.clear();
+    g_covers = 0;
 }
 
 } // namespace testing_support

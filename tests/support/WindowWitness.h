@@ -20,6 +20,8 @@ public:
     // What was seen of windows outside the cover since the last Reset: "<class>: shown"
     // or "<class>: painted", once per window and kind.
     std::vector<std::string> Seen() const;
+    // Covers that came up since the last Reset, however briefly.
+    int CoversOpened() const;
     void Reset();
 
 private:
