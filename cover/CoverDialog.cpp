@@ -37,6 +37,10 @@ BOOL CoverDialog::OnInitDialog()
 {
     CDialog::OnInitDialog();
     ::SetWindowTextA(m_hWnd, "Eudora");
+    // The lock outlives the client: a cover that is never unlocked (the client ended,
+    // killed, the power cut) comes back at the next start. A file that cannot take the
+    // record does not stop the cover.
+    RecordLocked();
     ::SetTimer(m_hWnd, kClockTimer, kClockPeriodMs, nullptr);
 
     // A limit on what can be typed, so everything in the pad can be stored and read
@@ -50,10 +54,10 @@ BOOL CoverDialog::OnInitDialog()
 
     m_hideEudora = ReadSettingInt(kSettingsSection, kKeyHideEudora, 0, SettingsFilePath);
     m_hostWindow = ::FindWindowExA(nullptr, nullptr, kHostWindowClass, nullptr);
-    // The client shows its main window again by itself (new mail, its tray icon): the
-    // guard keeps it, and the tool windows it owns, hidden until unlock.
-    if (m_hostWindow != nullptr && m_hideEudora == 1)
-        m_hostGuard.Hide(m_hostWindow, m_hWnd);
+    // The client shows its windows again by itself (new mail, its tray icon, mail checks,
+    // reminders): the guard keeps every one of them hidden until unlock.
+    if (m_hideEudora == 1)
+        m_hostGuard.Hold(m_hostWindow, m_hWnd);
 
     m_clockReading = CurrentReading();
     m_dateText = DateText(m_clockReading);
@@ -95,9 +99,18 @@ bool CoverDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR& result)
         result = TRUE;
         return true;
     case WM_DESTROY:
-        // A run ended without unlock (the host quitting) must not leave the host's
-        // window hidden.
-        ShowHostAgain();
+        // A run that ends without unlock (the client quitting, the session ending) shows
+        // nothing of the client: it is going away, and the lock stays recorded.
+        m_hostGuard.Abandon();
+        return false;
+    case WM_QUERYENDSESSION:
+        // The cover never holds up the end of the session.
+        ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, TRUE);
+        result = TRUE;
+        return true;
+    case WM_ENDSESSION:
+        if (wParam != FALSE)
+            EndForShutdown();
         return false;
     default:
         if (msg == HostWindowGuard::ReclaimFocusMessage()) {
@@ -142,7 +155,16 @@ void CoverDialog::OnUnlock()
             return;
     }
     ShowHostAgain();
+    ClearLockedRecord();
     EndDialog(1);
+}
+
+void CoverDialog::EndForShutdown() noexcept
+{
+    if (m_hWnd != nullptr && m_saveMemoPadText == 1)
+        SaveMemoPadText(GetItemText(IDC_COVER_MEMO));
+    m_hostGuard.Abandon();
+    CDialog::EndForShutdown();
 }
 
 bool CoverDialog::ConfirmUnsavedMemo()

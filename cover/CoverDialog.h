@@ -24,6 +24,13 @@ public:
     ~CoverDialog() override;
 
     BOOL PreTranslateMessage(MSG* msg) override;
+    // The end of the session, or the host finishing with the plug-in while the cover is
+    // up: the memo is saved as typed (when the switch says so), nothing of the client is
+    // shown, the lock stays recorded, and the run ends at once.
+    void EndForShutdown() noexcept override;
+    // True after a run during which the host's main window, found when the cover came
+    // up, was destroyed: the client is going away.
+    bool HostWindowGone() const noexcept { return m_hostWindow != nullptr && !::IsWindow(m_hostWindow); }
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;

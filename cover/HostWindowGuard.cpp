@@ -4,31 +4,61 @@
 
 #include <algorithm>
 
+#include "framework/Module.h"
+
 namespace {
 
 // Identifies this guard's subclass among others on the same window.
 constexpr UINT_PTR kSubclassId = 0x56454C4D;   // "VELM"
+// How long the unlock waits for another thread to take its window's subclass off.
+constexpr UINT kUnwatchWaitMs = 250;
 
-struct OwnedSearch {
-    HWND owner;
-    HWND except;
-    std::vector<HWND> found;
+// The guard's records are read and written from whatever thread the client shows a
+// window on. A critical section, since slimmer locks are missing on older Windows.
+class GuardLock {
+public:
+    GuardLock() noexcept { ::InitializeCriticalSection(&section_); }
+    ~GuardLock() { ::DeleteCriticalSection(&section_); }
+    GuardLock(const GuardLock&) = delete;
+    GuardLock& operator=(const GuardLock&) = delete;
+    void Enter() noexcept { ::EnterCriticalSection(&section_); }
+    void Leave() noexcept { ::LeaveCriticalSection(&section_); }
+
+private:
+    CRITICAL_SECTION section_;
 };
 
-BOOL CALLBACK CollectOwned(HWND window, LPARAM param) noexcept
+GuardLock g_lock;
+// The guard the hook serves: the one holding windows right now, or null. Read and
+// written under g_lock only.
+HostWindowGuard* g_active = nullptr;
+
+class Locked {
+public:
+    Locked() noexcept { g_lock.Enter(); }
+    ~Locked() { g_lock.Leave(); }
+    Locked(const Locked&) = delete;
+    Locked& operator=(const Locked&) = delete;
+};
+
+BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param) noexcept
 {
-    auto* search = reinterpret_cast<OwnedSearch*>(param);
-    if (window != search->except && ::GetWindow(window, GW_OWNER) == search->owner &&
-        ::IsWindowVisible(window))
-        search->found.push_back(window);
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
     return TRUE;
+}
+
+DWORD ThreadOf(HWND window) noexcept
+{
+    return ::GetWindowThreadProcessId(window, nullptr);
 }
 
 } // namespace
 
+HostWindowGuard::HostWindowGuard() = default;
+
 HostWindowGuard::~HostWindowGuard()
 {
-    Release();
+    Abandon();
 }
 
 UINT HostWindowGuard::ReclaimFocusMessage() noexcept
@@ -37,112 +67,353 @@ UINT HostWindowGuard::ReclaimFocusMessage() noexcept
     return message;
 }
 
-void HostWindowGuard::Hide(HWND mainWindow, HWND cover)
+bool HostWindowGuard::Holding() const noexcept
 {
-    Release();
-    if (mainWindow == nullptr || !::IsWindow(mainWindow))
-        return;
-    mainWindow_ = mainWindow;
+    return holding_;
+}
+
+void HostWindowGuard::Hold(HWND mainWindow, HWND cover)
+{
+    Abandon();
+    mainWindow_ = mainWindow != nullptr && ::IsWindow(mainWindow) ? mainWindow : nullptr;
     cover_ = cover;
-
-    OwnedSearch search{mainWindow, cover, {}};
-    ::EnumWindows(&CollectOwned, reinterpret_cast<LPARAM>(&search));
-    owned_ = search.found;
-
-    for (HWND window : Held())
-        Watch(window);
-    ::ShowWindow(mainWindow_, SW_HIDE);
-    for (HWND window : owned_)
-        ::ShowWindow(window, SW_HIDE);
+    coverThread_ = ::GetCurrentThreadId();
+    process_ = ::GetCurrentProcessId();
+    holding_ = true;
+    ReclaimFocusMessage();
+    {
+        Locked lock;
+        g_active = this;
+    }
+    // Hooked before the windows are counted, so none made meanwhile slips through.
+    objectHook_ = ::SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_HIDE, ModuleInstance(),
+                                    &HostWindowGuard::EventProc, process_, 0, WINEVENT_INCONTEXT);
+    foregroundHook_ = ::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND,
+                                        ModuleInstance(), &HostWindowGuard::EventProc, process_, 0,
+                                        WINEVENT_INCONTEXT);
+    Recheck();
 }
 
 void HostWindowGuard::Recheck() noexcept
 {
-    for (HWND window : Held()) {
-        if (::IsWindow(window) && ::IsWindowVisible(window))
-            ::ShowWindow(window, SW_HIDE);
+    if (!holding_)
+        return;
+    Collect();
+    std::vector<HWND> unwatched;
+    std::vector<HWND> visible;
+    {
+        Locked lock;
+        // Windows gone without a word (the hook is not told of every end).
+        held_.erase(std::remove_if(held_.begin(), held_.end(),
+                                   [](const HeldWindow& held) { return !::IsWindow(held.window); }),
+                    held_.end());
+        for (HeldWindow& held : held_) {
+            if (!held.subclassed && ThreadOf(held.window) == coverThread_)
+                unwatched.push_back(held.window);
+            if (::IsWindowVisible(held.window)) {
+                // Shown in a way that passed the subclass and the hook: the client's
+                // doing all the same.
+                held.shownByClient = true;
+                visible.push_back(held.window);
+            }
+        }
     }
+    for (HWND window : unwatched)
+        Watch(window);
+    for (HWND window : visible)
+        HideHeld(window);
 }
 
 void HostWindowGuard::Release() noexcept
 {
-    if (mainWindow_ == nullptr)
+    if (!holding_)
         return;
-    while (!watched_.empty())
-        Unwatch(watched_.back());
     const HWND mainWindow = mainWindow_;
-    const std::vector<HWND> owned = owned_;
-    mainWindow_ = nullptr;
-    cover_ = nullptr;
-    owned_.clear();
-
-    if (::IsWindow(mainWindow))
+    const std::vector<HeldWindow> records = TakeRecords();
+    for (const HeldWindow& held : records) {
+        if (held.window == mainWindow || !::IsWindow(held.window))
+            continue;
+        const bool visible = ::IsWindowVisible(held.window) != FALSE;
+        if (held.shownByClient && !visible)
+            ::ShowWindow(held.window, SW_SHOWNA);
+        else if (!held.shownByClient && visible)
+            ::ShowWindow(held.window, SW_HIDE);
+    }
+    // Last, so that the keyboard goes to the main window and not to a tool window.
+    if (mainWindow != nullptr && ::IsWindow(mainWindow)) {
         ::ShowWindow(mainWindow, SW_SHOW);
-    for (HWND window : owned) {
-        if (::IsWindow(window))
-            ::ShowWindow(window, SW_SHOWNA);
+        ::SetForegroundWindow(mainWindow);
     }
 }
 
-void HostWindowGuard::Forget(HWND window) noexcept
+void HostWindowGuard::Abandon() noexcept
 {
-    Unwatch(window);
-    owned_.erase(std::remove(owned_.begin(), owned_.end(), window), owned_.end());
-    if (window != mainWindow_)
-        return;
-    // The client is going away: nothing is left to show again.
-    while (!watched_.empty())
-        Unwatch(watched_.back());
+    if (holding_)
+        TakeRecords();
+}
+
+std::vector<HostWindowGuard::HeldWindow> HostWindowGuard::TakeRecords() noexcept
+{
+    std::vector<HeldWindow> records;
+    {
+        Locked lock;
+        if (g_active == this)
+            g_active = nullptr;
+        records.swap(held_);
+    }
+    Unhook();
+    for (const HeldWindow& held : records) {
+        if (held.subclassed)
+            Unwatch(held.window);
+    }
+    holding_ = false;
     mainWindow_ = nullptr;
     cover_ = nullptr;
-    owned_.clear();
-}
-
-std::vector<HWND> HostWindowGuard::Held() const
-{
-    std::vector<HWND> held;
-    if (mainWindow_ != nullptr)
-        held.push_back(mainWindow_);
-    held.insert(held.end(), owned_.begin(), owned_.end());
-    return held;
-}
-
-void HostWindowGuard::Watch(HWND window) noexcept
-{
-    // Only windows of this thread can be subclassed; the clock tick covers the others.
-    if (::SetWindowSubclass(window, &HostWindowGuard::GuardProc, kSubclassId,
-                            reinterpret_cast<DWORD_PTR>(this)))
-        watched_.push_back(window);
+    return records;
 }
 
 void HostWindowGuard::Unwatch(HWND window) noexcept
 {
-    ::RemoveWindowSubclass(window, &HostWindowGuard::GuardProc, kSubclassId);
-    watched_.erase(std::remove(watched_.begin(), watched_.end(), window), watched_.end());
+    if (ThreadOf(window) == ::GetCurrentThreadId()) {
+        ::RemoveWindowSubclass(window, &HostWindowGuard::GuardProc, kSubclassId);
+        return;
+    }
+    // A window of another thread: only that thread can take the subclass off. A thread
+    // that does not answer keeps a subclass that does nothing but wait to be taken off;
+    // its code must stay loaded for as long as the process lives.
+    DWORD_PTR answer = 0;
+    if (!::SendMessageTimeoutA(window, UnwatchMessage(), 0, 0, SMTO_ABORTIFHUNG, kUnwatchWaitMs, &answer) &&
+        ::IsWindow(window))
+        PinModuleForever();
 }
 
-LRESULT CALLBACK HostWindowGuard::GuardProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
-                                            UINT_PTR, DWORD_PTR self) noexcept
+UINT HostWindowGuard::UnwatchMessage() noexcept
 {
-    auto* guard = reinterpret_cast<HostWindowGuard*>(self);
+    static const UINT message = ::RegisterWindowMessageA("Velmora.Unwatch");
+    return message;
+}
+
+void HostWindowGuard::Unhook() noexcept
+{
+    if (objectHook_ != nullptr)
+        ::UnhookWinEvent(objectHook_);
+    if (foregroundHook_ != nullptr)
+        ::UnhookWinEvent(foregroundHook_);
+    objectHook_ = nullptr;
+    foregroundHook_ = nullptr;
+}
+
+HostWindowGuard::HeldWindow* HostWindowGuard::Find(HWND window) noexcept
+{
+    for (HeldWindow& held : held_) {
+        if (held.window == window)
+            return &held;
+    }
+    return nullptr;
+}
+
+bool HostWindowGuard::Eligible(HWND window) const noexcept
+{
+    if (window == nullptr || window == cover_)
+        return false;
+    if (window == mainWindow_)
+        return true;
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    if (process != process_ || (::GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0 ||
+        ::GetAncestor(window, GA_PARENT) != ::GetDesktopWindow())
+        return false;
+    // The cover's own message boxes and the client's alert above the cover stay usable.
+    for (HWND owner = ::GetWindow(window, GW_OWNER); owner != nullptr; owner = ::GetWindow(owner, GW_OWNER)) {
+        if (owner == cover_)
+            return false;
+    }
+    return true;
+}
+
+HostWindowGuard::HeldWindow* HostWindowGuard::TakeIn(HWND window, bool shownByClient)
+{
+    held_.push_back(HeldWindow{window, shownByClient, 0, false});
+    return &held_.back();
+}
+
+void HostWindowGuard::Forget(HWND window) noexcept
+{
+    held_.erase(std::remove_if(held_.begin(), held_.end(),
+                               [window](const HeldWindow& held) { return held.window == window; }),
+                held_.end());
+}
+
+void HostWindowGuard::Collect()
+{
+    std::vector<HWND> windows;
+    ::EnumWindows(&CollectTopLevel, reinterpret_cast<LPARAM>(&windows));
+    if (mainWindow_ != nullptr)
+        windows.push_back(mainWindow_);
+    Locked lock;
+    for (HWND window : windows) {
+        if (Find(window) == nullptr && Eligible(window))
+            TakeIn(window, ::IsWindowVisible(window) != FALSE);
+    }
+}
+
+void HostWindowGuard::HideHeld(HWND window) noexcept
+{
+    {
+        Locked lock;
+        HeldWindow* held = g_active != nullptr ? g_active->Find(window) : nullptr;
+        if (held == nullptr)
+            return;
+        ++held->ownHides;
+    }
+    ::ShowWindow(window, SW_HIDE);
+    Locked lock;
+    if (HeldWindow* held = g_active != nullptr ? g_active->Find(window) : nullptr) {
+        if (held->ownHides > 0)
+            --held->ownHides;
+    }
+}
+
+void HostWindowGuard::Watch(HWND window) noexcept
+{
+    // A subclass can only be set from the window's own thread: the cover's, or that of a
+    // window the hook sees made.
+    if (ThreadOf(window) != ::GetCurrentThreadId() ||
+        !::SetWindowSubclass(window, &HostWindowGuard::GuardProc, kSubclassId, 0))
+        return;
+    Locked lock;
+    if (HeldWindow* held = ActiveFind(window))
+        held->subclassed = true;
+}
+
+HostWindowGuard::HeldWindow* HostWindowGuard::ActiveFind(HWND window) noexcept
+{
+    return g_active != nullptr ? g_active->Find(window) : nullptr;
+}
+
+void HostWindowGuard::RecordRequest(HeldWindow* held, bool shown) noexcept
+{
+    if (held != nullptr && (shown || held->ownHides == 0))
+        held->shownByClient = shown;
+}
+
+namespace {
+
+// What the guard does about an event once the lock is left again.
+struct Reaction {
+    bool hide = false;
+    bool watch = false;
+    HWND reclaimFor = nullptr;
+};
+
+} // namespace
+
+LRESULT CALLBACK HostWindowGuard::GuardProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
+                                            UINT_PTR, DWORD_PTR) noexcept
+{
+    HWND cover = nullptr;
+    bool held = false;
+    {
+        Locked lock;
+        held = ActiveFind(window) != nullptr;
+        cover = g_active != nullptr ? g_active->cover_ : nullptr;
+    }
+    // The guard let go of the window (or asks this thread to take the subclass off).
+    if (!held || msg == UnwatchMessage()) {
+        ::RemoveWindowSubclass(window, &HostWindowGuard::GuardProc, kSubclassId);
+        return msg == UnwatchMessage() ? 0 : ::DefSubclassProc(window, msg, wParam, lParam);
+    }
     switch (msg) {
     case WM_WINDOWPOSCHANGING: {
         // The window's own handler runs first; the last word on showing is ours.
         const LRESULT result = ::DefSubclassProc(window, msg, wParam, lParam);
-        if (auto* pos = reinterpret_cast<WINDOWPOS*>(lParam))
+        if (auto* pos = reinterpret_cast<WINDOWPOS*>(lParam)) {
+            Locked lock;
+            if (pos->flags & SWP_SHOWWINDOW)
+                RecordRequest(ActiveFind(window), true);
+            else if (pos->flags & SWP_HIDEWINDOW)
+                RecordRequest(ActiveFind(window), false);
             pos->flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
+        }
+        return result;
+    }
+    case WM_STYLECHANGING: {
+        const LRESULT result = ::DefSubclassProc(window, msg, wParam, lParam);
+        auto* style = reinterpret_cast<STYLESTRUCT*>(lParam);
+        if (static_cast<int>(wParam) == GWL_STYLE && style != nullptr) {
+            Locked lock;
+            const bool was = (style->styleOld & WS_VISIBLE) != 0;
+            const bool asked = (style->styleNew & WS_VISIBLE) != 0;
+            if (was != asked)
+                RecordRequest(ActiveFind(window), asked);
+            style->styleNew &= ~static_cast<DWORD>(WS_VISIBLE);
+        }
         return result;
     }
     case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE && guard->cover_ != nullptr)
-            ::PostMessageA(guard->cover_, ReclaimFocusMessage(), 0, 0);
+        if (LOWORD(wParam) != WA_INACTIVE && cover != nullptr)
+            ::PostMessageA(cover, ReclaimFocusMessage(), 0, 0);
         break;
-    case WM_NCDESTROY:
+    case WM_NCDESTROY: {
         // A subclass must be gone before its window is.
-        guard->Forget(window);
+        ::RemoveWindowSubclass(window, &HostWindowGuard::GuardProc, kSubclassId);
+        Locked lock;
+        if (g_active != nullptr)
+            g_active->Forget(window);
         break;
+    }
     default:
         break;
     }
     return ::DefSubclassProc(window, msg, wParam, lParam);
+}
+
+void CALLBACK HostWindowGuard::EventProc(HWINEVENTHOOK, DWORD event, HWND window, LONG objectId,
+                                         LONG childId, DWORD, DWORD) noexcept
+{
+    if (window == nullptr || objectId != OBJID_WINDOW || childId != CHILDID_SELF)
+        return;
+    HostWindowGuard* guard = nullptr;
+    Reaction reaction;
+    {
+        Locked lock;
+        guard = g_active;
+        if (guard == nullptr)
+            return;
+        HeldWindow* held = guard->Find(window);
+        switch (event) {
+        case EVENT_OBJECT_CREATE:
+        case EVENT_OBJECT_SHOW:
+            if (held == nullptr && guard->Eligible(window))
+                held = guard->TakeIn(window, false);
+            if (held == nullptr)
+                break;
+            // The hook runs in the thread that makes the window: there it can be
+            // subclassed before it can be shown.
+            reaction.watch = !held->subclassed && ThreadOf(window) == ::GetCurrentThreadId();
+            if (event == EVENT_OBJECT_SHOW) {
+                RecordRequest(held, true);
+                reaction.hide = true;
+            }
+            break;
+        case EVENT_OBJECT_HIDE:
+            RecordRequest(held, false);
+            break;
+        case EVENT_OBJECT_DESTROY:
+            guard->Forget(window);
+            break;
+        case EVENT_SYSTEM_FOREGROUND:
+            if (held != nullptr || guard->Eligible(window))
+                reaction.reclaimFor = guard->cover_;
+            break;
+        default:
+            break;
+        }
+    }
+    if (reaction.watch)
+        Watch(window);
+    if (reaction.hide)
+        HideHeld(window);
+    if (reaction.reclaimFor != nullptr)
+        ::PostMessageA(reaction.reclaimFor, ReclaimFocusMessage(), 0, 0);
 }

@@ -54,6 +54,9 @@ CDialog::~CDialog()
 
 INT_PTR CDialog::DoModal()
 {
+    // The host may unload the plug-in from inside this loop; the code stays until the
+    // run is over (longer if the host has finished with the plug-in).
+    const ModuleHold hold;
     HWND owner = OwnerFor(m_parent);
     bool reenableOwner = false;
     if (owner != nullptr && ::IsWindowEnabled(owner)) {
@@ -101,6 +104,15 @@ INT_PTR CDialog::DoModal()
         return kNoResult;
     }
     return m_ended ? m_result : kNoResult;
+}
+
+void CDialog::EndForShutdown() noexcept
+{
+    EndDialog(kNoResult);
+    if (m_hWnd != nullptr)
+        ::DestroyWindow(m_hWnd);
+    // Called from a sent message, the loop would wait for the next posted one to notice.
+    ::PostThreadMessageA(::GetCurrentThreadId(), WM_NULL, 0, 0);
 }
 
 void CDialog::EndDialog(INT_PTR result) noexcept

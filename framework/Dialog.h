@@ -58,6 +58,10 @@ public:
     INT_PTR DoModal();
 
     void EndDialog(INT_PTR result) noexcept;
+    // The host is shutting down (or the session ends) while the dialog runs: the run
+    // ends at once with kNoResult and the window goes, with everything it owns, before
+    // this returns. Nothing the dialog would do at a normal end is done.
+    virtual void EndForShutdown() noexcept;
     // True after a run whose window was destroyed from outside (with the window that
     // owned it, say) before EndDialog or WM_QUIT ended it.
     bool WindowLost() const noexcept { return m_windowLost; }

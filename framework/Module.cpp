@@ -25,3 +25,32 @@ std::string ModuleFolder()
     const size_t slash = path.find_last_of("\\/");
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
+
+namespace {
+bool g_keepModuleLoaded = false;
+} // namespace
+
+void KeepModuleLoaded(bool keep) noexcept
+{
+    g_keepModuleLoaded = keep;
+}
+
+ModuleHold::ModuleHold() noexcept
+{
+    if (!::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                              reinterpret_cast<LPCSTR>(&KeepModuleLoaded), &module_))
+        module_ = nullptr;
+}
+
+ModuleHold::~ModuleHold()
+{
+    if (module_ != nullptr && !g_keepModuleLoaded)
+        ::FreeLibrary(module_);
+}
+
+void PinModuleForever() noexcept
+{
+    HMODULE module = nullptr;
+    ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                         reinterpret_cast<LPCSTR>(&KeepModuleLoaded), &module);
+}

@@ -68,6 +68,7 @@ int32_t WINAPI ems_plugin_init(void*, int32_t hostApiVersion, MailConfigRecord* 
 {
     if (info == nullptr)
         return kResultOk;
+    StartCommandsAtInit();
 
     info->otherItemsA = 0;
     info->otherItemsB = 0;
@@ -134,6 +135,7 @@ int32_t WINAPI ems_plugin_config(void*, void*)
 
 int32_t WINAPI ems_plugin_finish(void*)
 {
+    EndCommandsAtFinish();
     ReleaseSettingsFile();
     return kResultOk;
 }

@@ -2,6 +2,7 @@
 
 #include "config_ui/SettingsDialog.h"
 #include "cover/CoverDialog.h"
+#include "framework/Module.h"
 #include "settings/SettingsStore.h"
 
 PostMessageFunction PostMessageForCommands = &::PostMessageA;
@@ -13,6 +14,9 @@ namespace {
 // dialog is up. One Velmora dialog at a time: a second cover would stack locks, and a
 // settings dialog next to the cover would get round it.
 bool g_commandRunning = false;
+// Set by ems_plugin_finish: nothing of the plug-in runs after it.
+bool g_finished = false;
+
 // The dialog the running command shows right now (null between two of its dialogs).
 CDialog* g_commandDialog = nullptr;
 
@@ -36,6 +40,8 @@ INT_PTR RunCommandDialog(CDialog& dialog)
 // it) to the user instead of starting another one. Returns whether one was running.
 bool BringRunningCommandForward() noexcept
 {
+    if (g_finished)
+        return true;
     if (!g_commandRunning)
         return false;
     HWND shown = g_commandDialog != nullptr ? g_commandDialog->GetSafeHwnd() : nullptr;
@@ -46,17 +52,36 @@ bool BringRunningCommandForward() noexcept
     return true;
 }
 
-// The lock ends only by unlock, or by the host quitting. A cover whose window went
-// with the window that owned it (a splash screen of the host closing while the cover
-// comes up at start-up, say) comes up again at once.
+bool QuitWaiting() noexcept
+{
+    MSG msg;
+    return ::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE;
+}
+
+// A cover whose window went with the window that owned it (a splash screen of the host
+// closing while the cover comes up at start-up, say) comes up again at once, unless the
+// client is going away: its main window destroyed, its loop asked to quit, or the
+// plug-in finished. Then the lock stays recorded for the next start.
+bool CoverComesBack(const CoverDialog& cover) noexcept
+{
+    return cover.WindowLost() && !cover.HostWindowGone() && !g_finished && !QuitWaiting();
+}
+
+// The lock ends only by unlock, or by the host quitting.
 void RunCover()
 {
     for (;;) {
         CoverDialog cover(nullptr);
         RunCommandDialog(cover);
-        if (!cover.WindowLost())
+        if (!CoverComesBack(cover))
             return;
     }
+}
+
+// The settings say a cover is wanted as the client starts.
+bool CoverWantedAtStartUp()
+{
+    return ReadSettingInt(kSettingsSection, kKeyStartUp, 0, SettingsFilePath) == 1 || LockedRecorded();
 }
 
 } // namespace
@@ -69,7 +94,7 @@ void RunActivateCommand()
     if (!FileExists(SettingsFilePath)) {
         SettingsDialog settings(nullptr);
         // Only a successful Apply or the OK command lead on to the cover.
-        if (RunCommandDialog(settings) != 1)
+        if (RunCommandDialog(settings) != 1 || g_finished)
             return;
     }
     RunCover();
@@ -91,10 +116,26 @@ void RunSettingsCommand()
 
 void RunStartUpActivation()
 {
-    if (ReadSettingInt(kSettingsSection, kKeyStartUp, 0, SettingsFilePath) != 1)
+    if (!CoverWantedAtStartUp())
         return;
     if (BringRunningCommandForward())
         return;
     CommandScope scope;
     RunCover();
+}
+
+void EndCommandsAtFinish()
+{
+    g_finished = true;
+    // A dialog that is up keeps the module loaded from now on: the host may unload it
+    // from inside the dialog's loop.
+    KeepModuleLoaded(true);
+    if (g_commandDialog != nullptr)
+        g_commandDialog->EndForShutdown();
+}
+
+void StartCommandsAtInit()
+{
+    g_finished = false;
+    KeepModuleLoaded(false);
 }

@@ -13,8 +13,15 @@ void RunActivateCommand();
 void RunScreenSaverCommand();
 // The host's settings request.
 void RunSettingsCommand();
-// The last step of initialisation: the cover, when StartUp is 1.
+// The last step of initialisation: the cover, when StartUp is 1 or a lock is recorded
+// that the client did not see unlocked.
 void RunStartUpActivation();
+// ems_plugin_finish: the dialog that is up ends at once (the cover as at the end of the
+// session), and no later request opens one. The module stays loaded if a dialog ran.
+void EndCommandsAtFinish();
+// ems_plugin_init: requests are taken again (a module that stayed loaded after a finish
+// may be initialised again).
+void StartCommandsAtInit();
 
 // Seam for tests: how the screen-saver command is posted (PostMessageA by default).
 using PostMessageFunction = BOOL(WINAPI*)(HWND, UINT, WPARAM, LPARAM);

@@ -127,6 +127,91 @@ void ReleaseSettingsFile() noexcept
     HeldSettingsFile.Close();
 }
 
+namespace {
+
+// The whole file as bytes; false when it cannot be read.
+bool ReadFileBytes(const std::string& path, std::string& bytes)
+{
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    bytes.clear();
+    char buffer[4096];
+    DWORD got = 0;
+    bool ok = true;
+    while ((ok = ::ReadFile(file, buffer, sizeof buffer, &got, nullptr) != FALSE) && got > 0)
+        bytes.append(buffer, got);
+    ::CloseHandle(file);
+    return ok;
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes)
+{
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const bool ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    ::CloseHandle(file);
+    return ok;
+}
+
+// Every value the plug-in reads, as it reads now.
+std::string EveryValue()
+{
+    static const char* const keys[] = {kKeyStartUp, kKeyStretch, kKeySaveMemoPadText, kKeyHideEudora,
+                                       kKeyMemoPadText, kKeyPassword, kKeyLockAfterMinutes,
+                                       kKeyLockWithWindows};
+    const std::string absent(1, '\x01');
+    std::string values;
+    for (const char* key : keys)
+        values += ReadSettingString(kSettingsSection, key, absent, SettingsFilePath) + '\0';
+    return values;
+}
+
+} // namespace
+
+bool RecordLocked()
+{
+    // Without a file there is no password to keep anyone out, and the next request
+    // must still find the file missing and offer the settings first.
+    std::string original;
+    if (!FileExists(SettingsFilePath) || !ReadFileBytes(SettingsFilePath, original))
+        return false;
+    const std::string values = EveryValue();
+    if (!WriteSettingInt(kSettingsSection, kKeyLocked, 1, SettingsFilePath))
+        return false;
+    // Profile writes may wait in a cache; a power cut must not lose this one.
+    ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, SettingsFilePath.c_str());
+    // Writing to an odd file (a hand-edited one, say) can change how the rest of it
+    // reads, the password included: then the file goes back as it was, unrecorded.
+    if (EveryValue() != values) {
+        WriteFileBytes(SettingsFilePath, original);
+        return false;
+    }
+    return true;
+}
+
+bool ClearLockedRecord()
+{
+    // Nothing to remove: the file is left as it is (and not created).
+    const std::string absent(1, '\x01');
+    if (ReadSettingString(kSettingsSection, kKeyLocked, absent, SettingsFilePath) == absent)
+        return true;
+    const bool removed = ::WritePrivateProfileStringA(kSettingsSection, kKeyLocked, nullptr,
+                                                      SettingsFilePath.c_str()) != FALSE;
+    ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, SettingsFilePath.c_str());
+    return removed;
+}
+
+bool LockedRecorded()
+{
+    return ReadSettingInt(kSettingsSection, kKeyLocked, 0, SettingsFilePath) == 1;
+}
+
 std::string LoadMemoPadText()
 {
     return StoredToMemo(ReadSettingString(kSettingsSection, kKeyMemoPadText, "", SettingsFilePath));

@@ -61,6 +61,15 @@ void CreateSettingsFileIfMissing();
 void HoldSettingsFile();
 void ReleaseSettingsFile() noexcept;
 
+// The record of a lock that must outlive the client: Locked=1, written through to the
+// disk at once when a cover comes up (into an existing file only: none is created for
+// it); the key is removed at unlock. Both report whether the file took the change; a
+// file that cannot be written stops nothing.
+bool RecordLocked();
+bool ClearLockedRecord();
+// True when the file records a cover that was never unlocked (Locked is exactly 1).
+bool LockedRecorded();
+
 // The memo pad text, in the form the memo control shows (CR LF line breaks).
 std::string LoadMemoPadText();
 bool SaveMemoPadText(const std::string& memoText);

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "cover/CoverDialog.h"
 #include "plugin/PluginState.h"
@@ -30,8 +32,19 @@ int g_paints = 0;
 
 // What the mail client does to its main window by itself, on its own thread: on new
 // mail, from its tray menu, and the other ways a window comes back.
-enum ClientAction : WPARAM { kNewMail, kNewMessageFromTray, kSetWindowPosShow, kMinimiseAndRestore };
+enum ClientAction : WPARAM {
+    kNewMail,
+    kNewMessageFromTray,
+    kSetWindowPosShow,
+    kMinimiseAndRestore,
+    kShowWindowAsync,
+    kDeferWindowPos,
+    kSetWindowPlacement,
+};
 constexpr UINT kClientActionMessage = WM_APP + 7;
+// Runs the std::function<void()> at lParam on the window's thread.
+constexpr UINT kRunHereMessage = WM_APP + 8;
+using Action = std::function<void()>;
 
 void DoClientAction(HWND window, WPARAM action)
 {
@@ -51,6 +64,24 @@ void DoClientAction(HWND window, WPARAM action)
         ::ShowWindow(window, SW_MINIMIZE);
         ::ShowWindow(window, SW_RESTORE);
         break;
+    case kShowWindowAsync:
+        ::ShowWindowAsync(window, SW_SHOW);
+        break;
+    case kDeferWindowPos: {
+        HDWP positions = ::BeginDeferWindowPos(1);
+        positions = ::DeferWindowPos(positions, window, nullptr, 0, 0, 0, 0,
+                                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
+        ::EndDeferWindowPos(positions);
+        break;
+    }
+    case kSetWindowPlacement: {
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof placement;
+        ::GetWindowPlacement(window, &placement);
+        placement.showCmd = SW_SHOWNORMAL;
+        ::SetWindowPlacement(window, &placement);
+        break;
+    }
     default:
         break;
     }
@@ -60,10 +91,17 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
 {
     if (msg == WM_SHOWWINDOW)
         ++g_showWindowMessages;
-    if (msg == WM_PAINT)
+    if (msg == WM_PAINT) {
         ++g_paints;
+        // Each window counts its own as well.
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, ::GetWindowLongPtrA(window, GWLP_USERDATA) + 1);
+    }
     if (msg == kClientActionMessage) {
         DoClientAction(window, wParam);
+        return 0;
+    }
+    if (msg == kRunHereMessage) {
+        (*reinterpret_cast<const Action*>(lParam))();
         return 0;
     }
     return ::DefWindowProcA(window, msg, wParam, lParam);
@@ -96,6 +134,74 @@ public:
         ::SetActiveWindow(get());
         g_showWindowMessages = 0;
     }
+};
+
+LONG_PTR PaintsOf(HWND window)
+{
+    return ::GetWindowLongPtrA(window, GWLP_USERDATA);
+}
+
+// Runs `action` on the thread of `window` and waits for it.
+void RunOn(HWND window, const Action& action)
+{
+    ::SendMessageA(window, kRunHereMessage, 0, reinterpret_cast<LPARAM>(&action));
+}
+
+// A top-level window of the client that paints itself and counts it; owned or not.
+HWND MakeClientWindow(HWND owner, DWORD style = WS_POPUP | WS_CAPTION)
+{
+    static const ATOM registered = [] {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &HostWindowProc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        wc.lpszClassName = "VelmoraTestClientWindow";
+        return ::RegisterClassA(&wc);
+    }();
+    return ::CreateWindowExA(0, MAKEINTATOM(registered), "Client", style, 500, 60, 200, 150, owner,
+                             nullptr, ::GetModuleHandleA(nullptr), nullptr);
+}
+
+// A window of a worker thread of the client's: made on a thread of its own, which runs
+// what it is asked and dispatches messages until the object goes.
+class ThreadWindow {
+public:
+    ThreadWindow()
+    {
+        ready_ = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        thread_ = ::CreateThread(nullptr, 0, &ThreadWindow::Main, this, 0, &threadId_);
+        ::WaitForSingleObject(ready_, 5000);
+    }
+    ~ThreadWindow()
+    {
+        ::PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+        ::WaitForSingleObject(thread_, 5000);
+        ::CloseHandle(thread_);
+        ::CloseHandle(ready_);
+    }
+    ThreadWindow(const ThreadWindow&) = delete;
+    ThreadWindow& operator=(const ThreadWindow&) = delete;
+    HWND get() const { return window_; }
+
+private:
+    static DWORD WINAPI Main(void* param)
+    {
+        auto* self = static_cast<ThreadWindow*>(param);
+        self->window_ = MakeClientWindow(nullptr);
+        ::SetEvent(self->ready_);
+        MSG msg;
+        while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        ::DestroyWindow(self->window_);
+        return 0;
+    }
+
+    HANDLE ready_;
+    HANDLE thread_;
+    DWORD threadId_ = 0;
+    HWND window_ = nullptr;
 };
 
 // ---- driving the cover -------------------------------------------------------------
@@ -670,7 +776,8 @@ TEST_F(CoverTest, HostWindowsStayHiddenWhateverTheClientDoesUntilUnlock)
         EXPECT_FALSE(::IsWindowVisible(floating.get())) << "the floating tool window goes with the main window";
         g_paints = 0;
         g_showWindowMessages = 0;
-        for (WPARAM action : {kNewMail, kNewMessageFromTray, kSetWindowPosShow, kMinimiseAndRestore}) {
+        for (WPARAM action : {kNewMail, kNewMessageFromTray, kSetWindowPosShow, kMinimiseAndRestore,
+                              kShowWindowAsync, kDeferWindowPos, kSetWindowPlacement}) {
             SCOPED_TRACE(action);
             ::SendMessageA(host.get(), kClientActionMessage, action, 0);
             EXPECT_FALSE(::IsWindowVisible(host.get()));
@@ -689,11 +796,154 @@ TEST_F(CoverTest, HostWindowsStayHiddenWhateverTheClientDoesUntilUnlock)
     EXPECT_EQ(1, g_showWindowMessages) << "the main window is shown once";
     EXPECT_TRUE(::IsWindowVisible(floating.get())) << "the tool window that was up comes back";
     EXPECT_FALSE(::IsWindowVisible(closedTool.get())) << "one that was closed stays closed";
+    EXPECT_EQ(host.get(), ::GetForegroundWindow()) << "the keyboard goes to the main window";
+    EXPECT_EQ(host.get(), ::GetActiveWindow());
 
     // Nothing of the guard remains: the client hides and shows its window freely.
     ::ShowWindow(host.get(), SW_HIDE);
     ::SendMessageA(host.get(), kClientActionMessage, kNewMail, 0);
     EXPECT_TRUE(::IsWindowVisible(host.get()));
+}
+
+// Every other window of the client, whoever makes it and however it is shown, is held
+// while the cover is up and ends at unlock as the client last asked.
+enum class Made { BeforeCover, DuringCover, OtherThreadBefore, OtherThreadDuring };
+enum class Act { Show, ShowAsProgress, Restore, Maximise, StyleVisible, CreatedVisible, NeverShown, ShowThenDestroy };
+struct HeldCase {
+    const char* name;
+    Made made;
+    bool owned;
+    Act act;
+    // Only the clock tick can see it: it may show for a moment (and paint) first.
+    bool onlyTheTick;
+};
+const HeldCase kHeldCases[] = {
+    {"progress window: new, owned, shown while the main window is disabled", Made::DuringCover, true, Act::ShowAsProgress, false},
+    {"reminder: new, owned, restored", Made::DuringCover, true, Act::Restore, false},
+    {"owned window hidden at lock time, shown during it", Made::BeforeCover, true, Act::Show, false},
+    {"new top-level window without owner, made visible", Made::DuringCover, false, Act::CreatedVisible, false},
+    {"window of another thread, made and shown there", Made::OtherThreadDuring, false, Act::Show, false},
+    {"WS_VISIBLE set directly", Made::BeforeCover, true, Act::StyleVisible, false},
+    {"maximised while held", Made::BeforeCover, true, Act::Maximise, false},
+    {"made and never shown", Made::DuringCover, true, Act::NeverShown, false},
+    {"shown, then destroyed under the cover", Made::DuringCover, true, Act::ShowThenDestroy, false},
+    {"WS_VISIBLE set by another thread on its window from before", Made::OtherThreadBefore, false, Act::StyleVisible, true},
+};
+
+// Does what the case says to `window` (made now when it is null) on the calling thread;
+// returns the window and whether it was visible right after.
+HWND ActOn(const HeldCase& c, HWND window, HWND main, bool& visibleAfter)
+{
+    const HWND owner = c.owned ? main : nullptr;
+    if (window == nullptr)
+        window = MakeClientWindow(owner, WS_POPUP | WS_CAPTION | (c.act == Act::CreatedVisible ? WS_VISIBLE : 0));
+    switch (c.act) {
+    case Act::Show: ::ShowWindow(window, SW_SHOW); break;
+    case Act::ShowAsProgress:
+        ::EnableWindow(main, FALSE);
+        ::ShowWindow(window, SW_SHOWNA);
+        break;
+    case Act::Restore: ::ShowWindow(window, SW_RESTORE); break;
+    case Act::Maximise: ::ShowWindow(window, SW_SHOWMAXIMIZED); break;
+    case Act::StyleVisible:
+        ::SetWindowLongA(window, GWL_STYLE, ::GetWindowLongA(window, GWL_STYLE) | WS_VISIBLE);
+        break;
+    case Act::ShowThenDestroy: ::ShowWindow(window, SW_SHOW); break;
+    default: break;
+    }
+    // Paints at once whatever is visible.
+    ::UpdateWindow(window);
+    visibleAfter = ::IsWindowVisible(window) != FALSE;
+    if (c.act == Act::ShowAsProgress) {
+        ::EnableWindow(main, TRUE);
+        ::SetForegroundWindow(main);
+    }
+    if (c.act == Act::ShowThenDestroy)
+        ::DestroyWindow(window);
+    return window;
+}
+
+TEST_F(CoverTest, EveryWindowOfTheClientIsHeldAndEndsAsTheClientLastAsked)
+{
+    WriteInt(kKeyHideEudora, 1);
+    HostMainWindow host;
+    std::vector<std::unique_ptr<ThreadWindow>> threads;
+    std::vector<HWND> windows(std::size(kHeldCases), nullptr);
+    for (size_t i = 0; i < std::size(kHeldCases); ++i) {
+        if (kHeldCases[i].made == Made::BeforeCover)
+            windows[i] = MakeClientWindow(kHeldCases[i].owned ? host.get() : nullptr);
+        if (kHeldCases[i].made == Made::OtherThreadBefore) {
+            threads.push_back(std::make_unique<ThreadWindow>());
+            windows[i] = threads.back()->get();
+        }
+    }
+    const INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
+        for (size_t i = 0; i < std::size(kHeldCases); ++i) {
+            const HeldCase& c = kHeldCases[i];
+            SCOPED_TRACE(c.name);
+            bool visibleAfter = true;
+            if (c.made == Made::OtherThreadDuring) {
+                threads.push_back(std::make_unique<ThreadWindow>());
+                windows[i] = threads.back()->get();
+            }
+            const HWND target = windows[i] != nullptr ? windows[i] : host.get();
+            RunOn(target, [&] { windows[i] = ActOn(c, windows[i], host.get(), visibleAfter); });
+            if (c.onlyTheTick) {
+                EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(windows[i]); }, 3000)) << "the clock tick hides it";
+            } else {
+                EXPECT_FALSE(visibleAfter) << "visible";
+            }
+            Flush(cover);
+            if (!c.onlyTheTick && c.act != Act::ShowThenDestroy) {
+                EXPECT_EQ(0, PaintsOf(windows[i])) << "painted";
+            }
+            EXPECT_EQ(Item(cover, IDC_COVER_PASSWORD), FocusOf(ui)) << "the cover keeps the keyboard";
+        }
+        EXPECT_EQ(0, PaintsOf(host.get()));
+        Unlock(cover, "");
+    });
+    EXPECT_EQ(1, result);
+    for (size_t i = 0; i < std::size(kHeldCases); ++i) {
+        const HeldCase& c = kHeldCases[i];
+        SCOPED_TRACE(c.name);
+        if (c.act == Act::ShowThenDestroy) {
+            EXPECT_FALSE(::IsWindow(windows[i]));
+            continue;
+        }
+        EXPECT_EQ(c.act != Act::NeverShown, ::IsWindowVisible(windows[i]) != FALSE) << "as last asked";
+        EXPECT_EQ(c.act == Act::Maximise, ::IsZoomed(windows[i]) != FALSE);
+        if (c.made == Made::BeforeCover || c.made == Made::DuringCover)
+            ::DestroyWindow(windows[i]);
+    }
+    EXPECT_EQ(host.get(), ::GetForegroundWindow()) << "the keyboard goes to the main window";
+}
+
+// The client's new-mail alert is owned by the main window's last active popup: the
+// cover, while it is up. Hidden, it would leave the cover disabled behind it for good.
+TEST_F(CoverTest, TheClientsAlertOwnedByTheCoverStaysVisibleAndUsable)
+{
+    WriteInt(kKeyHideEudora, 1);
+    HostMainWindow host;
+    const INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
+        ASSERT_EQ(cover, ::GetLastActivePopup(host.get()));
+        const Action showAlert = [&] {
+            ::MessageBoxA(::GetLastActivePopup(host.get()), "You have new mail.", "New Mail", MB_OK);
+        };
+        ::PostMessageA(host.get(), kRunHereMessage, 0, reinterpret_cast<LPARAM>(&showAlert));
+        HWND alert = WaitForThreadDialog(ui, "New Mail");
+        ASSERT_NE(nullptr, alert);
+        EXPECT_EQ(cover, ::GetWindow(alert, GW_OWNER));
+        EXPECT_FALSE(::IsWindowEnabled(cover)) << "the alert is modal";
+        // Two clock ticks: the alert stays up and keeps the keyboard.
+        ::Sleep(1100);
+        EXPECT_TRUE(::IsWindowVisible(alert));
+        EXPECT_EQ(alert, ::GetForegroundWindow());
+        DismissMessageBox(alert);
+        ASSERT_TRUE(WaitForGone(alert));
+        EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(cover) != FALSE; }));
+        Unlock(cover, "");
+    });
+    EXPECT_EQ(1, result);
 }
 
 TEST_F(CoverTest, HostWindowIsNeverTouchedUnlessTheSwitchIsOne)
@@ -752,13 +1002,15 @@ TEST_F(CoverTest, AMemoThatCannotBeSavedIsNotLostWithoutAWord)
     UseSettingsFile(path_);
 }
 
-TEST_F(CoverTest, HostIsShownAgainWhenTheRunEndsByQuit)
+TEST_F(CoverTest, ARunEndedByQuitShowsNothingOfTheClientAndTheLockStaysRecorded)
 {
     WriteInt(kKeyHideEudora, 1);
     StorePassword("pw");
     WriteString(kKeyMemoPadText, "before");
     HostMainWindow host;
+    ToolWindow floating(host.get(), true);
     bool quitPostedAgain = false;
+    std::string lockedWhileUp;
     CoverDialog cover;
     const INT_PTR result = RunWithDriver(
         [&] {
@@ -771,14 +1023,40 @@ TEST_F(CoverTest, HostIsShownAgainWhenTheRunEndsByQuit)
             HWND window = WaitForThreadDialog(ui, "Eudora");
             ASSERT_NE(nullptr, window);
             EXPECT_FALSE(::IsWindowVisible(host.get()));
+            lockedWhileUp = Stored(kKeyLocked);
             SetItemText(window, IDC_COVER_MEMO, "typed");
             ::PostThreadMessageA(ui, WM_QUIT, 0, 0);
             EXPECT_TRUE(WaitForGone(window));
         });
     EXPECT_EQ(CDialog::kNoResult, result);
     EXPECT_TRUE(quitPostedAgain);
-    EXPECT_TRUE(::IsWindowVisible(host.get())) << "the host is not left hidden";
+    EXPECT_EQ("1", lockedWhileUp) << "a cover records the lock as it comes up";
+    EXPECT_EQ("1", Stored(kKeyLocked)) << "the lock outlives the client";
+    EXPECT_FALSE(::IsWindowVisible(host.get())) << "the client is going away: nothing of it is shown";
+    EXPECT_FALSE(::IsWindowVisible(floating.get()));
     EXPECT_EQ("before", Stored(kKeyMemoPadText)) << "only an unlock saves the memo";
+    // Nothing of the guard is left behind.
+    ::ShowWindow(host.get(), SW_SHOWNA);
+    EXPECT_TRUE(::IsWindowVisible(host.get()));
+}
+
+TEST_F(CoverTest, TheEndOfTheSessionEndsTheCoverWithTheMemoSavedAndTheLockRecorded)
+{
+    WriteInt(kKeyHideEudora, 1);
+    StorePassword("pw");
+    HostMainWindow host;
+    LRESULT query = 0;
+    const INT_PTR result = RunCover([&](DWORD, HWND cover) {
+        SetItemText(cover, IDC_COVER_MEMO, "call Ann\r\nback");
+        query = ::SendMessageA(cover, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+        ::SendMessageA(cover, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        EXPECT_FALSE(::IsWindow(cover)) << "gone before the session ends";
+    });
+    EXPECT_EQ(CDialog::kNoResult, result);
+    EXPECT_EQ(TRUE, query) << "the cover never holds up the end of the session";
+    EXPECT_EQ("call Ann\tback", Stored(kKeyMemoPadText));
+    EXPECT_EQ("1", Stored(kKeyLocked));
+    EXPECT_FALSE(::IsWindowVisible(host.get()));
 }
 
 TEST_F(CoverTest, NoHostWindowWithTheSwitchOnStillUnlocks)

@@ -114,6 +114,9 @@ TEST_F(MenuCommandsTest, StartUpBringsTheCoverOnlyWhenTheSwitchIsExactlyOne)
         {"Password=\r\nStartUp=-1\r\n", false},
         {"Password=\r\n", false},
         {"Password=\r\nStartUp=1\r\n", true},
+        // A cover the client never saw unlocked comes back, whatever StartUp says.
+        {"Password=\r\nStartUp=0\r\nLocked=1\r\n", true},
+        {"Password=\r\nLocked=2\r\n", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.lines);

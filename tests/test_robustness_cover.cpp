@@ -207,16 +207,22 @@ TEST_F(CoverRobustness, PasswordsWithEveryByteAtStartMiddleAndEndUnlock)
         SCOPED_TRACE("byte " + std::to_string(b));
         WriteSettings(password);
         const std::string before = ReadFileBytes(path_);
+        // The cover records the lock while it is up, and nothing else.
+        const std::string whileLocked = before + "Locked=1\r\n";
         const bool checkRefusal = b % 16 == 1;
         std::string message;
         const INT_PTR result = RunCover([&](HWND cover, DWORD ui) {
             if (checkRefusal) {
                 EXPECT_FALSE(TryUnlock(cover, ui, password.substr(0, 4), &message));
                 EXPECT_EQ("Incorrect Password.", message);
-                EXPECT_EQ(before, ReadFileBytes(path_));
+                EXPECT_EQ(whileLocked, ReadFileBytes(path_));
             }
             EXPECT_TRUE(TryUnlock(cover, ui, password, &message)) << message;
         });
+        if (checkRefusal) {
+            // The unlock saves the (empty) memo and takes the record away again.
+            EXPECT_EQ(before + "MemoPadText=\r\n", ReadFileBytes(path_));
+        }
         if (result == 1)
             ++unlocked;
         EXPECT_EQ(1, result);
