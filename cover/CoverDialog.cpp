@@ -42,6 +42,9 @@ BOOL CoverDialog::OnInitDialog()
     // record does not stop the cover.
     RecordLocked();
     ::SetTimer(m_hWnd, kClockTimer, kClockPeriodMs, nullptr);
+    // The client enables its main window again after every mail check; behind the cover
+    // it must stay as the run left it.
+    m_disabledOwner.Keep(::GetWindow(m_hWnd, GW_OWNER));
 
     // A limit on what can be typed, so everything in the pad can be stored and read
     // back; text set from the file is not cut by it.
@@ -99,6 +102,7 @@ bool CoverDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR& result)
         result = TRUE;
         return true;
     case WM_DESTROY:
+        m_disabledOwner.Release();
         // A run that ends without unlock (the client quitting, the session ending) shows
         // nothing of the client: it is going away, and the lock stays recorded.
         m_hostGuard.Abandon();
@@ -120,6 +124,11 @@ bool CoverDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR& result)
         }
         return false;
     }
+}
+
+void CoverDialog::OnModalLoopEnded() noexcept
+{
+    m_disabledOwner.Release();
 }
 
 void CoverDialog::OnOK()

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cover/DateClockText.h"
+#include "cover/DisabledOwner.h"
 #include "cover/HostWindowGuard.h"
 #include "framework/Dialog.h"
 #include "resource.h"
@@ -37,6 +38,7 @@ protected:
     BOOL OnInitDialog() override;
     const ClickEntry* GetClickTable() const override;
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    void OnModalLoopEnded() noexcept override;
     // The standard commands would end the cover without the password; any program can
     // post them. Only Unlock ends it.
     void OnOK() override;
@@ -60,4 +62,6 @@ private:
     HWND m_hostWindow = nullptr;
     // Holds the host's windows hidden from initialisation until unlock.
     HostWindowGuard m_hostGuard;
+    // Keeps the window the run disabled disabled until the run ends.
+    DisabledOwner m_disabledOwner;
 };

@@ -88,6 +88,7 @@ INT_PTR CDialog::DoModal()
             ::DispatchMessageA(&msg);
         }
         m_windowLost = !quit && !m_ended && !::IsWindow(dialog);
+        OnModalLoopEnded();
     }
 
     if (reenableOwner)

@@ -88,6 +88,9 @@ protected:
     // Messages not handled above. Return true with `result` set to handle one; false
     // leaves it to the default dialog processing.
     virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result);
+    // The modal loop has ended, however (EndDialog, WM_QUIT, the window lost); the owner
+    // is enabled again and the window destroyed right after.
+    virtual void OnModalLoopEnded() noexcept {}
 
     HWND m_hWnd = nullptr;
 

@@ -123,6 +123,34 @@ TEST_F(LockWhileAway, MailChecksRemindersAndTheAlertShowNothingButTheAlertAndUnl
     EXPECT_EQ("<missing>", Stored(kKeyLocked)) << "the unlock removes the record";
 }
 
+// With the client left on screen behind the cover, the check's enabling of the main
+// window at its end must not open the mailboxes to clicks and keys.
+TEST_F(LockWhileAway, AMailCheckUnderACoverThatLeavesTheClientOnScreenKeepsItDisabled)
+{
+    WriteFileBytes(settings_, "[Settings]\r\nPassword=" + Scramble("pw", ScramblerKey) + "\r\n");
+    velmora_host::MainWindowOptions options = InTestWindowOptions();
+    options.mailCheck.progressMs = 300;
+    Start(options);
+    bool enabledAfterCheck = true;
+    RunWithDriver(
+        [&] {
+            PostActivate();
+            PumpUntil([&] { return FindDialogWithControl(::GetCurrentThreadId(), IDC_COVER_UNLOCK) == nullptr; }, 15000);
+            return INT_PTR{0};
+        },
+        [&](DWORD ui) {
+            HWND cover = WaitForCover(ui);
+            ASSERT_NE(nullptr, cover);
+            ASSERT_TRUE(::IsWindowVisible(main_));
+            ::PostMessageA(main_, WM_COMMAND, MAKEWPARAM(IDM_HOST_CHECK_MAIL, 0), 0);
+            ASSERT_TRUE(WaitUntil([&] { return client_->window().mailCheck().checks() >= 1; }, 10000));
+            enabledAfterCheck = ::IsWindowEnabled(main_) != FALSE;
+            Unlock(cover);
+        });
+    EXPECT_FALSE(enabledAfterCheck) << "the client's window stays disabled behind the cover";
+    EXPECT_TRUE(::IsWindowEnabled(main_)) << "and is enabled again at unlock";
+}
+
 TEST_F(LockWhileAway, TrayExitWhileLockedShowsNothingBringsNoSecondCoverAndTheLockOutlivesTheClient)
 {
     velmora_host::MainWindowOptions options = InTestWindowOptions();
