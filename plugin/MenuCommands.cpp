@@ -15,6 +15,9 @@ namespace {
 bool g_commandRunning = false;
 // The dialog the running command shows right now (null between two of its dialogs).
 CDialog* g_commandDialog = nullptr;
+bool g_coverUp = false;
+bool g_coverEnded = false;
+DWORD g_lastCoverEnd = 0;
 
 class CommandScope {
 public:
@@ -51,12 +54,17 @@ bool BringRunningCommandForward() noexcept
 // comes up at start-up, say) comes up again at once.
 void RunCover()
 {
+    g_coverUp = true;
     for (;;) {
         CoverDialog cover(nullptr);
         RunCommandDialog(cover);
         if (!cover.WindowLost())
-            return;
+            break;
     }
+    g_coverUp = false;
+    // The automatic lock counts the user's absence from here at the earliest.
+    g_lastCoverEnd = ::GetTickCount();
+    g_coverEnded = true;
 }
 
 } // namespace
@@ -97,4 +105,30 @@ void RunStartUpActivation()
         return;
     CommandScope scope;
     RunCover();
+}
+
+bool RunLockCover()
+{
+    if (g_coverUp || !FileExists(SettingsFilePath))
+        return false;
+    // A settings dialog or about box that is up stays on the stack below the cover;
+    // menu commands meanwhile bring the cover forward, and afterwards the dialog again.
+    const bool wasRunning = g_commandRunning;
+    CDialog* const wasShown = g_commandDialog;
+    g_commandRunning = true;
+    RunCover();
+    g_commandRunning = wasRunning;
+    g_commandDialog = wasShown;
+    return true;
+}
+
+bool CoverIsUp() noexcept
+{
+    return g_coverUp;
+}
+
+bool LastCoverEnd(DWORD& tick) noexcept
+{
+    tick = g_lastCoverEnd;
+    return g_coverEnded;
 }
