@@ -43,6 +43,9 @@ bool MenuIsOpen() noexcept
            (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)) != 0;
 }
 
+// When the lock started; until a cover has ended it stands in for the last unlock.
+DWORD g_startTick = 0;
+
 IdleTimes CurrentIdleTimes() noexcept
 {
     // Input first: read a moment later, it could lie after `now`.
@@ -53,8 +56,8 @@ IdleTimes CurrentIdleTimes() noexcept
     times.lastInput = input.dwTime;
     times.now = ::GetTickCount();
     DWORD coverEnd = 0;
-    times.coverEnded = LastCoverEnd(coverEnd);
-    times.lastCoverEnd = coverEnd;
+    times.coverEnded = true;
+    times.lastCoverEnd = LastCoverEnd(coverEnd) ? coverEnd : g_startTick;
     return times;
 }
 
@@ -112,6 +115,9 @@ void AutoLock::Start()
     }
     RegisterSession();
     AfterSettingsApplied = &RearmAutoLock;
+    // A client started by a script, or a system where nobody has touched the keyboard
+    // since it booted, has no recent input: the minutes count from here at the earliest.
+    g_startTick = ::GetTickCount();
     Rearm();
 }
 

@@ -9,7 +9,8 @@ struct IdleTimes {
     uint32_t now;
     // The last keyboard or mouse input anywhere on the desktop.
     uint32_t lastInput;
-    // When the last cover ended, if one has ended since the plug-in started.
+    // When the last cover ended, if one has ended since the plug-in started (the lock
+    // passes its own start until then, so that no cover comes up the moment it starts).
     bool coverEnded;
     uint32_t lastCoverEnd;
 };

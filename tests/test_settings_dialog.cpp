@@ -493,6 +493,76 @@ TEST_F(SettingsDialogTest, NewFieldsThatDifferAreReportedAndNoSwitchIsWritten)
     EXPECT_EQ(before, ReadFileBytes(path_));
 }
 
+// ---- the lock by itself ------------------------------------------------------------
+
+int appliedCalls = 0;
+void CountApplied() noexcept
+{
+    ++appliedCalls;
+}
+
+TEST_F(SettingsDialogTest, LockFieldsShowWhatTheLockMakesOfTheFileAndApplyWritesThem)
+{
+    // Stored minutes -> the field; then 15 minutes typed and the switch clicked on.
+    struct Case {
+        const char* stored;
+        const char* shown;
+    };
+    for (const Case& c : {Case{nullptr, "0"}, Case{"1500", "999"}, Case{"-3", "0"}, Case{"soon", "0"}}) {
+        SCOPED_TRACE(c.stored ? c.stored : "missing");
+        WriteSettings(std::string("Password=\r\n") + (c.stored ? "LockAfterMinutes=" + std::string(c.stored) + "\r\n" : ""));
+        appliedCalls = 0;
+        AfterSettingsApplied = &CountApplied;
+        SettingsDialog dialog;
+        const INT_PTR result = Run(dialog, [&](HWND d, DWORD) {
+            EXPECT_EQ(c.shown, ItemText(d, IDC_SET_LOCK_MINUTES));
+            EXPECT_FALSE(Checked(d, IDC_SET_LOCK_WITH_WINDOWS));
+            SetItemText(d, IDC_SET_LOCK_MINUTES, "15");
+            ClickAndWait(d, IDC_SET_LOCK_WITH_WINDOWS);
+            PostClick(d, IDC_SET_APPLY);
+        });
+        AfterSettingsApplied = nullptr;
+        EXPECT_EQ(1, result);
+        EXPECT_EQ(1, appliedCalls) << "the lock hears of the change at once";
+        const std::string stored = ReadFileBytes(path_);
+        EXPECT_NE(std::string::npos, stored.find("HideEudora=0\r\n")) << stored;
+        EXPECT_NE(std::string::npos, stored.find("LockAfterMinutes=15\r\n")) << stored;
+        EXPECT_NE(std::string::npos, stored.find("LockWithWindows=1\r\n")) << stored;
+    }
+    // Turned off again, both keys stay in the file with 0.
+    WriteSettings("Password=\r\nLockAfterMinutes=5\r\nLockWithWindows=1\r\n");
+    EXPECT_EQ(1, Run([](HWND d, DWORD) {
+                  EXPECT_TRUE(Checked(d, IDC_SET_LOCK_WITH_WINDOWS));
+                  SetItemText(d, IDC_SET_LOCK_MINUTES, "0");
+                  ClickAndWait(d, IDC_SET_LOCK_WITH_WINDOWS);
+                  PostClick(d, IDC_SET_APPLY);
+              }));
+    EXPECT_EQ("[Settings]\r\nPassword=\r\nLockAfterMinutes=0\r\nLockWithWindows=0\r\nStartUp=0\r\n"
+              "Stretch=0\r\nSaveMemoPadText=1\r\nHideEudora=0\r\n",
+              ReadFileBytes(path_));
+}
+
+TEST_F(SettingsDialogTest, MinutesOutOfRangeOrNoNumberAreRefusedWithTheFieldFocusedAndNothingWritten)
+{
+    StorePassword("Secret");
+    const std::string before = ReadFileBytes(path_);
+    const INT_PTR result = Run([](HWND d, DWORD ui) {
+        ClickAndWait(d, IDC_SET_LOCK_WITH_WINDOWS);
+        for (const char* typed : {"1000", "abc", "-5", "", "1 5"}) {
+            SCOPED_TRACE(typed);
+            FillPasswords(d, "Secret", "Secret", "Secret");
+            SetItemText(d, IDC_SET_LOCK_MINUTES, typed);
+            PostClick(d, IDC_SET_APPLY);
+            EXPECT_EQ(BadLockMinutesText(999), TakeMessage(ui, d));
+            EXPECT_TRUE(WaitUntil([&] { return FocusOf(ui) == ::GetDlgItem(d, IDC_SET_LOCK_MINUTES); }));
+        }
+        PostClick(d, IDC_SET_CANCEL);
+    });
+    EXPECT_EQ(0, result);
+    EXPECT_EQ(before, ReadFileBytes(path_));
+    EXPECT_NE(std::string::npos, BadLockMinutesText(999).find("0 to 999"));
+}
+
 TEST_F(SettingsDialogTest, RightOldPasswordStoresTheScrambledNewOneOrEmptiesIt)
 {
     struct Case {
