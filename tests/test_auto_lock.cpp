@@ -168,7 +168,10 @@ TEST_F(AutoLockTest, SuspendHidesTheClientBeforeTheNotificationReturns)
     HWND tool = client_->window().toolWindow();
     ASSERT_TRUE(::IsWindowVisible(tool));
     WhileClientRuns([&](DWORD ui) {
-        EXPECT_EQ(TRUE, ::SendMessageA(window, WM_POWERBROADCAST, kPowerSuspend, 0));
+        DWORD_PTR answer = 0;
+        EXPECT_NE(0, ::SendMessageTimeoutA(window, WM_POWERBROADCAST, kPowerSuspend, 0, SMTO_NORMAL, 5000, &answer))
+            << "Windows is not kept waiting until the unlock";
+        EXPECT_EQ(static_cast<DWORD_PTR>(TRUE), answer);
         EXPECT_FALSE(::IsWindowVisible(main_));
         EXPECT_FALSE(::IsWindowVisible(tool));
         HWND cover = FindDialogWithControl(ui, IDC_COVER_UNLOCK);
