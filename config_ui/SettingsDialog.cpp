@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include "config_ui/AboutDialog.h"
 #include "config_ui/SettingsMessages.h"
 #include "config_ui/ShellOpen.h"
@@ -12,6 +14,7 @@
 #include "settings/StorablePassword.h"
 
 const char* const kMakerWebPage = "https://velmora.example/";
+SettingsAppliedFunction AfterSettingsApplied = nullptr;
 
 // What each button does. The four switches are check boxes that never change by
 // themselves: only their toggle handlers check and uncheck them.
@@ -20,6 +23,7 @@ const CDialog::ClickEntry SettingsDialog::kClickTable[] = {
     {IDC_SET_STRETCH, Click(&SettingsDialog::OnToggleStretch)},
     {IDC_SET_SAVE_MEMO, Click(&SettingsDialog::OnToggleSaveMemoPadText)},
     {IDC_SET_HIDE_EUDORA, Click(&SettingsDialog::OnToggleHideEudora)},
+    {IDC_SET_LOCK_WITH_WINDOWS, Click(&SettingsDialog::OnToggleLockWithWindows)},
     {IDC_SET_APPLY, Click(&SettingsDialog::OnApply)},
     {IDC_SET_CANCEL, Click(&SettingsDialog::OnCancelButton)},
     {IDC_SET_RELEASE_NOTES, Click(&SettingsDialog::OnReleaseNotes)},
@@ -30,6 +34,9 @@ const CDialog::ClickEntry SettingsDialog::kClickTable[] = {
 
 SettingsDialog::SettingsDialog(HWND parent) noexcept : CDialog(IDD, parent)
 {
+    // The template's up-down control needs its window class before the dialog is made.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS};
+    ::InitCommonControlsEx(&controls);
 }
 
 BOOL SettingsDialog::OnInitDialog()
@@ -45,6 +52,16 @@ BOOL SettingsDialog::OnInitDialog()
     ShowSwitch(IDC_SET_SAVE_MEMO, saveMemoPadText);
     hideEudora = ReadSettingInt(kSettingsSection, kKeyHideEudora, 0, SettingsFilePath);
     ShowSwitch(IDC_SET_HIDE_EUDORA, hideEudora);
+    lockWithWindows = ReadLockWithWindows();
+    lockWithWindowsStored_ = SettingPresent(kKeyLockWithWindows);
+    ShowSwitch(IDC_SET_LOCK_WITH_WINDOWS, lockWithWindows);
+    // The field shows what the lock makes of the stored value: 0 for never (also for a
+    // negative value or none at all), at most 999.
+    lockAfterMinutes = EffectiveLockMinutes(ReadLockAfterMinutes());
+    lockAfterMinutesStored_ = SettingPresent(kKeyLockAfterMinutes);
+    ::SendDlgItemMessageA(m_hWnd, IDC_SET_LOCK_MINUTES_SPIN, UDM_SETRANGE32, 0, kLongestLockAfterMinutes);
+    ::SendDlgItemMessageA(m_hWnd, IDC_SET_LOCK_MINUTES, EM_LIMITTEXT, 3, 0);
+    ::SetDlgItemInt(m_hWnd, IDC_SET_LOCK_MINUTES, static_cast<UINT>(lockAfterMinutes), FALSE);
 
     for (int field : {IDC_SET_NEW_PASSWORD, IDC_SET_NEW_PASSWORD2})
         ::SendDlgItemMessageA(m_hWnd, field, EM_LIMITTEXT, kLongestPassword, 0);
@@ -79,8 +96,29 @@ void SettingsDialog::OnToggleHideEudora()
     Toggle(IDC_SET_HIDE_EUDORA, hideEudora);
 }
 
+void SettingsDialog::OnToggleLockWithWindows()
+{
+    Toggle(IDC_SET_LOCK_WITH_WINDOWS, lockWithWindows);
+}
+
+bool SettingsDialog::TakeLockMinutes()
+{
+    int minutes = 0;
+    if (ParseLockMinutes(GetItemText(IDC_SET_LOCK_MINUTES), kLongestLockAfterMinutes, minutes)) {
+        lockAfterMinutes = minutes;
+        return true;
+    }
+    Tell(BadLockMinutesText(kLongestLockAfterMinutes));
+    HWND field = GetDlgItem(IDC_SET_LOCK_MINUTES);
+    ::SetFocus(field);
+    ::SendMessageA(field, EM_SETSEL, 0, -1);
+    return false;
+}
+
 void SettingsDialog::OnApply()
 {
+    if (!TakeLockMinutes())
+        return;
     const std::string stored =
         ReadSettingString(kSettingsSection, kKeyPassword, "", SettingsFilePath);
     const std::string oldPassword = GetItemText(IDC_SET_OLD_PASSWORD);
@@ -109,6 +147,8 @@ void SettingsDialog::OnApply()
         Tell(SettingsNotSavedText(SettingsFilePath));
         return;
     }
+    if (AfterSettingsApplied != nullptr)
+        AfterSettingsApplied();
     EndDialog(1);
 }
 
@@ -121,6 +161,13 @@ bool SettingsDialog::SaveSettings(const std::string& previousStored,
         !WriteSettingInt(kSettingsSection, kKeyStretch, stretch, SettingsFilePath) ||
         !WriteSettingInt(kSettingsSection, kKeySaveMemoPadText, saveMemoPadText, SettingsFilePath) ||
         !WriteSettingInt(kSettingsSection, kKeyHideEudora, hideEudora, SettingsFilePath))
+        return false;
+    // Both lock settings off in a file that never had them: the file stays as before.
+    if ((lockAfterMinutesStored_ || lockAfterMinutes != 0) &&
+        !WriteSettingInt(kSettingsSection, kKeyLockAfterMinutes, lockAfterMinutes, SettingsFilePath))
+        return false;
+    if ((lockWithWindowsStored_ || lockWithWindows != 0) &&
+        !WriteSettingInt(kSettingsSection, kKeyLockWithWindows, lockWithWindows, SettingsFilePath))
         return false;
     const bool written = WriteSettingString(kSettingsSection, kKeyPassword, newStored, SettingsFilePath);
     const std::string readBack =

@@ -8,6 +8,11 @@
 // The maker's web page that "On the Internet" opens.
 extern const char* const kMakerWebPage;
 
+// Called after every successful Apply, when set: the automatic lock reads its settings
+// again at once.
+using SettingsAppliedFunction = void (*)() noexcept;
+extern SettingsAppliedFunction AfterSettingsApplied;
+
 class SettingsDialog : public CDialog {
 public:
     enum { IDD = IDD_SETTINGS };
@@ -20,6 +25,10 @@ public:
     int stretch = 0;
     int saveMemoPadText = 0;
     int hideEudora = 0;
+    // LockWithWindows, a switch like the four above, and LockAfterMinutes as Apply
+    // takes it from its field.
+    int lockWithWindows = 0;
+    int lockAfterMinutes = 0;
 
 protected:
     BOOL OnInitDialog() override;
@@ -33,6 +42,7 @@ private:
     void OnToggleStretch();
     void OnToggleSaveMemoPadText();
     void OnToggleHideEudora();
+    void OnToggleLockWithWindows();
     void OnApply();
     void OnCancelButton();
     void OnReleaseNotes();
@@ -42,7 +52,15 @@ private:
     void Toggle(int boxId, int& member) noexcept;
     void ShowSwitch(int boxId, int value) noexcept;
     void Tell(const std::string& text) const noexcept;
+    // The minutes typed into the "Lock after" field, into lockAfterMinutes; false (with a
+    // message, and the field focused) when they are not a number from 0 to 999.
+    bool TakeLockMinutes();
     // Writes the switches and the stored password, in that order, stopping at the first
     // write that fails; true when everything is in the file as intended.
     bool SaveSettings(const std::string& previousStored, const std::string& newStored) const;
+
+    // Whether the two lock keys were in the file when the dialog opened: a file without
+    // them stays without them while both are off.
+    bool lockAfterMinutesStored_ = false;
+    bool lockWithWindowsStored_ = false;
 };

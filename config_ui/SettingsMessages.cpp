@@ -58,3 +58,28 @@ std::string SettingsNotSavedText(const std::string& path)
            "\". Check that the folder exists and that the file is not read-only, "
            "then press Apply again.";
 }
+
+std::string BadLockMinutesText(int longest)
+{
+    return "\"Lock after\" takes a whole number of minutes from 0 to " + DecimalText(longest) +
+           " (0: never). Please correct the number.";
+}
+
+bool ParseLockMinutes(const std::string& text, int longest, int& minutes)
+{
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return false;
+    const size_t last = text.find_last_not_of(' ');
+    const std::string digits = text.substr(first, last - first + 1);
+    // Nine digits cannot overflow; leading zeros are fine.
+    if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    int value = 0;
+    for (char c : digits)
+        value = value * 10 + (c - '0');
+    if (value > longest)
+        return false;
+    minutes = value;
+    return true;
+}

@@ -35,11 +35,21 @@ void KeepModuleLoaded(bool keep) noexcept
     g_keepModuleLoaded = keep;
 }
 
-ModuleHold::ModuleHold() noexcept
+namespace {
+// A new reference of the library to itself, or null where the code is linked into the
+// program (tests). LoadLibrary by the module's own path, not GetModuleHandleEx, which
+// Windows 2000 lacks.
+HMODULE ReferenceSelf() noexcept
 {
-    if (!::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                              reinterpret_cast<LPCSTR>(&KeepModuleLoaded), &module_))
-        module_ = nullptr;
+    if (ModuleInstance() == ::GetModuleHandleA(nullptr))
+        return nullptr;
+    const std::string path = ModuleFilePath();
+    return path.empty() ? nullptr : ::LoadLibraryA(path.c_str());
+}
+} // namespace
+
+ModuleHold::ModuleHold() noexcept : module_(ReferenceSelf())
+{
 }
 
 ModuleHold::~ModuleHold()
@@ -50,7 +60,6 @@ ModuleHold::~ModuleHold()
 
 void PinModuleForever() noexcept
 {
-    HMODULE module = nullptr;
-    ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
-                         reinterpret_cast<LPCSTR>(&KeepModuleLoaded), &module);
+    // A reference that is never given back.
+    ReferenceSelf();
 }

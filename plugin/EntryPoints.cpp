@@ -3,6 +3,7 @@
 #include <string>
 
 #include "framework/Module.h"
+#include "plugin/AutoLock.h"
 #include "plugin/MenuCommands.h"
 #include "plugin/PluginState.h"
 #include "plugin/ProductInfo.h"
@@ -95,6 +96,9 @@ int32_t WINAPI ems_plugin_init(void*, int32_t hostApiVersion, MailConfigRecord* 
     info->description =
         HostHeapCopy(DescriptionText(ProductInfo.productName, ProductInfo.versionText));
 
+    // Before the start-up cover, so that the lock's window takes the session and power
+    // notifications while that cover is up too.
+    StartAutoLock();
     RunStartUpActivation();
     return kResultOk;
 }
@@ -135,6 +139,7 @@ int32_t WINAPI ems_plugin_config(void*, void*)
 
 int32_t WINAPI ems_plugin_finish(void*)
 {
+    StopAutoLock();
     EndCommandsAtFinish();
     ReleaseSettingsFile();
     return kResultOk;

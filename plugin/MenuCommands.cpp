@@ -19,6 +19,9 @@ bool g_finished = false;
 
 // The dialog the running command shows right now (null between two of its dialogs).
 CDialog* g_commandDialog = nullptr;
+bool g_coverUp = false;
+bool g_coverEnded = false;
+DWORD g_lastCoverEnd = 0;
 
 class CommandScope {
 public:
@@ -70,12 +73,17 @@ bool CoverComesBack(const CoverDialog& cover) noexcept
 // The lock ends only by unlock, or by the host quitting.
 void RunCover()
 {
+    g_coverUp = true;
     for (;;) {
         CoverDialog cover(nullptr);
         RunCommandDialog(cover);
         if (!CoverComesBack(cover))
-            return;
+            break;
     }
+    g_coverUp = false;
+    // The automatic lock counts the user's absence from here at the earliest.
+    g_lastCoverEnd = ::GetTickCount();
+    g_coverEnded = true;
 }
 
 // The settings say a cover is wanted as the client starts.
@@ -138,4 +146,33 @@ void StartCommandsAtInit()
 {
     g_finished = false;
     KeepModuleLoaded(false);
+}
+
+bool RunLockCover()
+{
+    if (g_finished || g_coverUp || !FileExists(SettingsFilePath))
+        return false;
+    // A settings dialog or about box that is up stays on the stack below the cover;
+    // menu commands meanwhile bring the cover forward, and afterwards the dialog again.
+    const bool wasRunning = g_commandRunning;
+    CDialog* const wasShown = g_commandDialog;
+    g_commandRunning = true;
+    RunCover();
+    g_commandRunning = wasRunning;
+    g_commandDialog = wasShown;
+    // Finished while the cover was up: the dialog below ends too.
+    if (g_finished && wasShown != nullptr)
+        wasShown->EndForShutdown();
+    return true;
+}
+
+bool CoverIsUp() noexcept
+{
+    return g_coverUp;
+}
+
+bool LastCoverEnd(DWORD& tick) noexcept
+{
+    tick = g_lastCoverEnd;
+    return g_coverEnded;
 }

@@ -23,6 +23,18 @@ void EndCommandsAtFinish();
 // may be initialised again).
 void StartCommandsAtInit();
 
+// The cover brought up by the automatic lock, with the switches "Activate Velmora" uses.
+// Nothing happens when a cover is up already or there is no settings file (a user who
+// never opened the settings has no password yet). Over the settings dialog or the about
+// box the cover comes up nested: after the unlock the user is back in them. Returns
+// whether a cover came up.
+bool RunLockCover();
+// Whether a cover is up now, whoever brought it up.
+bool CoverIsUp() noexcept;
+// The tick count (GetTickCount) at which the last cover ended; false when none has
+// ended since the plug-in was loaded.
+bool LastCoverEnd(DWORD& tick) noexcept;
+
 // Seam for tests: how the screen-saver command is posted (PostMessageA by default).
 using PostMessageFunction = BOOL(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
 extern PostMessageFunction PostMessageForCommands;

@@ -40,6 +40,9 @@
 #define IDC_SET_ICON            1022
 #define IDC_SET_RELEASE_NOTES   1023
 #define IDC_SET_INTERNET        1024
+#define IDC_SET_LOCK_WITH_WINDOWS   1025
+#define IDC_SET_LOCK_MINUTES        1026
+#define IDC_SET_LOCK_MINUTES_SPIN   1027
 
 // About box (IDD_ABOUT)
 #define IDC_ABOUT_TEXT          1015

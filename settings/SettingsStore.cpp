@@ -212,6 +212,30 @@ bool LockedRecorded()
     return ReadSettingInt(kSettingsSection, kKeyLocked, 0, SettingsFilePath) == 1;
 }
 
+int ReadLockAfterMinutes()
+{
+    return ReadSettingInt(kSettingsSection, kKeyLockAfterMinutes, 0, SettingsFilePath);
+}
+
+int EffectiveLockMinutes(int storedMinutes) noexcept
+{
+    if (storedMinutes <= 0)
+        return 0;
+    return storedMinutes > kLongestLockAfterMinutes ? kLongestLockAfterMinutes : storedMinutes;
+}
+
+int ReadLockWithWindows()
+{
+    return ReadSettingInt(kSettingsSection, kKeyLockWithWindows, 0, SettingsFilePath);
+}
+
+bool SettingPresent(const std::string& key)
+{
+    // A missing key gives back whichever default it is asked with.
+    return ReadSettingString(kSettingsSection, key, "0", SettingsFilePath) ==
+           ReadSettingString(kSettingsSection, key, "1", SettingsFilePath);
+}
+
 std::string LoadMemoPadText()
 {
     return StoredToMemo(ReadSettingString(kSettingsSection, kKeyMemoPadText, "", SettingsFilePath));

@@ -17,6 +17,8 @@ extern const char* const kKeyPassword;
 extern const char* const kKeyLockAfterMinutes;
 // 1: the cover comes up when Windows locks the session or the computer goes to sleep.
 extern const char* const kKeyLockWithWindows;
+// The longest LockAfterMinutes the settings dialog offers.
+constexpr int kLongestLockAfterMinutes = 999;
 // 1 while a cover is up, so that a lock survives the end of the client.
 extern const char* const kKeyLocked;
 
@@ -69,6 +71,16 @@ bool RecordLocked();
 bool ClearLockedRecord();
 // True when the file records a cover that was never unlocked (Locked is exactly 1).
 bool LockedRecorded();
+
+// LockAfterMinutes as stored (any number), 0 when missing.
+int ReadLockAfterMinutes();
+// What the lock makes of a stored LockAfterMinutes: 0 (never) for 0 and anything
+// negative, at most kLongestLockAfterMinutes.
+int EffectiveLockMinutes(int storedMinutes) noexcept;
+// LockWithWindows as stored; only exactly 1 means on.
+int ReadLockWithWindows();
+// Whether the key has a line of its own in the settings file.
+bool SettingPresent(const std::string& key);
 
 // The memo pad text, in the form the memo control shows (CR LF line breaks).
 std::string LoadMemoPadText();

@@ -73,7 +73,7 @@ const ClockReading kWidestReading{2000, 9, 27, 4, 23, 59, 59};
 const DialogCase kDialogs[] = {
     {"cover", [] { CoverDialog d; return d.DoModal(); }, IDC_COVER_UNLOCK, 7,
      {{IDC_COVER_CLOCK, ClockText(kWidestReading)}, {IDC_COVER_DATE, DateText(kWidestReading)}}},
-    {"settings", [] { SettingsDialog d; return d.DoModal(); }, IDC_SET_CANCEL, 15, {}},
+    {"settings", [] { SettingsDialog d; return d.DoModal(); }, IDC_SET_CANCEL, 19, {}},
     {"about", [] { AboutDialog d; return d.DoModal(); }, IDC_ABOUT_CLOSE, 2, {}},
 };
 

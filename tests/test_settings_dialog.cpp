@@ -3,6 +3,10 @@
 // leaves behind, the standard commands and the "This Release" panel.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <commctrl.h>
+
 #include <cstring>
 #include <functional>
 #include <iterator>
@@ -204,9 +208,16 @@ const ControlRow kControls[] = {
     {IDC_SET_NEW_PASSWORD, "EDIT", "", 0, 0x508100A0, 0, 76, 101, 145, 13},
     {IDC_STATIC, "STATIC", "... &take 2:", 0, 0x50020202, 0, 9, 122, 60, 10},
     {IDC_SET_NEW_PASSWORD2, "EDIT", "", 0, 0x508100A0, 0, 76, 120, 145, 13},
-    {IDC_SET_ICON, "STATIC", nullptr, IDI_VELMORA, 0x50000903, 0, 7, 153, 21, 20},
-    {IDC_SET_APPLY, "BUTTON", "&Apply", 0, kButtonStyle, kStaticEdge, 126, 158, 50, 15},
-    {IDC_SET_CANCEL, "BUTTON", "&Cancel", 0, kButtonStyle, kStaticEdge, 196, 158, 50, 15},
+    {IDC_STATIC, "BUTTON", "Lock by Itself", 0, 0x50000007, 0, 7, 151, 358, 33},
+    {IDC_SET_LOCK_WITH_WINDOWS, "BUTTON", "Lock with &Windows", 0, kSwitchStyle, kStaticEdge, 15, 162, 100, 14},
+    {IDC_STATIC, "STATIC", "&Lock after", 0, 0x50020202, 0, 121, 164, 44, 10},
+    {IDC_SET_LOCK_MINUTES, "EDIT", "0", 0, 0x50812080, 0, 168, 162, 30, 14},
+    {IDC_SET_LOCK_MINUTES_SPIN, "MSCTLS_UPDOWN32", "", 0, 0x500000B2, 0, 198, 162, 10, 14},
+    {IDC_STATIC, "STATIC", "minutes without input (0: never)", 0, 0x50020200, 0, 212, 164, 150, 10},
+    // Moved down below the lock row; otherwise as they were.
+    {IDC_SET_ICON, "STATIC", nullptr, IDI_VELMORA, 0x50000903, 0, 7, 194, 21, 20},
+    {IDC_SET_APPLY, "BUTTON", "&Apply", 0, kButtonStyle, kStaticEdge, 126, 199, 50, 15},
+    {IDC_SET_CANCEL, "BUTTON", "&Cancel", 0, kButtonStyle, kStaticEdge, 196, 199, 50, 15},
     {IDC_STATIC, "BUTTON", "This Release", 0, 0x50000007, 0, 239, 7, 126, 136},
     {IDC_SET_RELEASE_NOTES, "BUTTON", "&Release Notes", 0, kButtonStyle, kStaticEdge, 248, 23, 78, 20},
     {IDC_STATIC, "STATIC", nullptr, IDI_RELEASE_NOTES, 0x50000803, 0, 335, 23, 21, 20},
@@ -226,7 +237,7 @@ TEST(SettingsTemplate, ShippedResourceHoldsTheDialogExactly)
     const bool read = ReadDialogTemplate(plugin, IDD_SETTINGS, t);
     ::FreeLibrary(plugin);
     ASSERT_TRUE(read) << "US English extended dialog 137";
-    ExpectVelmoraFrame(t, 0x90C000C4u, 372, 180);
+    ExpectVelmoraFrame(t, 0x90C000C4u, 372, 221);
 
     ASSERT_EQ(std::size(kControls), t.controls.size());
     for (size_t i = 0; i < t.controls.size(); ++i) {
@@ -284,7 +295,14 @@ TEST_F(SettingsDialogTest, CreatedDialogShowsEveryControlAsTheTemplateDescribes)
             if (std::string(row.className) == "EDIT") {
                 EXPECT_EQ(row.style & ES_PASSWORD, style & ES_PASSWORD);
                 const bool masked = ::SendMessageA(child, EM_GETPASSWORDCHAR, 0, 0) != 0;
-                EXPECT_EQ(row.id != IDC_SET_OLD_PASSWORD, masked) << "old password in plain text, new ones masked";
+                EXPECT_EQ((row.style & ES_PASSWORD) != 0, masked) << "old password in plain text, new ones masked";
+            }
+            if (row.id == IDC_SET_LOCK_MINUTES_SPIN) {
+                // The up-down control sizes itself; it works the minutes field.
+                EXPECT_EQ(::GetDlgItem(d, IDC_SET_LOCK_MINUTES),
+                          reinterpret_cast<HWND>(::SendMessageA(child, UDM_GETBUDDY, 0, 0)));
+                child = ::GetWindow(child, GW_HWNDNEXT);
+                continue;
             }
             EXPECT_EQ(row.exStyle & WS_EX_STATICEDGE, exStyle & WS_EX_STATICEDGE);
             // Position and size in dialog units, each mapped as the dialog manager maps
@@ -473,6 +491,76 @@ TEST_F(SettingsDialogTest, NewFieldsThatDifferAreReportedAndNoSwitchIsWritten)
     });
     EXPECT_EQ(0, result);
     EXPECT_EQ(before, ReadFileBytes(path_));
+}
+
+// ---- the lock by itself ------------------------------------------------------------
+
+int appliedCalls = 0;
+void CountApplied() noexcept
+{
+    ++appliedCalls;
+}
+
+TEST_F(SettingsDialogTest, LockFieldsShowWhatTheLockMakesOfTheFileAndApplyWritesThem)
+{
+    // Stored minutes -> the field; then 15 minutes typed and the switch clicked on.
+    struct Case {
+        const char* stored;
+        const char* shown;
+    };
+    for (const Case& c : {Case{nullptr, "0"}, Case{"1500", "999"}, Case{"-3", "0"}, Case{"soon", "0"}}) {
+        SCOPED_TRACE(c.stored ? c.stored : "missing");
+        WriteSettings(std::string("Password=\r\n") + (c.stored ? "LockAfterMinutes=" + std::string(c.stored) + "\r\n" : ""));
+        appliedCalls = 0;
+        AfterSettingsApplied = &CountApplied;
+        SettingsDialog dialog;
+        const INT_PTR result = Run(dialog, [&](HWND d, DWORD) {
+            EXPECT_EQ(c.shown, ItemText(d, IDC_SET_LOCK_MINUTES));
+            EXPECT_FALSE(Checked(d, IDC_SET_LOCK_WITH_WINDOWS));
+            SetItemText(d, IDC_SET_LOCK_MINUTES, "15");
+            ClickAndWait(d, IDC_SET_LOCK_WITH_WINDOWS);
+            PostClick(d, IDC_SET_APPLY);
+        });
+        AfterSettingsApplied = nullptr;
+        EXPECT_EQ(1, result);
+        EXPECT_EQ(1, appliedCalls) << "the lock hears of the change at once";
+        const std::string stored = ReadFileBytes(path_);
+        EXPECT_NE(std::string::npos, stored.find("HideEudora=0\r\n")) << stored;
+        EXPECT_NE(std::string::npos, stored.find("LockAfterMinutes=15\r\n")) << stored;
+        EXPECT_NE(std::string::npos, stored.find("LockWithWindows=1\r\n")) << stored;
+    }
+    // Turned off again, both keys stay in the file with 0.
+    WriteSettings("Password=\r\nLockAfterMinutes=5\r\nLockWithWindows=1\r\n");
+    EXPECT_EQ(1, Run([](HWND d, DWORD) {
+                  EXPECT_TRUE(Checked(d, IDC_SET_LOCK_WITH_WINDOWS));
+                  SetItemText(d, IDC_SET_LOCK_MINUTES, "0");
+                  ClickAndWait(d, IDC_SET_LOCK_WITH_WINDOWS);
+                  PostClick(d, IDC_SET_APPLY);
+              }));
+    EXPECT_EQ("[Settings]\r\nPassword=\r\nLockAfterMinutes=0\r\nLockWithWindows=0\r\nStartUp=0\r\n"
+              "Stretch=0\r\nSaveMemoPadText=1\r\nHideEudora=0\r\n",
+              ReadFileBytes(path_));
+}
+
+TEST_F(SettingsDialogTest, MinutesOutOfRangeOrNoNumberAreRefusedWithTheFieldFocusedAndNothingWritten)
+{
+    StorePassword("Secret");
+    const std::string before = ReadFileBytes(path_);
+    const INT_PTR result = Run([](HWND d, DWORD ui) {
+        ClickAndWait(d, IDC_SET_LOCK_WITH_WINDOWS);
+        for (const char* typed : {"1000", "abc", "-5", "", "1 5"}) {
+            SCOPED_TRACE(typed);
+            FillPasswords(d, "Secret", "Secret", "Secret");
+            SetItemText(d, IDC_SET_LOCK_MINUTES, typed);
+            PostClick(d, IDC_SET_APPLY);
+            EXPECT_EQ(BadLockMinutesText(999), TakeMessage(ui, d));
+            EXPECT_TRUE(WaitUntil([&] { return FocusOf(ui) == ::GetDlgItem(d, IDC_SET_LOCK_MINUTES); }));
+        }
+        PostClick(d, IDC_SET_CANCEL);
+    });
+    EXPECT_EQ(0, result);
+    EXPECT_EQ(before, ReadFileBytes(path_));
+    EXPECT_NE(std::string::npos, BadLockMinutesText(999).find("0 to 999"));
 }
 
 TEST_F(SettingsDialogTest, RightOldPasswordStoresTheScrambledNewOneOrEmptiesIt)

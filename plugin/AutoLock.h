@@ -1,0 +1,24 @@
+// The cover coming up by itself: after LockAfterMinutes without keyboard or mouse input
+// anywhere on the desktop, and, with LockWithWindows, when Windows locks the session
+// (or switches it away, or a remote session disconnects) and before the computer
+// suspends or hibernates.
+//
+// All of it lives on the host's user-interface thread, inside whatever message loop
+// runs there: a hidden top-level window of the plug-in's own (session and power
+// notifications go to top-level windows), one timer on it, armed for the time that
+// remains until the cover is due but never for more than a minute, so that a setting
+// changed in the file is seen within a minute, and the session registration, loaded
+// from wtsapi32.dll at run time (Windows 2000 has none).
+#pragma once
+
+// The class of the hidden window; nothing else in the host's process uses this name.
+extern const char* const kLockWindowClass;
+
+// Called by initialisation, before the start-up cover: a cover that came up at start-up
+// is locked against nothing else, but the window must be there for the notifications.
+void StartAutoLock();
+// Called by ems_plugin_finish: the timer, the session registration, the window and its
+// class go, so that nothing of the plug-in runs afterwards and a new load starts afresh.
+void StopAutoLock() noexcept;
+// Reads the settings again and re-arms the timer (after the settings dialog's Apply).
+void RearmAutoLock() noexcept;

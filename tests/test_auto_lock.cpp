@@ -1,0 +1,250 @@
+// The cover coming up by itself, through the stand-in mail client and the real
+// velmora.dll on this thread: after a minute without input, on the session and power
+// notifications Windows sends (wine sends none: the test sends them to the plug-in's
+// window), over the settings dialog and an open menu, and an unload with all of it armed.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+
+#include "host/HostResource.h"
+#include "resource.h"
+#include "support/ClientLayout.h"
+#include "support/DialogSearch.h"
+#include "support/TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+const char* const kLockWindowClass = "VelmoraLockWindow";
+constexpr UINT kSessionChange = 0x02B1;   // WM_WTSSESSION_CHANGE
+constexpr WPARAM kSessionLock = 0x7;
+constexpr WPARAM kSessionUnlock = 0x8;
+constexpr WPARAM kPowerSuspend = 0x4;     // PBT_APMSUSPEND
+
+HWND LockWindow()
+{
+    return ::FindWindowExA(nullptr, nullptr, kLockWindowClass, nullptr);
+}
+
+// A one-pixel mouse move: input as a user's, which resets the idle time.
+DWORD NudgeMouse()
+{
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = 1;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE;
+    ::SendInput(1, &input, sizeof input);
+    LASTINPUTINFO last{sizeof last, 0};
+    ::GetLastInputInfo(&last);
+    return last.dwTime;
+}
+
+HWND VisibleMenuOf(DWORD thread)
+{
+    for (HWND w = ::FindWindowExA(nullptr, nullptr, "#32768", nullptr); w != nullptr;
+         w = ::FindWindowExA(nullptr, w, "#32768", nullptr)) {
+        if (::IsWindowVisible(w) && ::GetWindowThreadProcessId(w, nullptr) == thread)
+            return w;
+    }
+    return nullptr;
+}
+
+void Unlock(HWND cover)
+{
+    SetItemText(cover, IDC_COVER_PASSWORD, "");
+    PostClick(cover, IDC_COVER_UNLOCK);
+    EXPECT_TRUE(WaitForGone(cover)) << "the cover ends on the right password";
+}
+
+class AutoLockTest : public ::testing::Test {
+protected:
+    // Starts the client with Velmora and these settings lines (empty password).
+    void Start(const std::string& settings)
+    {
+        InstallLibrary("velmora.dll", layout_.ProgramPlugins());
+        ::CreateDirectoryA(layout_.DataPlugins().c_str(), nullptr);
+        WriteFileBytes(SettingsFile(), "[Settings]\r\nPassword=\r\n" + settings);
+        client_ = StartClient(layout_.Folders());
+        main_ = client_->mainWindow();
+        // The display's focus events from creating the windows arrive late.
+        PumpUntil([] { return false; }, 300);
+    }
+    void TearDown() override
+    {
+        if (client_)
+            client_->Shutdown();
+    }
+    std::string SettingsFile() const { return layout_.DataPlugins() + "\\velmora.ini"; }
+
+    // Pumps this thread's messages, as the client's loop does, while `driver` works.
+    void WhileClientRuns(const std::function<void(DWORD ui)>& driver, DWORD timeoutMs = 20000)
+    {
+        std::atomic<bool> done{false};
+        RunWithDriver([&] { PumpUntil([&] { return done.load(); }, timeoutMs); return INT_PTR{0}; },
+                      [&](DWORD ui) {
+                          driver(ui);
+                          done = true;
+                      },
+                      timeoutMs + 5000);
+    }
+
+    ClientLayout layout_;
+    std::unique_ptr<velmora_host::Client> client_;
+    HWND main_ = nullptr;
+};
+
+TEST_F(AutoLockTest, AMinuteWithoutInputBringsTheCoverUpAndItsUnlockStartsTheMinuteAgain)
+{
+    Start("LockAfterMinutes=1\r\nHideEudora=1\r\n");
+    const DWORD lastInput = NudgeMouse();
+    DWORD appeared = 0;
+    bool backAtOnce = true;
+    WhileClientRuns(
+        [&](DWORD ui) {
+            HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK, nullptr, 90000);
+            appeared = ::GetTickCount();
+            ASSERT_NE(nullptr, cover);
+            EXPECT_FALSE(::IsWindowVisible(main_)) << "as Activate Velmora brings it, with Hide Eudora";
+            Unlock(cover);
+            ::Sleep(2000);
+            backAtOnce = FindDialogWithControl(ui, IDC_COVER_UNLOCK) != nullptr;
+            if (HWND again = FindDialogWithControl(ui, IDC_COVER_UNLOCK))
+                Unlock(again);
+        },
+        120000);
+    EXPECT_GE(appeared - lastInput, 60000u - 20);
+    EXPECT_LT(appeared - lastInput, 65000u) << "within a few seconds of the minute";
+    EXPECT_FALSE(backAtOnce) << "idle time counts from the unlock";
+    EXPECT_TRUE(::IsWindowVisible(main_));
+}
+
+TEST_F(AutoLockTest, BothSettingsOffLeaveTheClientAndTheFileAlone)
+{
+    Start("");
+    HWND window = LockWindow();
+    ASSERT_NE(nullptr, window) << "the plug-in's hidden window";
+    EXPECT_FALSE(::IsWindowVisible(window));
+    int covers = -1;
+    WhileClientRuns([&](DWORD ui) {
+        ::SendMessageA(window, kSessionChange, kSessionLock, 1);
+        ::SendMessageA(window, WM_POWERBROADCAST, kPowerSuspend, 0);
+        ::Sleep(500);
+        covers = CountDialogsWithControl(ui, IDC_COVER_UNLOCK);
+    });
+    EXPECT_EQ(0, covers);
+    EXPECT_TRUE(::IsWindowVisible(main_));
+    EXPECT_EQ("[Settings]\r\nPassword=\r\n", ReadFileBytes(SettingsFile()));
+}
+
+TEST_F(AutoLockTest, SessionLockBringsTheCoverUpAndTheSessionUnlockLeavesItUp)
+{
+    Start("LockWithWindows=1\r\nHideEudora=1\r\n");
+    HWND window = LockWindow();
+    ASSERT_NE(nullptr, window);
+    WhileClientRuns([&](DWORD ui) {
+        ::SendMessageA(window, kSessionChange, kSessionUnlock, 1);
+        ::Sleep(300);
+        EXPECT_EQ(0, CountDialogsWithControl(ui, IDC_COVER_UNLOCK)) << "an unlock of Windows locks nothing";
+        ::SendMessageA(window, kSessionChange, kSessionLock, 1);
+        HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
+        ASSERT_NE(nullptr, cover);
+        EXPECT_FALSE(::IsWindowVisible(main_));
+        ::SendMessageA(window, kSessionChange, kSessionLock, 1);
+        ::SendMessageA(window, kSessionChange, kSessionUnlock, 1);
+        ::Sleep(300);
+        EXPECT_TRUE(::IsWindowVisible(cover)) << "Windows' unlock is not Velmora's";
+        EXPECT_EQ(1, CountDialogsWithControl(ui, IDC_COVER_UNLOCK)) << "never two covers";
+        Unlock(cover);
+    });
+    EXPECT_TRUE(::IsWindowVisible(main_));
+}
+
+TEST_F(AutoLockTest, SuspendHidesTheClientBeforeTheNotificationReturns)
+{
+    Start("LockWithWindows=1\r\nHideEudora=1\r\n");
+    HWND window = LockWindow();
+    HWND tool = client_->window().toolWindow();
+    ASSERT_TRUE(::IsWindowVisible(tool));
+    WhileClientRuns([&](DWORD ui) {
+        DWORD_PTR answer = 0;
+        EXPECT_NE(0, ::SendMessageTimeoutA(window, WM_POWERBROADCAST, kPowerSuspend, 0, SMTO_NORMAL, 5000, &answer))
+            << "Windows is not kept waiting until the unlock";
+        EXPECT_EQ(static_cast<DWORD_PTR>(TRUE), answer);
+        EXPECT_FALSE(::IsWindowVisible(main_));
+        EXPECT_FALSE(::IsWindowVisible(tool));
+        HWND cover = FindDialogWithControl(ui, IDC_COVER_UNLOCK);
+        ASSERT_NE(nullptr, cover) << "the cover is up by then";
+        Unlock(cover);
+    });
+    EXPECT_TRUE(::IsWindowVisible(main_));
+    EXPECT_TRUE(::IsWindowVisible(tool));
+}
+
+TEST_F(AutoLockTest, OverTheSettingsDialogTheUserIsBackInItAfterTheUnlock)
+{
+    Start("LockWithWindows=1\r\nSaveMemoPadText=0\r\n");
+    const std::string before = ReadFileBytes(SettingsFile());
+    HWND window = LockWindow();
+    velmora_host::PluginHost& host = client_->host();
+    RunWithDriver([&] { return static_cast<INT_PTR>(host.OpenSettings(host.IndexOf("velmora.dll"))); },
+                  [&](DWORD ui) {
+                      HWND settings = WaitForDialogWithControl(ui, IDC_SET_APPLY);
+                      ASSERT_NE(nullptr, settings);
+                      ::SendMessageA(::GetDlgItem(settings, IDC_SET_STRETCH), BM_CLICK, 0, 0);
+                      ::SendMessageA(window, kSessionChange, kSessionLock, 1);
+                      HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
+                      ASSERT_NE(nullptr, cover);
+                      Unlock(cover);
+                      EXPECT_TRUE(::IsWindow(settings));
+                      EXPECT_EQ(BST_CHECKED, ::SendDlgItemMessageA(settings, IDC_SET_STRETCH, BM_GETCHECK, 0, 0))
+                          << "the dialog as the user left it";
+                      EXPECT_EQ(before, ReadFileBytes(SettingsFile())) << "nothing saved by the lock";
+                      PostClick(settings, IDC_SET_CANCEL);
+                  });
+    EXPECT_EQ(before, ReadFileBytes(SettingsFile()));
+}
+
+TEST_F(AutoLockTest, AnOpenMenuOfTheClientIsClosedFirst)
+{
+    Start("LockWithWindows=1\r\n");
+    HWND window = LockWindow();
+    WhileClientRuns([&](DWORD ui) {
+        ::PostMessageA(main_, WM_HOST_TRAY_ICON, ID_HOST_TRAY_ICON, WM_RBUTTONUP);
+        ASSERT_TRUE(WaitUntil([&] { return VisibleMenuOf(ui) != nullptr; }));
+        ::SendMessageA(window, kSessionChange, kSessionLock, 1);
+        HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
+        ASSERT_NE(nullptr, cover);
+        EXPECT_EQ(nullptr, VisibleMenuOf(ui));
+        Unlock(cover);
+    });
+}
+
+TEST_F(AutoLockTest, FinishEndsEverythingAndASecondLoadLocksAgain)
+{
+    Start("LockAfterMinutes=1\r\nLockWithWindows=1\r\n");
+    HMODULE first = ::GetModuleHandleA("velmora.dll");
+    ASSERT_NE(nullptr, first);
+    ASSERT_NE(nullptr, LockWindow());
+    client_->Shutdown();
+    client_.reset();
+    EXPECT_EQ(nullptr, ::GetModuleHandleA("velmora.dll")) << "unloaded";
+    EXPECT_EQ(nullptr, LockWindow());
+    WNDCLASSEXA info{};
+    info.cbSize = sizeof info;
+    EXPECT_FALSE(::GetClassInfoExA(first, kLockWindowClass, &info)) << "the class went with it";
+
+    client_ = StartClient(layout_.Folders());
+    main_ = client_->mainWindow();
+    HWND window = LockWindow();
+    ASSERT_NE(nullptr, window);
+    WhileClientRuns([&](DWORD ui) {
+        ::SendMessageA(window, kSessionChange, kSessionLock, 1);
+        HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
+        ASSERT_NE(nullptr, cover);
+        Unlock(cover);
+    });
+}
+
+} // namespace
