@@ -41,16 +41,6 @@ DWORD NudgeMouse()
     return last.dwTime;
 }
 
-HWND VisibleMenuOf(DWORD thread)
-{
-    for (HWND w = ::FindWindowExA(nullptr, nullptr, "#32768", nullptr); w != nullptr;
-         w = ::FindWindowExA(nullptr, w, "#32768", nullptr)) {
-        if (::IsWindowVisible(w) && ::GetWindowThreadProcessId(w, nullptr) == thread)
-            return w;
-    }
-    return nullptr;
-}
-
 void Unlock(HWND cover)
 {
     SetItemText(cover, IDC_COVER_PASSWORD, "");
@@ -115,7 +105,7 @@ TEST_F(AutoLockTest, AMinuteWithoutInputBringsTheCoverUpAndItsUnlockStartsTheMin
         },
         120000);
     EXPECT_GE(appeared - lastInput, 60000u - 20);
-    EXPECT_LT(appeared - lastInput, 65000u) << "within a few seconds of the minute";
+    EXPECT_LT(appeared - lastInput, 70000u) << "within a few seconds of the minute";
     EXPECT_FALSE(backAtOnce) << "idle time counts from the unlock";
     EXPECT_TRUE(::IsWindowVisible(main_));
 }

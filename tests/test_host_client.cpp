@@ -16,6 +16,7 @@
 #include "host/MailCheck.h"
 #include "host/Reminder.h"
 #include "support/ClientLayout.h"
+#include "support/DialogSearch.h"
 #include "support/TestSupport.h"
 #include "support/TestWindow.h"
 
@@ -31,17 +32,6 @@ std::string ShortPath(const std::string& path)
     char buffer[MAX_PATH] = "";
     ::GetShortPathNameA(path.c_str(), buffer, MAX_PATH);
     return buffer;
-}
-
-// The popup menu the thread shows (class #32768), or null.
-HWND VisibleMenuOf(DWORD thread)
-{
-    for (HWND w = ::FindWindowExA(nullptr, nullptr, "#32768", nullptr); w != nullptr;
-         w = ::FindWindowExA(nullptr, w, "#32768", nullptr)) {
-        if (::IsWindowVisible(w) && ::GetWindowThreadProcessId(w, nullptr) == thread)
-            return w;
-    }
-    return nullptr;
 }
 
 // What happened to one plug-in, in order, and what should: loaded (and, from a folder

@@ -110,4 +110,14 @@ int CountDialogsWithControl(DWORD threadId, int controlId)
     return static_cast<int>(DialogsWith(threadId, controlId).size());
 }
 
+HWND VisibleMenuOf(DWORD thread)
+{
+    for (HWND w = ::FindWindowExA(nullptr, nullptr, "#32768", nullptr); w != nullptr;
+         w = ::FindWindowExA(nullptr, w, "#32768", nullptr)) {
+        if (::IsWindowVisible(w) && ::GetWindowThreadProcessId(w, nullptr) == thread)
+            return w;
+    }
+    return nullptr;
+}
+
 } // namespace testing_support

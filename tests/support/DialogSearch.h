@@ -23,6 +23,9 @@ HWND WaitForDesktopDialog(const std::string& caption, int controlId, const std::
                           DWORD timeoutMs = 8000);
 // A control at any depth under `parent` (a wizard's pages are dialogs inside the
 // dialog) with that id, or with that text when `id` is 0; null when there is none.
+// The popup menu the thread shows (class #32768), or null.
+HWND VisibleMenuOf(DWORD thread);
+
 HWND FindDescendant(HWND parent, int id, const std::string& text = std::string());
 
 } // namespace testing_support
