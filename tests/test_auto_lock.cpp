@@ -11,6 +11,8 @@
 #include "resource.h"
 #include "support/ClientLayout.h"
 #include "support/DialogSearch.h"
+#include "support/PluginLibrary.h"
+#include "support/TempDirectory.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;
@@ -235,6 +237,32 @@ TEST_F(AutoLockTest, FinishEndsEverythingAndASecondLoadLocksAgain)
         ASSERT_NE(nullptr, cover);
         Unlock(cover);
     });
+}
+
+// A host that unloads the plug-in without finishing it: nothing of the lock is left to call
+// into the unloaded code.
+TEST(AutoLockUnload, AnUnloadWithoutFinishTakesTheLockDownWithTheLibrary)
+{
+    ScratchDir folder;
+    CopyPluginInto(folder.path());
+    WriteFileBytes(folder.path() + "\\velmora.ini", "[Settings]\r\nPassword=\r\nLockAfterMinutes=1\r\n");
+    PluginLibrary plugin(folder.path());
+    ASSERT_TRUE(plugin.loaded());
+    const HMODULE module = plugin.module();
+    int32_t config[4] = {0, 0, static_cast<int32_t>(reinterpret_cast<intptr_t>(folder.path().c_str())), 0};
+    int32_t info[8] = {};
+    ASSERT_EQ(0, plugin.init(nullptr, 6, config, info));
+    HWND window = LockWindow();
+    ASSERT_NE(nullptr, window);
+    // The lock's timer due at once: a wake-up after the unload would run freed code.
+    ::SetTimer(window, 1, 0, nullptr);
+    plugin.Unload();
+
+    EXPECT_FALSE(::IsWindow(window));
+    WNDCLASSEXA info2{};
+    info2.cbSize = sizeof info2;
+    EXPECT_FALSE(::GetClassInfoExA(module, kLockWindowClass, &info2));
+    PumpUntil([] { return false; }, 300);
 }
 
 } // namespace
