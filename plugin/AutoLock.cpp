@@ -73,6 +73,8 @@ public:
     void Rearm() noexcept;
 
 private:
+    // The window, its class and the session registration; false when they cannot be had.
+    bool Create() noexcept;
     static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
     void RegisterSession() noexcept;
@@ -99,26 +101,32 @@ AutoLock g_autoLock;
 void AutoLock::Start()
 {
     Stop();
+    AfterSettingsApplied = &RearmAutoLock;
+    // A client started by a script, or a system where nobody has touched the keyboard
+    // since it booted, has no recent input: the minutes count from here at the earliest.
+    g_startTick = ::GetTickCount();
+    Rearm();
+}
+
+bool AutoLock::Create() noexcept
+{
     WNDCLASSA wc{};
     wc.lpfnWndProc = &AutoLock::WindowProc;
     wc.hInstance = ModuleInstance();
     wc.lpszClassName = kLockWindowClass;
     class_ = ::RegisterClassA(&wc);
     if (class_ == 0)
-        return;
+        return false;
     // Top-level, never shown: message-only windows get no power notifications.
     window_ = ::CreateWindowExA(WS_EX_TOOLWINDOW, kLockWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
                                 nullptr, ModuleInstance(), nullptr);
     if (window_ == nullptr) {
-        Stop();
-        return;
+        ::UnregisterClassA(kLockWindowClass, ModuleInstance());
+        class_ = 0;
+        return false;
     }
     RegisterSession();
-    AfterSettingsApplied = &RearmAutoLock;
-    // A client started by a script, or a system where nobody has touched the keyboard
-    // since it booted, has no recent input: the minutes count from here at the earliest.
-    g_startTick = ::GetTickCount();
-    Rearm();
+    return true;
 }
 
 void AutoLock::Stop() noexcept
@@ -139,8 +147,13 @@ void AutoLock::Stop() noexcept
 
 void AutoLock::Rearm() noexcept
 {
-    if (window_ == nullptr)
-        return;
+    // With both settings off nothing of the lock exists: the plug-in is as it always
+    // was. Turned on (Apply), the window, its timer and the registration come up now.
+    if (window_ == nullptr) {
+        const bool wanted = EffectiveLockMinutes(ReadLockAfterMinutes()) != 0 || ReadLockWithWindows() == 1;
+        if (!wanted || !Create())
+            return;
+    }
     // A cover that is due comes through the timer, after the caller has returned.
     const IdleDecision decision = Decide();
     Arm(decision.lockNow ? 0 : decision.wakeAfterMs);

@@ -3,8 +3,9 @@
 // (or switches it away, or a remote session disconnects) and before the computer
 // suspends or hibernates.
 //
-// All of it lives on the host's user-interface thread, inside whatever message loop
-// runs there: a hidden top-level window of the plug-in's own (session and power
+// With both settings off nothing of it exists. Once one is on (at initialisation or
+// after the settings dialog's Apply), all of it lives on the host's user-interface
+// thread, inside whatever message loop runs there: a hidden top-level window of the plug-in's own (session and power
 // notifications go to top-level windows), one timer on it, armed for the time that
 // remains until the cover is due but never for more than a minute, so that a setting
 // changed in the file is seen within a minute, and the session registration, loaded
@@ -16,9 +17,11 @@ extern const char* const kLockWindowClass;
 
 // Called by initialisation, before the start-up cover: a cover that came up at start-up
 // is locked against nothing else, but the window must be there for the notifications.
+// Creates the window only when a lock setting is on.
 void StartAutoLock();
 // Called by ems_plugin_finish: the timer, the session registration, the window and its
 // class go, so that nothing of the plug-in runs afterwards and a new load starts afresh.
 void StopAutoLock() noexcept;
-// Reads the settings again and re-arms the timer (after the settings dialog's Apply).
+// Reads the settings again and re-arms the timer, creating the window when a setting has
+// just been turned on (after the settings dialog's Apply).
 void RearmAutoLock() noexcept;

@@ -112,12 +112,25 @@ TEST_F(AutoLockTest, AMinuteWithoutInputBringsTheCoverUpAndItsUnlockStartsTheMin
     EXPECT_TRUE(::IsWindowVisible(main_));
 }
 
-TEST_F(AutoLockTest, BothSettingsOffLeaveTheClientAndTheFileAlone)
+// Both settings off: nothing of the lock exists, until Apply turns one on.
+TEST_F(AutoLockTest, BothSettingsOffLeaveNothingRunningUntilApplyTurnsOneOn)
 {
     Start("");
-    HWND window = LockWindow();
-    ASSERT_NE(nullptr, window) << "the plug-in's hidden window";
+    EXPECT_EQ(nullptr, LockWindow()) << "no window, no timer, no registration";
+    EXPECT_EQ("[Settings]\r\nPassword=\r\n", ReadFileBytes(SettingsFile()));
+    HWND window = nullptr;
+    RunWithDriver([&] { return INT_PTR{client_->host().OpenSettings(0)}; },
+                  [&](DWORD ui) {
+                      HWND settings = WaitForDialogWithControl(ui, IDC_SET_APPLY);
+                      ASSERT_NE(nullptr, settings);
+                      SetItemText(settings, IDC_SET_LOCK_MINUTES, "5");
+                      PostClick(settings, IDC_SET_APPLY);
+                      ASSERT_TRUE(WaitForGone(settings));
+                      window = LockWindow();
+                  });
+    ASSERT_NE(nullptr, window) << "Apply starts the lock at once";
     EXPECT_FALSE(::IsWindowVisible(window));
+    // Only the minutes are on: Windows locking or sleeping brings no cover.
     int covers = -1;
     WhileClientRuns([&](DWORD ui) {
         ::SendMessageA(window, kSessionChange, kSessionLock, 1);
@@ -127,7 +140,6 @@ TEST_F(AutoLockTest, BothSettingsOffLeaveTheClientAndTheFileAlone)
     });
     EXPECT_EQ(0, covers);
     EXPECT_TRUE(::IsWindowVisible(main_));
-    EXPECT_EQ("[Settings]\r\nPassword=\r\n", ReadFileBytes(SettingsFile()));
 }
 
 TEST_F(AutoLockTest, SessionLockBringsTheCoverUpAndTheSessionUnlockLeavesItUp)
