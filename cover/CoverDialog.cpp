@@ -10,7 +10,6 @@ namespace {
 
 constexpr UINT_PTR kClockTimer = 1;
 constexpr UINT kClockPeriodMs = 500;
-const char* const kHostWindowClass = "EudoraMainWindow";
 
 } // namespace
 

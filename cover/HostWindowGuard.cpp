@@ -6,6 +6,8 @@
 
 #include "framework/Module.h"
 
+const char* const kHostWindowClass = "EudoraMainWindow";
+
 namespace {
 
 // Identifies this guard's subclass among others on the same window.

@@ -33,6 +33,9 @@
 
 #include <vector>
 
+// The class of the mail client's main window.
+extern const char* const kHostWindowClass;   // "EudoraMainWindow"
+
 class HostWindowGuard {
 public:
     HostWindowGuard();

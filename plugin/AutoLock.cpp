@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "config_ui/SettingsDialog.h"
+#include "cover/HostWindowGuard.h"
 #include "framework/Module.h"
 #include "plugin/IdleClock.h"
 #include "plugin/MenuCommands.h"
@@ -29,8 +30,6 @@ constexpr WPARAM kRemoteDisconnect = 0x4;
 constexpr WPARAM kSessionLock = 0x7;
 constexpr WPARAM kPowerSuspend = 0x4;            // PBT_APMSUSPEND
 constexpr DWORD kThisSessionOnly = 0;            // NOTIFY_FOR_THIS_SESSION
-
-const char* const kHostWindowClass = "EudoraMainWindow";
 
 using RegisterSessionFn = BOOL(WINAPI*)(HWND, DWORD);
 using UnregisterSessionFn = BOOL(WINAPI*)(HWND);

@@ -198,8 +198,7 @@ bool RecordLocked()
 bool ClearLockedRecord()
 {
     // Nothing to remove: the file is left as it is (and not created).
-    const std::string absent(1, '\x01');
-    if (ReadSettingString(kSettingsSection, kKeyLocked, absent, SettingsFilePath) == absent)
+    if (!SettingPresent(kKeyLocked))
         return true;
     const bool removed = ::WritePrivateProfileStringA(kSettingsSection, kKeyLocked, nullptr,
                                                       SettingsFilePath.c_str()) != FALSE;
