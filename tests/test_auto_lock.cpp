@@ -23,6 +23,8 @@ const char* const kLockWindowClass = "VelmoraLockWindow";
 constexpr UINT kSessionChange = 0x02B1;   // WM_WTSSESSION_CHANGE
 constexpr WPARAM kSessionLock = 0x7;
 constexpr WPARAM kSessionUnlock = 0x8;
+constexpr WPARAM kConsoleDisconnect = 0x2;
+constexpr WPARAM kRemoteDisconnect = 0x4;
 constexpr WPARAM kPowerSuspend = 0x4;     // PBT_APMSUSPEND
 
 HWND LockWindow()
@@ -161,6 +163,13 @@ TEST_F(AutoLockTest, SessionLockBringsTheCoverUpAndTheSessionUnlockLeavesItUp)
         EXPECT_TRUE(::IsWindowVisible(cover)) << "Windows' unlock is not Velmora's";
         EXPECT_EQ(1, CountDialogsWithControl(ui, IDC_COVER_UNLOCK)) << "never two covers";
         Unlock(cover);
+        // Switched to another user, or a remote session cut off: the same.
+        for (WPARAM away : {kConsoleDisconnect, kRemoteDisconnect}) {
+            ::SendMessageA(window, kSessionChange, away, 1);
+            HWND again = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
+            ASSERT_NE(nullptr, again) << "session event " << away;
+            Unlock(again);
+        }
     });
     EXPECT_TRUE(::IsWindowVisible(main_));
 }
@@ -275,6 +284,30 @@ TEST(AutoLockUnload, AnUnloadWithoutFinishTakesTheLockDownWithTheLibrary)
     info2.cbSize = sizeof info2;
     EXPECT_FALSE(::GetClassInfoExA(module, kLockWindowClass, &info2));
     PumpUntil([] { return false; }, 300);
+}
+
+// Last in this program: the plug-in stays loaded for good afterwards.
+class AutoLockEndOfSession : public AutoLockTest {};
+
+// The session ends while a lock cover is up over the settings dialog: the client unloads
+// the plug-in inside the cover's loop, and both dialogs end; nothing crashes.
+TEST_F(AutoLockEndOfSession, EndsTheCoverAndTheSettingsDialogBelowIt)
+{
+    Start("LockWithWindows=1\r\n");
+    HWND window = LockWindow();
+    bool settingsGone = false;
+    RunWithDriver([&] { return INT_PTR{client_->host().OpenSettings(client_->host().IndexOf("velmora.dll"))}; },
+                  [&](DWORD ui) {
+                      HWND settings = WaitForDialogWithControl(ui, IDC_SET_APPLY);
+                      ASSERT_NE(nullptr, settings);
+                      ::SendMessageA(window, kSessionChange, kSessionLock, 1);
+                      HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
+                      ASSERT_NE(nullptr, cover);
+                      ::SendMessageA(main_, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+                      EXPECT_TRUE(WaitForGone(cover));
+                      settingsGone = WaitForGone(settings);
+                  });
+    EXPECT_TRUE(settingsGone) << "nothing of the plug-in runs after its finish";
 }
 
 } // namespace
