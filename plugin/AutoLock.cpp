@@ -133,8 +133,8 @@ void AutoLock::Stop() noexcept
     if (AfterSettingsApplied == &RearmAutoLock)
         AfterSettingsApplied = nullptr;
     if (window_ != nullptr) {
-        ::KillTimer(window_, kWakeTimer);
         UnregisterSession();
+        // The timer goes with the window.
         ::DestroyWindow(window_);
         window_ = nullptr;
     }
