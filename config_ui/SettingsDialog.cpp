@@ -121,17 +121,28 @@ void SettingsDialog::OnApply()
         return;
     const std::string stored =
         ReadSettingString(kSettingsSection, kKeyPassword, "", SettingsFilePath);
+    // The old password is read as the cover reads the password at unlock, so that one
+    // stored by an earlier version (with "?" for what the code page lacked) still
+    // matches. The new ones are read whole, to refuse what the code page cannot keep.
     const std::string oldPassword = GetItemText(IDC_SET_OLD_PASSWORD);
-    const std::string newPassword = GetItemText(IDC_SET_NEW_PASSWORD);
-    const std::string newAgain = GetItemText(IDC_SET_NEW_PASSWORD2);
+    const std::wstring newTyped = GetItemTextW(IDC_SET_NEW_PASSWORD);
+    const std::wstring newAgain = GetItemTextW(IDC_SET_NEW_PASSWORD2);
     const std::string current = Scramble(stored, ScramblerKey);
 
     if (!SamePassword(oldPassword, current)) {
         Tell(kIncorrectOldPasswordText);
         return;
     }
-    if (!SamePassword(newPassword, newAgain)) {
+    if (newTyped != newAgain) {
         Tell(kPasswordsDontMatchText);
+        return;
+    }
+    // Both new fields empty: the user changes only the settings, and the password stays
+    // exactly as stored.
+    const bool changePassword = !newTyped.empty();
+    std::string newPassword;
+    if (!ToAnsiExactly(newTyped, newPassword)) {
+        Tell(kPasswordOutsideCodePageText);
         return;
     }
     // A password the file cannot keep whole would never match again at unlock.
@@ -143,7 +154,8 @@ void SettingsDialog::OnApply()
         Tell(UnstorablePasswordText(UnstorablePasswordCharacters(ScramblerKeyByte(ScramblerKey))));
         return;
     }
-    if (!SaveSettings(stored, Scramble(newPassword, ScramblerKey))) {
+    const std::string newStored = Scramble(newPassword, ScramblerKey);
+    if (!SaveSettings(stored, changePassword ? &newStored : nullptr)) {
         Tell(SettingsNotSavedText(SettingsFilePath));
         return;
     }
@@ -153,7 +165,7 @@ void SettingsDialog::OnApply()
 }
 
 bool SettingsDialog::SaveSettings(const std::string& previousStored,
-                                  const std::string& newStored) const
+                                  const std::string* newStored) const
 {
     // The password goes last: if anything fails on the way, the stored password is
     // still the old one the user has just typed.
@@ -169,10 +181,12 @@ bool SettingsDialog::SaveSettings(const std::string& previousStored,
     if ((lockWithWindowsStored_ || lockWithWindows != 0) &&
         !WriteSettingInt(kSettingsSection, kKeyLockWithWindows, lockWithWindows, SettingsFilePath))
         return false;
-    const bool written = WriteSettingString(kSettingsSection, kKeyPassword, newStored, SettingsFilePath);
+    if (newStored == nullptr)
+        return true;
+    const bool written = WriteSettingString(kSettingsSection, kKeyPassword, *newStored, SettingsFilePath);
     const std::string readBack =
         ReadSettingString(kSettingsSection, kKeyPassword, "", SettingsFilePath);
-    if (written && readBack == newStored)
+    if (written && readBack == *newStored)
         return true;
     // The file holds neither what was asked nor, perhaps, the old password: put the old
     // one back so that the password stays one the user knows.

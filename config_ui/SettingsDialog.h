@@ -55,9 +55,10 @@ private:
     // The minutes typed into the "Lock after" field, into lockAfterMinutes; false (with a
     // message, and the field focused) when they are not a number from 0 to 999.
     bool TakeLockMinutes();
-    // Writes the switches and the stored password, in that order, stopping at the first
-    // write that fails; true when everything is in the file as intended.
-    bool SaveSettings(const std::string& previousStored, const std::string& newStored) const;
+    // Writes the switches and then, when `newStored` is given, the stored password,
+    // stopping at the first write that fails; true when everything is in the file as
+    // intended. Without a new password the stored one is not touched.
+    bool SaveSettings(const std::string& previousStored, const std::string* newStored) const;
 
     // Whether the two lock keys were in the file when the dialog opened: a file without
     // them stays without them while both are off.

@@ -8,6 +8,12 @@ const char* const kIncorrectOldPasswordText = "Incorrect old password.";
 const char* const kPasswordsDontMatchText =
     "Passwords don't match. Please re-enter the new password.";
 
+const char* const kPasswordOutsideCodePageText =
+    "The new password contains a character that this system's character set (its ANSI "
+    "code page) does not have, such as a letter of another alphabet or an emoji. The "
+    "settings file cannot keep such a password exactly. Please enter a new password "
+    "without it.";
+
 namespace {
 
 // Visible characters in quotes first, then the space, then any others by their code:

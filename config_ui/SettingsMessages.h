@@ -8,6 +8,9 @@ extern const char* const kPasswordsDontMatchText;
 // Names the characters a new password cannot hold, e.g. "'", "*" or a space.
 std::string UnstorablePasswordText(const std::string& characters);
 
+// Says that a new password has a character the system's code page cannot keep.
+extern const char* const kPasswordOutsideCodePageText;
+
 // Says that a new password is longer than `longest` characters.
 std::string PasswordTooLongText(size_t longest);
 

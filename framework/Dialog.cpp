@@ -67,14 +67,16 @@ INT_PTR CDialog::DoModal()
     m_result = kNoResult;
     m_ended = false;
     m_windowLost = false;
-    HWND dialog = ::CreateDialogParamA(ModuleInstance(), MAKEINTRESOURCEA(m_templateId), owner,
+    // Unicode windows and a Unicode loop, so that a field can take every character the
+    // keyboard gives; the plug-in itself reads and writes ANSI text through the A calls.
+    HWND dialog = ::CreateDialogParamW(ModuleInstance(), MAKEINTRESOURCEW(m_templateId), owner,
                                        &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     bool quit = false;
     WPARAM quitCode = 0;
     if (dialog != nullptr) {
         MSG msg;
         while (!m_ended && ::IsWindow(dialog)) {
-            const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+            const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
             if (got == 0) {
                 quit = true;
                 quitCode = msg.wParam;
@@ -85,7 +87,7 @@ INT_PTR CDialog::DoModal()
             if (IsOwnMessage(msg) && PreTranslateMessage(&msg))
                 continue;
             ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
+            ::DispatchMessageW(&msg);
         }
         m_windowLost = !quit && !m_ended && !::IsWindow(dialog);
         OnModalLoopEnded();
@@ -134,6 +136,16 @@ std::string CDialog::GetItemText(int controlId) const
     return text;
 }
 
+std::wstring CDialog::GetItemTextW(int controlId) const
+{
+    HWND control = GetDlgItem(controlId);
+    const int length = ::GetWindowTextLengthW(control);
+    std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    const int copied = ::GetWindowTextW(control, &text[0], static_cast<int>(text.size()));
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
 BOOL CDialog::UpdateData(BOOL saveAndValidate)
 {
     CDataExchange dx(m_hWnd, saveAndValidate != FALSE);
@@ -143,7 +155,7 @@ BOOL CDialog::UpdateData(BOOL saveAndValidate)
 
 BOOL CDialog::PreTranslateMessage(MSG* msg)
 {
-    return ::IsDialogMessageA(m_hWnd, msg);
+    return ::IsDialogMessageW(m_hWnd, msg);
 }
 
 BOOL CDialog::OnInitDialog()

@@ -67,8 +67,11 @@ public:
     bool WindowLost() const noexcept { return m_windowLost; }
     HWND GetSafeHwnd() const noexcept { return m_hWnd; }
     HWND GetDlgItem(int controlId) const noexcept { return ::GetDlgItem(m_hWnd, controlId); }
-    // The whole text of a control, however long.
+    // The whole text of a control, however long, in the system's ANSI code page (a
+    // character it lacks comes back as the code page makes it: "?" or a look-alike).
     std::string GetItemText(int controlId) const;
+    // The same text as typed, every character intact.
+    std::wstring GetItemTextW(int controlId) const;
     BOOL UpdateData(BOOL saveAndValidate = TRUE);
 
     // Called for each message the modal loop takes for the dialog or one of its

@@ -16,6 +16,12 @@ constexpr size_t kLongestPassword = 1000;
 // read back whole.
 bool IsStorablePassword(const std::string& password);
 
+// The typed text in the system's ANSI code page, the form in which the plug-in keeps and
+// compares passwords. False when some character has no exact equivalent there (a
+// Cyrillic letter on a Western system, an emoji): the code page would put "?" or a
+// look-alike in its place, and distinct passwords would become one.
+bool ToAnsiExactly(const std::wstring& typed, std::string& ansi);
+
 // Passwords are compared as the zero-terminated strings they are, byte for byte and
 // case-sensitively. A stored value holding the key byte (never written by the plug-in,
 // but a hand-edited file may) unscrambles to a zero byte that no edit control can hold:

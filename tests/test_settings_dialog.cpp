@@ -422,10 +422,11 @@ TEST_F(SettingsDialogTest, ApplyOnAFreshFileWritesTheDefaultsInOrderAndEndsWithO
     EXPECT_TRUE(shellCalls.empty());
 }
 
-TEST_F(SettingsDialogTest, ApplyWithoutAFileWritesThePasswordLast)
+// No password typed: none is written, and the file keeps reading as an empty one.
+TEST_F(SettingsDialogTest, ApplyWithoutAFileWritesTheSwitchesOnly)
 {
     EXPECT_EQ(1, Run([](HWND d, DWORD) { PostClick(d, IDC_SET_APPLY); }));
-    EXPECT_EQ("[Settings]\r\nStartUp=0\r\nStretch=0\r\nSaveMemoPadText=1\r\nHideEudora=0\r\nPassword=\r\n",
+    EXPECT_EQ("[Settings]\r\nStartUp=0\r\nStretch=0\r\nSaveMemoPadText=1\r\nHideEudora=0\r\n",
               ReadFileBytes(path_));
 }
 
@@ -563,13 +564,13 @@ TEST_F(SettingsDialogTest, MinutesOutOfRangeOrNoNumberAreRefusedWithTheFieldFocu
     EXPECT_NE(std::string::npos, BadLockMinutesText(999).find("0 to 999"));
 }
 
-TEST_F(SettingsDialogTest, RightOldPasswordStoresTheScrambledNewOneOrEmptiesIt)
+TEST_F(SettingsDialogTest, RightOldPasswordStoresTheScrambledNewOne)
 {
     struct Case {
         const char* old;
         const char* fresh;
     };
-    for (const Case& c : {Case{"", "Velmora"}, Case{"Velmora", "n3w-Pass"}, Case{"n3w-Pass", ""}}) {
+    for (const Case& c : {Case{"", "Velmora"}, Case{"Velmora", "n3w-Pass"}}) {
         SCOPED_TRACE(c.fresh);
         SettingsDialog dialog;
         const INT_PTR result = Run(dialog, [&](HWND d, DWORD) {
