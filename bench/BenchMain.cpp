@@ -2,7 +2,7 @@
 // work it rests on, whether repeating it leaves anything behind, and what the plug-in
 // file costs the host in size and libraries.
 //
-//   tools/bench.sh [--runs N] [--cycles N]
+//   tools/bench.sh [--runs N] [--cycles N] [--guess-seconds N]
 //
 // Every timed figure is the median of N runs (default 101), measured and baseline
 // runs interleaved so that drift of the machine hits both alike. Exit status 0 when
@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "bench/FirstPaint.h"
+#include "bench/Guesser.h"
 #include "bench/PluginFile.h"
 #include "support/Files.h"
 #include "support/PluginLibrary.h"
@@ -32,6 +33,7 @@
 #include "plugin/PluginState.h"
 #include "plugin/ProductInfo.h"
 #include "resource.h"
+#include "settings/PasswordScrambler.h"
 #include "settings/SettingsStore.h"
 
 namespace {
@@ -44,6 +46,7 @@ struct Options {
     int runs = 101;
     int cycles = 1000;
     int warmUp = 20;
+    int guessSeconds = 100;
 };
 
 int g_missedGoals = 0;
@@ -349,6 +352,8 @@ Options ParseOptions(int argc, char** argv)
             options.runs = value;
         else if (std::strcmp(argv[i], "--cycles") == 0 && value > 1)
             options.cycles = value;
+        else if (std::strcmp(argv[i], "--guess-seconds") == 0 && value >= 0)
+            options.guessSeconds = value;
     }
     return options;
 }
@@ -519,6 +524,35 @@ int main(int argc, char** argv)
                                   "the settings dialog");
                       });
         plugin.finish(nullptr);
+    }
+
+    // Last: a cover that would not open ends with WM_QUIT.
+    if (options.guessSeconds > 0) {
+        Heading("Guessing at the cover (through the plug-in)");
+        testing_support::WriteFileBytes(hostFolder.File("velmora.ini"),
+                                        "[Settings]\r\nPassword=" + Scramble("Lantern", ScramblerKey) + "\r\n");
+        testing_support::PluginLibrary plugin(pluginFolder);
+        MailConfigRecord config{};
+        config.configDirectory = const_cast<char*>(hostFolder.path().c_str());
+        PluginInfoRecord info{};
+        plugin.init(nullptr, 6, &config, &info);
+        plugin.release(info.description);
+        plugin.release(info.icon);
+        const bench::GuessRun run = bench::GuessAtTheCover(
+            [&] {
+                MenuItemRecord item{};
+                item.id = 1;
+                return static_cast<INT_PTR>(plugin.specialHook(nullptr, &item));
+            },
+            "Lantern", static_cast<DWORD>(options.guessSeconds), 330);
+        plugin.finish(nullptr);
+        std::printf("  passwords tested in %d s of posted Unlock clicks: %d, the last after %.0f s\n"
+                    "  (20 at most in the first hour), goal <= 20: ",
+                    options.guessSeconds, run.tested, run.lastWrongSeconds);
+        Verdict(run.tested <= 20);
+        std::printf("  the right password unlocked %.0f s after the last wrong one, goal <= 300 s: ",
+                    run.unlockAfterLastWrongSeconds);
+        Verdict(run.unlocked && run.unlockAfterLastWrongSeconds <= 300);
     }
 
     std::printf("\n%s\n", g_missedGoals == 0 ? "All goals met." : "Some goals MISSED.");

@@ -66,6 +66,10 @@ BOOL CoverDialog::OnInitDialog()
     m_clockText = ClockText(m_clockReading);
     ::SetDlgItemTextA(m_hWnd, IDC_COVER_DATE, m_dateText.c_str());
     ::SetDlgItemTextA(m_hWnd, IDC_COVER_CLOCK, m_clockText.c_str());
+    // Wrong passwords from before (a lock that outlived the client) are told at once,
+    // and their wait goes on.
+    m_wrongRecord = CurrentWrongPasswords();
+    ShowWrongPasswords(m_wrongWait.Remaining(m_wrongRecord, UtcSecondsNow(), ::GetTickCount()));
 
     // Shown here, the cover is already visible when its creation would show it
     // normally, so it stays maximised. The controls keep their template places.
@@ -143,16 +147,37 @@ void CoverDialog::OnClockTick()
     m_clockReading = CurrentReading();
     m_clockText = ClockText(m_clockReading);
     ::SetDlgItemTextA(m_hWnd, IDC_COVER_CLOCK, m_clockText.c_str());
+    if (m_wrongRecord.count > 0)
+        ShowWrongPasswords(m_wrongWait.Remaining(m_wrongRecord, UtcSecondsNow(), ::GetTickCount()));
     m_hostGuard.Recheck();
 }
 
 void CoverDialog::OnUnlock()
 {
+    // Only a user can answer the box; clicks posted behind it are a program's.
+    if (m_answering)
+        return;
+    // While a wait after wrong passwords runs, no password is tried, the right one
+    // neither: however Unlock was pressed, guessing gains nothing.
+    m_wrongRecord = CurrentWrongPasswords();
+    const uint32_t wait = m_wrongWait.Remaining(m_wrongRecord, UtcSecondsNow(), ::GetTickCount());
+    if (wait > 0) {
+        ShowWrongPasswords(wait);
+        ::MessageBeep(MB_OK);
+        return;
+    }
     const std::string typed = GetItemText(IDC_COVER_PASSWORD);
     // Read at every attempt: the settings dialog may have changed it meanwhile.
     const std::string stored = ReadSettingString(kSettingsSection, kKeyPassword, "", SettingsFilePath);
     if (!SamePassword(typed, Scramble(stored, ScramblerKey))) {
+        const long long now = UtcSecondsNow();
+        const uint32_t tick = ::GetTickCount();
+        m_wrongRecord = m_wrongWait.AddWrong(m_wrongRecord, now, tick);
+        m_wrongRecordUnsaved = !RecordWrongPasswords(m_wrongRecord.count, m_wrongRecord.lastTime);
+        ShowWrongPasswords(m_wrongWait.Remaining(m_wrongRecord, now, tick));
+        m_answering = true;
         ::MessageBoxA(m_hWnd, "Incorrect Password.", ProductInfo.productName.c_str(), MB_OK);
+        m_answering = false;
         return;
     }
     if (m_saveMemoPadText == 1) {
@@ -163,8 +188,30 @@ void CoverDialog::OnUnlock()
             return;
     }
     ShowHostAgain();
+    ClearWrongPasswords();
     ClearLockedRecord();
     EndDialog(1);
+}
+
+WrongPasswordRecord CoverDialog::CurrentWrongPasswords()
+{
+    if (m_wrongRecordUnsaved)
+        return m_wrongRecord;
+    return {ReadWrongPasswordCount(), ReadLastWrongPasswordTime()};
+}
+
+void CoverDialog::ShowWrongPasswords(uint32_t waitMs)
+{
+    const std::string line =
+        m_wrongRecord.count > 0
+            ? WrongPasswordsText(m_wrongRecord.count,
+                                 LocalTimeText(m_wrongRecord.lastTime, UtcSecondsNow()), waitMs)
+            : std::string();
+    // Set only when it changes: the line is looked at twice a second.
+    if (line != m_wrongLine) {
+        m_wrongLine = line;
+        ::SetDlgItemTextA(m_hWnd, IDC_COVER_WRONG_PASSWORDS, line.c_str());
+    }
 }
 
 void CoverDialog::EndForShutdown() noexcept
@@ -182,7 +229,11 @@ bool CoverDialog::ConfirmUnsavedMemo()
     const std::string text = "The memo pad could not be saved in \"" + SettingsFilePath +
                              "\". Press OK to close the cover anyway, or Cancel to keep it "
                              "open and copy your notes.";
-    return ::MessageBoxA(m_hWnd, text.c_str(), ProductInfo.productName.c_str(), MB_OKCANCEL) == IDOK;
+    m_answering = true;
+    const bool close =
+        ::MessageBoxA(m_hWnd, text.c_str(), ProductInfo.productName.c_str(), MB_OKCANCEL) == IDOK;
+    m_answering = false;
+    return close;
 }
 
 void CoverDialog::ShowHostAgain() noexcept

@@ -6,6 +6,7 @@
 #include "cover/DateClockText.h"
 #include "cover/DisabledOwner.h"
 #include "cover/HostWindowGuard.h"
+#include "cover/WrongPasswords.h"
 #include "framework/Dialog.h"
 #include "resource.h"
 
@@ -52,6 +53,11 @@ private:
     void ReclaimFocus() noexcept;
     // Asked when the memo pad could not be saved: true to close all the same.
     bool ConfirmUnsavedMemo();
+    // The wrong passwords since the last unlock: as the file holds them, or as this
+    // cover counted them when the file would not take them.
+    WrongPasswordRecord CurrentWrongPasswords();
+    // Shows the line about wrong passwords (nothing while there are none).
+    void ShowWrongPasswords(uint32_t waitMs);
 
     std::string m_dateText;
     std::string m_clockText;
@@ -64,4 +70,10 @@ private:
     HostWindowGuard m_hostGuard;
     // Keeps the window the run disabled disabled until the run ends.
     DisabledOwner m_disabledOwner;
+    WrongPasswordWait m_wrongWait;
+    WrongPasswordRecord m_wrongRecord;
+    bool m_wrongRecordUnsaved = false;
+    std::string m_wrongLine;
+    // A message box of the unlock is up: Unlock clicks posted meanwhile are no tries.
+    bool m_answering = false;
 };

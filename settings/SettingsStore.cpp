@@ -17,6 +17,8 @@ const char* const kKeyPassword = "Password";
 const char* const kKeyLockAfterMinutes = "LockAfterMinutes";
 const char* const kKeyLockWithWindows = "LockWithWindows";
 const char* const kKeyLocked = "Locked";
+const char* const kKeyWrongPasswords = "WrongPasswords";
+const char* const kKeyLastWrongPassword = "LastWrongPassword";
 
 std::string SettingsFilePath;
 CFile HeldSettingsFile;
@@ -209,6 +211,47 @@ bool ClearLockedRecord()
 bool LockedRecorded()
 {
     return ReadSettingInt(kSettingsSection, kKeyLocked, 0, SettingsFilePath) == 1;
+}
+
+int ReadWrongPasswordCount()
+{
+    return ReadSettingInt(kSettingsSection, kKeyWrongPasswords, 0, SettingsFilePath);
+}
+
+long long ReadLastWrongPasswordTime()
+{
+    const std::string text =
+        ReadSettingString(kSettingsSection, kKeyLastWrongPassword, "", SettingsFilePath);
+    // Digits only, few enough that no overflow is possible.
+    if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos)
+        return 0;
+    long long value = 0;
+    for (char c : text)
+        value = value * 10 + (c - '0');
+    return value;
+}
+
+bool RecordWrongPasswords(int count, long long lastTime)
+{
+    const bool written =
+        WriteSettingInt(kSettingsSection, kKeyWrongPasswords, count, SettingsFilePath) &&
+        WriteSettingString(kSettingsSection, kKeyLastWrongPassword, DecimalText(lastTime),
+                           SettingsFilePath);
+    // The wait must survive a crash or a power cut right after the try.
+    ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, SettingsFilePath.c_str());
+    return written;
+}
+
+bool ClearWrongPasswords()
+{
+    bool removed = true;
+    for (const char* key : {kKeyWrongPasswords, kKeyLastWrongPassword}) {
+        if (SettingPresent(key))
+            removed = ::WritePrivateProfileStringA(kSettingsSection, key, nullptr,
+                                                   SettingsFilePath.c_str()) != FALSE && removed;
+    }
+    ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, SettingsFilePath.c_str());
+    return removed;
 }
 
 int ReadLockAfterMinutes()

@@ -21,6 +21,10 @@ extern const char* const kKeyLockWithWindows;
 constexpr int kLongestLockAfterMinutes = 999;
 // 1 while a cover is up, so that a lock survives the end of the client.
 extern const char* const kKeyLocked;
+// Wrong passwords typed at the cover since the last unlock, and when the last one was
+// typed (seconds since 1970, UTC), so that the wait after them outlives the client.
+extern const char* const kKeyWrongPasswords;
+extern const char* const kKeyLastWrongPassword;
 
 // Full path of velmora.ini; set once by initialisation.
 extern std::string SettingsFilePath;
@@ -71,6 +75,15 @@ bool RecordLocked();
 bool ClearLockedRecord();
 // True when the file records a cover that was never unlocked (Locked is exactly 1).
 bool LockedRecorded();
+
+// The wrong passwords since the last unlock: their number (0 when none or not a number)
+// and the time of the last one (0 when missing or not a number).
+int ReadWrongPasswordCount();
+long long ReadLastWrongPasswordTime();
+// Both values, written through to the disk at once; false when the file did not take
+// them. Clearing removes both lines (the file stays as it is when it has neither).
+bool RecordWrongPasswords(int count, long long lastTime);
+bool ClearWrongPasswords();
 
 // LockAfterMinutes as stored (any number), 0 when missing.
 int ReadLockAfterMinutes();

@@ -526,7 +526,7 @@ TEST(CoverTemplate, MatchesTheCoverLayout)
 {
     DialogTemplate t;
     ASSERT_TRUE(ReadDialogTemplate(nullptr, IDD_COVER, t));
-    ExpectVelmoraFrame(t, static_cast<DWORD>(WS_POPUP | WS_VISIBLE | DS_MODALFRAME | DS_3DLOOK | DS_SETFONT), 242, 198);
+    ExpectVelmoraFrame(t, static_cast<DWORD>(WS_POPUP | WS_VISIBLE | DS_MODALFRAME | DS_3DLOOK | DS_SETFONT), 242, 224);
 
     struct Control {
         int id;
@@ -545,6 +545,7 @@ TEST(CoverTemplate, MatchesTheCoverLayout)
          WS_EX_STATICEDGE, 13, 18, 215, 112},
         {IDC_COVER_CLOCK, "STATIC", "sat/datum", SS_CENTER | WS_GROUP, 0, 73, 147, 94, 10},
         {IDC_COVER_DATE, "STATIC", "datum", SS_CENTER | WS_GROUP, 0, 15, 163, 211, 10},
+        {IDC_COVER_WRONG_PASSWORDS, "STATIC", "", SS_CENTER | SS_NOPREFIX | WS_GROUP, 0, 7, 196, 228, 24},
     };
     ASSERT_EQ(std::size(expected), t.controls.size());
     for (size_t i = 0; i < t.controls.size(); ++i) {

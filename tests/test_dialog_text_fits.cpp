@@ -12,6 +12,7 @@
 #include "config_ui/SettingsDialog.h"
 #include "cover/CoverDialog.h"
 #include "cover/DateClockText.h"
+#include "cover/WrongPasswords.h"
 #include "plugin/PluginState.h"
 #include "plugin/ProductInfo.h"
 #include "resource.h"
@@ -70,9 +71,18 @@ struct DialogCase {
 // The widest clock and date line the cover can show.
 const ClockReading kWidestReading{2000, 9, 27, 4, 23, 59, 59};
 
+// The longest line about wrong passwords: many of them, the last on another day, and a
+// wait running.
+std::string WidestWrongPasswordsText()
+{
+    const long long now = UtcSecondsNow();
+    return WrongPasswordsText(99999, LocalTimeText(now - 3 * 86400, now), 299001);
+}
+
 const DialogCase kDialogs[] = {
-    {"cover", [] { CoverDialog d; return d.DoModal(); }, IDC_COVER_UNLOCK, 7,
-     {{IDC_COVER_CLOCK, ClockText(kWidestReading)}, {IDC_COVER_DATE, DateText(kWidestReading)}}},
+    {"cover", [] { CoverDialog d; return d.DoModal(); }, IDC_COVER_UNLOCK, 9,
+     {{IDC_COVER_CLOCK, ClockText(kWidestReading)}, {IDC_COVER_DATE, DateText(kWidestReading)},
+      {IDC_COVER_WRONG_PASSWORDS, WidestWrongPasswordsText()}}},
     {"settings", [] { SettingsDialog d; return d.DoModal(); }, IDC_SET_CANCEL, 19, {}},
     {"about", [] { AboutDialog d; return d.DoModal(); }, IDC_ABOUT_CLOSE, 2, {}},
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "resource.h"
 #include "settings/SettingsStore.h"
 
 namespace testing_support {
@@ -188,6 +189,12 @@ void PostChars(HWND window, const std::string& text)
         ::PostMessageA(window, WM_CHAR, static_cast<unsigned char>(c), 1);
 }
 
+void PostCharsW(HWND window, const std::wstring& text)
+{
+    for (wchar_t c : text)
+        ::PostMessageW(window, WM_CHAR, static_cast<WPARAM>(c), 1);
+}
+
 namespace {
 
 // Ends whatever dialogs the ui thread still shows, so a driver that failed cannot hang
@@ -261,6 +268,28 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
             return false;
         ::Sleep(20);
     }
+}
+
+bool TryUnlock(HWND cover, DWORD ui, const std::string& password, std::string* message, DWORD timeoutMs)
+{
+    SetItemText(cover, IDC_COVER_PASSWORD, password);
+    PostClick(cover, IDC_COVER_UNLOCK);
+    HWND box = nullptr;
+    const bool gone = WaitUntil(
+        [&] {
+            if (!::IsWindow(cover))
+                return true;
+            box = WaitForOtherDialog(ui, cover, 0);
+            return box != nullptr;
+        },
+        timeoutMs);
+    if (!gone || box == nullptr)
+        return !::IsWindow(cover);
+    if (message != nullptr)
+        *message = MessageBoxText(box);
+    DismissMessageBox(box);
+    WaitForGone(box, 3000);
+    return false;
 }
 
 } // namespace testing_support

@@ -62,6 +62,15 @@ HWND FocusOf(DWORD threadId);
 void PostKey(HWND window, WPARAM key);
 // Posts typed characters (WM_CHAR) to a window.
 void PostChars(HWND window, const std::string& text);
+// Posts typed characters as Unicode, as a keyboard gives them (a character beyond
+// U+FFFF as its two halves).
+void PostCharsW(HWND window, const std::wstring& text);
+
+// Types `password` into the cover and presses Unlock. True when the cover ended; false
+// when a message box came instead (its text into `message`, then dismissed) or when
+// nothing happened within `timeoutMs`.
+bool TryUnlock(HWND cover, DWORD ui, const std::string& password, std::string* message = nullptr,
+               DWORD timeoutMs = 5000);
 
 // Runs `driver` on a second thread while `run` (which opens a modal dialog) runs on
 // the calling thread. The driver receives the calling thread's id. Returns what `run`

@@ -1,0 +1,283 @@
+// The password that guards the lock, through the real velmora.dll: a settings change
+// keeps it, guessing at the cover is held off and told, and only passwords the settings
+// file can keep exactly are taken.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "config_ui/SettingsMessages.h"
+#include "cover/WrongPasswords.h"
+#include "host/PluginLoader.h"
+#include "resource.h"
+#include "settings/PasswordScrambler.h"
+#include "support/DialogSearch.h"
+#include "support/TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+// ---- the schedule, as it stands in the product --------------------------------------
+
+TEST(WrongPasswordSchedule, FiveAreFreeThenThirtySecondsDoublingUpToFiveMinutes)
+{
+    const uint32_t expected[] = {0, 0, 0, 0, 0, 0, 30, 60, 120, 240, 300, 300};
+    for (int count = 0; count < 12; ++count)
+        EXPECT_EQ(expected[count], WaitAfterWrongPasswords(count)) << count << " wrong";
+    EXPECT_EQ(300u, WaitAfterWrongPasswords(1000000));
+
+    // A guesser that tries the moment each wait ends gets 20 passwords tested in the
+    // first hour.
+    WrongPasswordWait wait;
+    WrongPasswordRecord record;
+    int tested = 0;
+    for (uint32_t ms = 0; ms < 3600 * 1000u; ms += 100) {
+        if (wait.Remaining(record, ms / 1000, ms) == 0) {
+            record = wait.AddWrong(record, ms / 1000, ms);
+            ++tested;
+        }
+    }
+    EXPECT_EQ(20, tested);
+}
+
+// A record seen for the first time (another start of the client) is timed by the clock
+// once; a clock set back never makes the wait longer than a full one, and a clock
+// changed later does not matter at all.
+TEST(WrongPasswordSchedule, ARecordFromBeforeIsTimedByTheClockOnceAndNeverOverAFullWait)
+{
+    const long long now = 1800000000;
+    const uint32_t tick = 4000000000u; // near the wrap of the tick count
+    struct Case {
+        WrongPasswordRecord record;
+        uint32_t remainingMs;
+    } cases[] = {
+        {{6, now - 25}, 5000},
+        {{7, now - 61}, 0},
+        {{5, now}, 0},
+        {{6, now + 3600}, 30000},      // typed "in the future": the clock went back
+        {{12, now + 86400}, 300000},
+    };
+    for (const Case& c : cases) {
+        WrongPasswordWait wait;
+        EXPECT_EQ(c.remainingMs, wait.Remaining(c.record, now, tick)) << c.record.count;
+        // An hour later on the clock, ten seconds later on the tick count.
+        const uint32_t later = c.remainingMs > 10000 ? c.remainingMs - 10000 : 0;
+        EXPECT_EQ(later, wait.Remaining(c.record, now - 3600, tick + 10000)) << c.record.count;
+    }
+}
+
+// ---- through the plug-in -------------------------------------------------------------
+
+class PasswordTrust : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        plugins_ = root_.path() + "\\Plugins";
+        ASSERT_TRUE(::CreateDirectoryA(plugins_.c_str(), nullptr));
+        CopyPluginInto(plugins_);
+    }
+    void TearDown() override { host_.reset(); }
+
+    void Start(const std::string& settings)
+    {
+        WriteFileBytes(Ini(), settings);
+        host_ = std::make_unique<velmora_host::PluginHost>(plugins_, &mainWindow_);
+        ASSERT_EQ(1u, host_->LoadAll());
+    }
+    std::string Ini() const { return plugins_ + "\\velmora.ini"; }
+    std::string Value(const char* key) const
+    {
+        char value[64];
+        ::GetPrivateProfileStringA("Settings", key, "(none)", value, sizeof value, Ini().c_str());
+        return value;
+    }
+    // Moves the last wrong password back in time, as if the wait had run that long.
+    void AgeLastWrongPassword(long long seconds) const
+    {
+        const std::string time = std::to_string(UtcSecondsNow() - seconds);
+        ::WritePrivateProfileStringA("Settings", "LastWrongPassword", time.c_str(), Ini().c_str());
+    }
+    // Runs the cover through "Activate Velmora".
+    void RunCover(const std::function<void(HWND cover, DWORD ui)>& driver)
+    {
+        RunWithDriver([&] { return static_cast<INT_PTR>(host_->Pick(0, 0)); },
+                      [&](DWORD ui) {
+                          HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
+                          ASSERT_NE(nullptr, cover);
+                          driver(cover, ui);
+                      },
+                      60000);
+    }
+    void RunSettings(const std::function<void(HWND settings, DWORD ui)>& driver)
+    {
+        RunWithDriver([&] { return static_cast<INT_PTR>(host_->OpenSettings(0)); },
+                      [&](DWORD ui) {
+                          HWND settings = WaitForDialogWithControl(ui, IDC_SET_APPLY);
+                          ASSERT_NE(nullptr, settings);
+                          driver(settings, ui);
+                      });
+    }
+    static std::string Stored(const std::string& password)
+    {
+        return "[Settings]\r\nPassword=" + Scramble(password, ScramblerKey) + "\r\n";
+    }
+    static std::string TimeText(const SYSTEMTIME& local)
+    {
+        char text[64] = "";
+        ::GetTimeFormatA(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &local, nullptr, text, sizeof text);
+        return text;
+    }
+
+    ScratchDir root_;
+    std::string plugins_;
+    HWND mainWindow_ = nullptr;
+    std::unique_ptr<velmora_host::PluginHost> host_;
+};
+
+TEST_F(PasswordTrust, ApplyWithEmptyNewFieldsKeepsThePasswordByteForByteAndSavesTheSwitch)
+{
+    Start(Stored("Lantern"));
+    RunSettings([&](HWND settings, DWORD) {
+        SetItemText(settings, IDC_SET_OLD_PASSWORD, "Lantern");
+        PostClick(settings, IDC_SET_STRETCH);
+        PostClick(settings, IDC_SET_APPLY);
+        EXPECT_TRUE(WaitForGone(settings));
+    });
+    EXPECT_EQ(Stored("Lantern") + "StartUp=0\r\nStretch=1\r\nSaveMemoPadText=1\r\nHideEudora=0\r\n",
+              ReadFileBytes(Ini()));
+}
+
+// Six wrong passwords, then no way of pressing Unlock gets the right one tried until
+// the wait is over; the line on the cover says how many, when, and how long.
+TEST_F(PasswordTrust, AfterSixWrongPasswordsNoTryIsTestedUntilTheWaitIsOver)
+{
+    Start(Stored("Lantern"));
+    RunCover([&](HWND cover, DWORD ui) {
+        EXPECT_EQ("", ItemText(cover, IDC_COVER_WRONG_PASSWORDS));
+        SYSTEMTIME before, after;
+        ::GetLocalTime(&before);
+        for (int i = 1; i <= 6; ++i) {
+            std::string message;
+            EXPECT_FALSE(TryUnlock(cover, ui, "guess" + std::to_string(i), &message));
+            EXPECT_EQ("Incorrect Password.", message) << "try " << i;
+        }
+        ::GetLocalTime(&after);
+        const std::string line = ItemText(cover, IDC_COVER_WRONG_PASSWORDS);
+        const std::string told = "6 wrong passwords while locked, the last at ";
+        EXPECT_TRUE(line.rfind(told + TimeText(before) + ".\r\nPlease wait ", 0) == 0 ||
+                    line.rfind(told + TimeText(after) + ".\r\nPlease wait ", 0) == 0)
+            << line;
+        EXPECT_EQ("6", Value("WrongPasswords")) << "written through at once";
+
+        // The right password, by a click and by a command another program posts.
+        SetItemText(cover, IDC_COVER_PASSWORD, "Lantern");
+        PostClick(cover, IDC_COVER_UNLOCK);
+        ::PostMessageA(cover, WM_COMMAND, MAKEWPARAM(IDC_COVER_UNLOCK, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(cover, IDC_COVER_UNLOCK)));
+        ::Sleep(700);
+        EXPECT_TRUE(::IsWindow(cover)) << "tried during the wait";
+        EXPECT_EQ(nullptr, WaitForOtherDialog(ui, cover, 0));
+        EXPECT_EQ("6", Value("WrongPasswords"));
+
+        AgeLastWrongPassword(29);
+        EXPECT_TRUE(WaitUntil([&] { return TryUnlock(cover, ui, "Lantern", nullptr, 400); }, 5000))
+            << "the right password after the wait unlocks at once";
+    });
+    EXPECT_EQ("(none)", Value("WrongPasswords")) << "the unlock clears the count";
+    EXPECT_EQ("(none)", Value("LastWrongPassword"));
+}
+
+// The count and the time come from the file: a client started again (or a new cover)
+// goes on with the wait and tells of the tries at once.
+TEST_F(PasswordTrust, TheWaitAndTheReportOutliveTheClient)
+{
+    const long long last = UtcSecondsNow() - 50;
+    Start(Stored("Lantern") + "WrongPasswords=7\r\nLastWrongPassword=" + std::to_string(last) + "\r\n");
+    RunCover([&](HWND cover, DWORD ui) {
+        const std::string line = ItemText(cover, IDC_COVER_WRONG_PASSWORDS);
+        EXPECT_NE(std::string::npos, line.find("7 wrong passwords while locked, the last at ")) << line;
+        // 10 seconds left as it came up, and not a minute more.
+        EXPECT_NE(std::string::npos, line.find("\r\nPlease wait ")) << line;
+        EXPECT_EQ(std::string::npos, line.find("minute")) << line;
+        EXPECT_FALSE(TryUnlock(cover, ui, "Lantern", nullptr, 700));
+        EXPECT_TRUE(::IsWindow(cover));
+        AgeLastWrongPassword(60);
+        EXPECT_TRUE(WaitUntil([&] { return TryUnlock(cover, ui, "Lantern", nullptr, 400); }, 5000));
+    });
+    EXPECT_EQ("(none)", Value("WrongPasswords"));
+}
+
+// Typed as a keyboard types them: a character the ANSI code page lacks, exactly or at
+// all, is refused at Apply with nothing written; one it has is kept and unlocks.
+TEST_F(PasswordTrust, ANewPasswordMustBeOneTheCodePageKeepsExactly)
+{
+    struct Case {
+        const wchar_t* typed;
+        bool taken;
+    } cases[] = {
+        {L"\x0436\x0443\x043a", false},      // Cyrillic
+        {L"smile\xD83D\xDE00", false},       // an emoji, two halves
+        {L"\x0141\x00f3\x0064\x017a", false},// a look-alike exists, not the letter
+        {L"caf\x00e9", true},                // in the code page
+    };
+    for (const Case& c : cases) {
+        Start(Stored(""));
+        const std::string before = ReadFileBytes(Ini());
+        std::string message;
+        RunSettings([&](HWND settings, DWORD ui) {
+            // On Windows an ANSI edit turns such characters into "?" as they are typed.
+            EXPECT_TRUE(::IsWindowUnicode(::GetDlgItem(settings, IDC_SET_NEW_PASSWORD)));
+            PostCharsW(::GetDlgItem(settings, IDC_SET_NEW_PASSWORD), c.typed);
+            PostCharsW(::GetDlgItem(settings, IDC_SET_NEW_PASSWORD2), c.typed);
+            PostClick(settings, IDC_SET_APPLY);
+            HWND box = nullptr;
+            WaitUntil([&] {
+                box = WaitForOtherDialog(ui, settings, 0);
+                return box != nullptr || !::IsWindow(settings);
+            });
+            if (box != nullptr) {
+                message = MessageBoxText(box);
+                DismissMessageBox(box);
+                EXPECT_TRUE(WaitForGone(box));
+                PostClick(settings, IDC_SET_CANCEL);
+            }
+        });
+        if (!c.taken) {
+            EXPECT_EQ(kPasswordOutsideCodePageText, message);
+            EXPECT_EQ(before, ReadFileBytes(Ini()));
+            continue;
+        }
+        EXPECT_EQ("", message);
+        RunCover([&](HWND cover, DWORD) {
+            PostCharsW(::GetDlgItem(cover, IDC_COVER_PASSWORD), c.typed);
+            PostClick(cover, IDC_COVER_UNLOCK);
+            EXPECT_TRUE(WaitForGone(cover)) << "typed as set, the password unlocks";
+        });
+        host_.reset();
+    }
+}
+
+// An earlier version stored such a password with "?" for each character it lacked; its
+// owner, typing it as before, still gets in, at the cover and as the old password.
+TEST_F(PasswordTrust, APasswordStoredWithQuestionMarksStillOpensWhenTypedAsBefore)
+{
+    Start(Stored("??????"));
+    const std::wstring typed = L"\x043f\x0430\x0440\x043e\x043b\x044c";
+    RunCover([&](HWND cover, DWORD) {
+        PostCharsW(::GetDlgItem(cover, IDC_COVER_PASSWORD), typed);
+        PostClick(cover, IDC_COVER_UNLOCK);
+        EXPECT_TRUE(WaitForGone(cover));
+    });
+    RunSettings([&](HWND settings, DWORD) {
+        PostCharsW(::GetDlgItem(settings, IDC_SET_OLD_PASSWORD), typed);
+        PostCharsW(::GetDlgItem(settings, IDC_SET_NEW_PASSWORD), L"Lantern");
+        PostCharsW(::GetDlgItem(settings, IDC_SET_NEW_PASSWORD2), L"Lantern");
+        PostClick(settings, IDC_SET_APPLY);
+        EXPECT_TRUE(WaitForGone(settings));
+    });
+    EXPECT_EQ("Lantern", Scramble(Value("Password"), ScramblerKey));
+}
+
+} // namespace
