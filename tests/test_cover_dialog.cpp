@@ -747,6 +747,42 @@ TEST_F(CoverTest, MemoSwitchOtherThanOneOpensEmptyAndLeavesTheStoredMemo)
     }
 }
 
+// While the cover is up the memo is saved once the typing pauses: one save per pause, a
+// failed one silent and tried again at the next change.
+TEST_F(CoverTest, TypingIsSavedOnceAfterItPausesAndAFailedSaveIsSilentAndRetried)
+{
+    const INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
+        FocusControl(ui, cover, IDC_COVER_MEMO);
+        HWND memo = Item(cover, IDC_COVER_MEMO);
+        // Keys 250 ms apart for longer than the pause that saves.
+        for (char key : std::string("call Bob")) {
+            Type(memo, std::string(1, key));
+            ::Sleep(250);
+            ASSERT_EQ("<missing>", Stored(kKeyMemoPadText)) << "saved while typing";
+        }
+        const DWORD lastKey = ::GetTickCount();
+        ASSERT_TRUE(WaitUntil([&] { return Stored(kKeyMemoPadText) == "call Bob"; }, 4000));
+        EXPECT_LE(::GetTickCount() - lastKey, 2100u) << "saved within 2 s of the last key";
+        // Changed behind the cover's back: a second save would overwrite it.
+        WriteString(kKeyMemoPadText, "other");
+        ::Sleep(2500);
+        EXPECT_EQ("other", Stored(kKeyMemoPadText)) << "one save per pause";
+
+        // Another program holds the file: the save fails without a word.
+        HANDLE held = ::CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, held);
+        Type(memo, "!");
+        EXPECT_EQ(nullptr, WaitForOtherDialog(ui, cover, 2500)) << "a message over the cover";
+        EXPECT_EQ("other", Stored(kKeyMemoPadText));
+        ::CloseHandle(held);
+        Type(memo, "?");
+        EXPECT_TRUE(WaitUntil([&] { return Stored(kKeyMemoPadText) == "call Bob!?"; }, 2500))
+            << "tried again at the next change";
+        Unlock(cover, "");
+    });
+    EXPECT_EQ(1, result);
+}
+
 // ---- the host's main window ------------------------------------------------------
 
 TEST_F(CoverTest, HideEudoraHidesTheHostUntilTheRightPassword)
@@ -1034,7 +1070,7 @@ TEST_F(CoverTest, ARunEndedByQuitShowsNothingOfTheClientAndTheLockStaysRecorded)
     EXPECT_EQ("1", Stored(kKeyLocked)) << "the lock outlives the client";
     EXPECT_FALSE(::IsWindowVisible(host.get())) << "the client is going away: nothing of it is shown";
     EXPECT_FALSE(::IsWindowVisible(floating.get()));
-    EXPECT_EQ("before", Stored(kKeyMemoPadText)) << "only an unlock saves the memo";
+    EXPECT_EQ("before", Stored(kKeyMemoPadText)) << "text never typed is not saved by the end of the run";
     // Nothing of the guard is left behind.
     ::ShowWindow(host.get(), SW_SHOWNA);
     EXPECT_TRUE(::IsWindowVisible(host.get()));
