@@ -844,7 +844,7 @@ TEST_F(CoverTest, HostWindowsStayHiddenWhateverTheClientDoesUntilUnlock)
 // Every other window of the client, whoever makes it and however it is shown, is held
 // while the cover is up and ends at unlock as the client last asked.
 enum class Made { BeforeCover, DuringCover, OtherThreadBefore, OtherThreadDuring };
-enum class Act { Show, ShowAsProgress, Restore, Maximise, StyleVisible, CreatedVisible, NeverShown, ShowThenDestroy };
+enum class Act { Show, ShowAsync, SetWindowPosShow, ShowAsProgress, Restore, Maximise, StyleVisible, CreatedVisible, NeverShown, ShowThenDestroy };
 struct HeldCase {
     const char* name;
     Made made;
@@ -864,6 +864,9 @@ const HeldCase kHeldCases[] = {
     {"made and never shown", Made::DuringCover, true, Act::NeverShown, false},
     {"shown, then destroyed under the cover", Made::DuringCover, true, Act::ShowThenDestroy, false},
     {"WS_VISIBLE set by another thread on its window from before", Made::OtherThreadBefore, false, Act::StyleVisible, true},
+    {"window of another thread from before, shown there", Made::OtherThreadBefore, false, Act::Show, false},
+    {"window of another thread from before, ShowWindowAsync there", Made::OtherThreadBefore, false, Act::ShowAsync, false},
+    {"window of another thread from before, SetWindowPos there", Made::OtherThreadBefore, false, Act::SetWindowPosShow, false},
 };
 
 // Does what the case says to `window` (made now when it is null) on the calling thread;
@@ -875,6 +878,10 @@ HWND ActOn(const HeldCase& c, HWND window, HWND main, bool& visibleAfter)
         window = MakeClientWindow(owner, WS_POPUP | WS_CAPTION | (c.act == Act::CreatedVisible ? WS_VISIBLE : 0));
     switch (c.act) {
     case Act::Show: ::ShowWindow(window, SW_SHOW); break;
+    case Act::ShowAsync: ::ShowWindowAsync(window, SW_SHOW); break;
+    case Act::SetWindowPosShow:
+        ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+        break;
     case Act::ShowAsProgress:
         ::EnableWindow(main, FALSE);
         ::ShowWindow(window, SW_SHOWNA);
