@@ -977,9 +977,14 @@ TEST_F(CoverTest, TheClientsAlertOwnedByTheCoverStaysVisibleAndUsable)
         ASSERT_NE(nullptr, alert);
         EXPECT_EQ(cover, ::GetWindow(alert, GW_OWNER));
         EXPECT_FALSE(::IsWindowEnabled(cover)) << "the alert is modal";
+        // A window the alert owns (a box the alert's handler puts up) is the cover's too.
+        HWND ownedByAlert = nullptr;
+        RunOn(host.get(), [&] { ownedByAlert = MakeClientWindow(alert, WS_POPUP | WS_CAPTION | WS_VISIBLE); });
         // Two clock ticks: the alert stays up and keeps the keyboard.
         ::Sleep(1100);
         EXPECT_TRUE(::IsWindowVisible(alert));
+        EXPECT_TRUE(::IsWindowVisible(ownedByAlert)) << "a window the alert owns";
+        RunOn(host.get(), [&] { ::DestroyWindow(ownedByAlert); });
         EXPECT_EQ(alert, ::GetForegroundWindow());
         DismissMessageBox(alert);
         ASSERT_TRUE(WaitForGone(alert));

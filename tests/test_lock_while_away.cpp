@@ -17,6 +17,7 @@
 #include "settings/SettingsStore.h"
 #include "support/ClientLayout.h"
 #include "support/DialogSearch.h"
+#include "support/HookLedger.h"
 #include "support/ProgramRun.h"
 #include "support/TestSupport.h"
 #include "support/WindowWitness.h"
@@ -157,7 +158,10 @@ TEST_F(LockWhileAway, TrayExitWhileLockedShowsNothingBringsNoSecondCoverAndTheLo
 {
     velmora_host::MainWindowOptions options = InTestWindowOptions();
     options.quitWhenDestroyed = true;
+    HookLedger ledger(layout_.Folders().ProgramPlugins() + "\\velmora.dll");
+    ASSERT_TRUE(ledger.ready());
     Start(options);
+    ledger.LetGo();
     WindowWitness witness(::GetCurrentThreadId());
     Lines seen;
     bool secondCover = false;
@@ -182,6 +186,8 @@ TEST_F(LockWhileAway, TrayExitWhileLockedShowsNothingBringsNoSecondCoverAndTheLo
     EXPECT_EQ(Lines{}, seen) << "nothing of the client is shown during its teardown";
     EXPECT_FALSE(::IsWindow(main_));
     EXPECT_EQ(nullptr, ::GetModuleHandleA("velmora.dll")) << "finished and unloaded";
+    EXPECT_GT(ledger.HooksInstalled(), 0);
+    EXPECT_EQ(0, ledger.LiveHooks()) << "a hook left to call the unloaded code";
     EXPECT_EQ("1", Stored(kKeyLocked));
     client_.reset();
 
