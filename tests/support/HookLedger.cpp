@@ -3,6 +3,8 @@
 #include <cstring>
 #include <set>
 
+#include "support/ImportTable.h"
+
 namespace testing_support {
 
 namespace {
@@ -109,24 +111,14 @@ FARPROC WINAPI RoutedGetProcAddress(HMODULE module, LPCSTR name)
 // Points the module's import of `library!function` at `routed`.
 bool Route(HMODULE module, const char* library, const char* function, void* routed)
 {
-    auto* base = reinterpret_cast<BYTE*>(module);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); d->Name != 0; ++d) {
-        if (::lstrcmpiA(reinterpret_cast<const char*>(base + d->Name), library) != 0)
+    for (const Import& import : ImportsOf(reinterpret_cast<BYTE*>(module))) {
+        if (import.library != library || import.function != function)
             continue;
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA32*>(base + d->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA32*>(base + d->FirstThunk);
-        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL32(names->u1.Ordinal) ||
-                std::strcmp(reinterpret_cast<const char*>(base + names->u1.AddressOfData + sizeof(WORD)), function) != 0)
-                continue;
-            DWORD protection = 0;
-            ::VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &protection);
-            slots->u1.Function = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(routed));
-            ::VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, protection, &protection);
-            return true;
-        }
+        DWORD protection = 0;
+        ::VirtualProtect(import.slot, sizeof *import.slot, PAGE_READWRITE, &protection);
+        *import.slot = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(routed));
+        ::VirtualProtect(import.slot, sizeof *import.slot, protection, &protection);
+        return true;
     }
     return false;
 }
