@@ -755,12 +755,13 @@ TEST_F(CoverTest, TypingIsSavedOnceAfterItPausesAndAFailedSaveIsSilentAndRetried
         FocusControl(ui, cover, IDC_COVER_MEMO);
         HWND memo = Item(cover, IDC_COVER_MEMO);
         // Keys 250 ms apart for longer than the pause that saves.
+        DWORD lastKey = 0;
         for (char key : std::string("call Bob")) {
             Type(memo, std::string(1, key));
+            lastKey = ::GetTickCount();
             ::Sleep(250);
             ASSERT_EQ("<missing>", Stored(kKeyMemoPadText)) << "saved while typing";
         }
-        const DWORD lastKey = ::GetTickCount();
         ASSERT_TRUE(WaitUntil([&] { return Stored(kKeyMemoPadText) == "call Bob"; }, 4000));
         EXPECT_LE(::GetTickCount() - lastKey, 2100u) << "saved within 2 s of the last key";
         // Changed behind the cover's back: a second save would overwrite it.
