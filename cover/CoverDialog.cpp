@@ -148,14 +148,6 @@ void CoverDialog::OnCancel()
 {
 }
 
-void CoverDialog::OnClockTick()
-{
-    m_clockReading = CurrentReading();
-    m_clockText = ClockText(m_clockReading);
-    ::SetDlgItemTextA(m_hWnd, IDC_COVER_CLOCK, m_clockText.c_str());
-    m_hostGuard.Recheck();
-}
-
 void CoverDialog::OnMemoChanged() noexcept
 {
     if (m_saveMemoPadText == 1)
@@ -168,6 +160,14 @@ void CoverDialog::OnMemoPause()
     // A save that fails shows nothing over the cover: the next change tries again, and
     // the unlock says so if it still cannot be saved then.
     SaveMemoPadText(GetItemText(IDC_COVER_MEMO));
+}
+
+void CoverDialog::OnClockTick()
+{
+    m_clockReading = CurrentReading();
+    m_clockText = ClockText(m_clockReading);
+    ::SetDlgItemTextA(m_hWnd, IDC_COVER_CLOCK, m_clockText.c_str());
+    m_hostGuard.Recheck();
 }
 
 void CoverDialog::OnUnlock()
