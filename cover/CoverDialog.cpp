@@ -10,6 +10,10 @@ namespace {
 
 constexpr UINT_PTR kClockTimer = 1;
 constexpr UINT kClockPeriodMs = 500;
+// Restarted at every change of the memo pad: the memo is saved once the typing pauses,
+// and the save lands within 2 seconds of the last key even when the timer is late.
+constexpr UINT_PTR kMemoSaveTimer = 2;
+constexpr UINT kMemoSaveDelayMs = 1500;
 
 } // namespace
 
@@ -98,6 +102,12 @@ bool CoverDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR& result)
     case WM_TIMER:
         if (wParam == kClockTimer)
             OnClockTick();
+        else if (wParam == kMemoSaveTimer)
+            OnMemoPause();
+        return false;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_COVER_MEMO && HIWORD(wParam) == EN_CHANGE)
+            OnMemoChanged();
         return false;
     case WM_CLOSE:
         // Alt+F4, the close command and Esc in the memo pad all arrive here; the
@@ -140,6 +150,20 @@ void CoverDialog::OnOK()
 
 void CoverDialog::OnCancel()
 {
+}
+
+void CoverDialog::OnMemoChanged() noexcept
+{
+    if (m_saveMemoPadText == 1)
+        ::SetTimer(m_hWnd, kMemoSaveTimer, kMemoSaveDelayMs, nullptr);
+}
+
+void CoverDialog::OnMemoPause()
+{
+    ::KillTimer(m_hWnd, kMemoSaveTimer);
+    // A save that fails shows nothing over the cover: the next change tries again, and
+    // the unlock says so if it still cannot be saved then.
+    SaveMemoPadText(GetItemText(IDC_COVER_MEMO));
 }
 
 void CoverDialog::OnClockTick()

@@ -48,6 +48,10 @@ protected:
 private:
     void OnUnlock();
     void OnClockTick();
+    // The memo pad is saved while the cover is up, once the typing pauses, so that the
+    // client's end (a crash, a power cut) loses at most the last moments of it.
+    void OnMemoChanged() noexcept;
+    void OnMemoPause();
     void ShowHostAgain() noexcept;
     // Brings the cover (or the message box above it) back to the front.
     void ReclaimFocus() noexcept;

@@ -102,6 +102,7 @@ void HostWindowGuard::Recheck() noexcept
         return;
     Collect();
     std::vector<HWND> unwatched;
+    std::vector<HWND> unwatchedElsewhere;
     std::vector<HWND> visible;
     {
         Locked lock;
@@ -110,8 +111,8 @@ void HostWindowGuard::Recheck() noexcept
                                    [](const HeldWindow& held) { return !::IsWindow(held.window); }),
                     held_.end());
         for (HeldWindow& held : held_) {
-            if (!held.subclassed && ThreadOf(held.window) == coverThread_)
-                unwatched.push_back(held.window);
+            if (!held.subclassed)
+                (ThreadOf(held.window) == coverThread_ ? unwatched : unwatchedElsewhere).push_back(held.window);
             if (::IsWindowVisible(held.window)) {
                 // Shown in a way that passed the subclass and the hook: the client's
                 // doing all the same.
@@ -122,6 +123,7 @@ void HostWindowGuard::Recheck() noexcept
     }
     for (HWND window : unwatched)
         Watch(window);
+    HookOtherThreads(unwatchedElsewhere);
     for (HWND window : visible)
         HideHeld(window);
 }
@@ -203,6 +205,74 @@ void HostWindowGuard::Unhook() noexcept
         ::UnhookWinEvent(foregroundHook_);
     objectHook_ = nullptr;
     foregroundHook_ = nullptr;
+    std::vector<ThreadHook> threadHooks;
+    {
+        Locked lock;
+        threadHooks.swap(threadHooks_);
+    }
+    for (const ThreadHook& threadHook : threadHooks)
+        ::UnhookWindowsHookEx(threadHook.hook);
+}
+
+void HostWindowGuard::HookOtherThreads(const std::vector<HWND>& unwatched) noexcept
+{
+    for (HWND window : unwatched) {
+        const DWORD thread = ThreadOf(window);
+        bool hooked = false;
+        bool wake = false;
+        {
+            Locked lock;
+            for (ThreadHook& threadHook : threadHooks_) {
+                if (threadHook.thread == thread) {
+                    hooked = true;
+                    // Woken once; a thread that takes no message is not woken again.
+                    wake = !threadHook.pending;
+                    threadHook.pending = true;
+                }
+            }
+        }
+        if (!hooked && thread != 0) {
+            // The hook's procedure is this module's: it stays loaded while the cover
+            // runs, and Unhook comes before the cover's end.
+            HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, &HostWindowGuard::GetMessageProc, ModuleInstance(), thread);
+            if (hook == nullptr)
+                continue;
+            Locked lock;
+            threadHooks_.push_back(ThreadHook{thread, hook, true});
+            wake = true;
+        }
+        if (wake)
+            ::PostMessageA(window, WM_NULL, 0, 0);
+    }
+}
+
+void HostWindowGuard::WatchOwnWindows() noexcept
+{
+    const DWORD thread = ::GetCurrentThreadId();
+    std::vector<HWND> windows;
+    {
+        Locked lock;
+        if (g_active == nullptr)
+            return;
+        auto threadHook = std::find_if(g_active->threadHooks_.begin(), g_active->threadHooks_.end(),
+                                       [thread](const ThreadHook& t) { return t.thread == thread && t.pending; });
+        if (threadHook == g_active->threadHooks_.end())
+            return;
+        threadHook->pending = false;
+        for (const HeldWindow& held : g_active->held_) {
+            if (!held.subclassed && ThreadOf(held.window) == thread)
+                windows.push_back(held.window);
+        }
+    }
+    for (HWND window : windows)
+        Watch(window);
+}
+
+LRESULT CALLBACK HostWindowGuard::GetMessageProc(int code, WPARAM wParam, LPARAM lParam) noexcept
+{
+    if (code == HC_ACTION)
+        WatchOwnWindows();
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 HostWindowGuard::HeldWindow* HostWindowGuard::Find(HWND window) noexcept
@@ -278,14 +348,20 @@ void HostWindowGuard::HideHeld(HWND window) noexcept
 
 void HostWindowGuard::Watch(HWND window) noexcept
 {
-    // A subclass can only be set from the window's own thread: the cover's, or that of a
-    // window the hook sees made.
+    // A subclass can only be set from the window's own thread: the cover's, that of a
+    // window the event hook sees made, or one whose thread hook runs.
     if (ThreadOf(window) != ::GetCurrentThreadId() ||
         !::SetWindowSubclass(window, &HostWindowGuard::GuardProc, kSubclassId, 0))
         return;
-    Locked lock;
-    if (HeldWindow* held = ActiveFind(window))
-        held->subclassed = true;
+    {
+        Locked lock;
+        if (HeldWindow* held = ActiveFind(window)) {
+            held->subclassed = true;
+            return;
+        }
+    }
+    // Let go meanwhile: the release would not know to take it off.
+    ::RemoveWindowSubclass(window, &HostWindowGuard::GuardProc, kSubclassId);
 }
 
 HostWindowGuard::HeldWindow* HostWindowGuard::ActiveFind(HWND window) noexcept

@@ -10,15 +10,22 @@
 //   SetWindowPlacement and a restore from minimised all pass through
 //   WM_WINDOWPOSCHANGING; WS_VISIBLE set directly passes through WM_STYLECHANGING. A
 //   subclass can only be set from the window's own thread (Windows refuses it from any
-//   other): the cover's thread subclasses its windows, and an in-context WinEvent hook,
+//   other): the cover's thread subclasses its windows; an in-context WinEvent hook,
 //   which runs in the thread that makes a window, subclasses each new window there as it
-//   is created. At release each thread is asked to take its subclasses off.
-// - Windows of other threads that existed before the cover: the same hook runs in the
-//   thread that shows one, right after it became visible and before it is painted, and
-//   hides it there. The hook also sees windows destroyed and a held window come to the
-//   front. (Wine reports only the creation of windows to such hooks.)
-// - Whatever gets past both (a style set on such a window) is hidden again on the
-//   cover's next clock tick.
+//   is created; and every other thread that owns held windows gets a thread hook on the
+//   messages it takes (woken by a posted WM_NULL), which subclasses them there the first
+//   time that thread takes one. At release each thread is asked to take its subclasses
+//   off.
+// - Windows of a thread that takes no message (so its hook never runs): the WinEvent
+//   hook runs in the thread that shows one, right after it became visible and before it
+//   is painted, and hides it there. The hook also sees windows destroyed and a held
+//   window come to the front. (Wine 8 reports only the creation of windows to such
+//   hooks.)
+// - Whatever gets past all of these is hidden again on the cover's next clock tick.
+//
+// Hooks and subclasses run this module's code in the client's threads: all of them are
+// taken down at Release or Abandon, which the cover's end always reaches while its run
+// still holds the module loaded.
 //
 // For each held window the guard records what the client last asked: shown or hidden.
 // Its own hides do not count. A hide asked of a window the guard already keeps hidden
@@ -80,6 +87,15 @@ private:
                                       UINT_PTR id, DWORD_PTR self) noexcept;
     static void CALLBACK EventProc(HWINEVENTHOOK hook, DWORD event, HWND window, LONG objectId,
                                    LONG childId, DWORD thread, DWORD time) noexcept;
+    static LRESULT CALLBACK GetMessageProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
+
+    // A thread hook in another thread of the client. `pending`: that thread holds
+    // windows it has not subclassed yet, and has been woken to do so.
+    struct ThreadHook {
+        DWORD thread;
+        HHOOK hook;
+        bool pending;
+    };
 
     // All of these expect the lock to be held.
     HeldWindow* Find(HWND window) noexcept;
@@ -104,6 +120,13 @@ private:
     // The active guard's record of a window; expects the lock to be held.
     static HeldWindow* ActiveFind(HWND window) noexcept;
     void Unhook() noexcept;
+    // Has the threads of `unwatched` (held windows of other threads, not subclassed yet)
+    // subclass them: each thread is hooked the first time and woken with a WM_NULL; the
+    // lock is taken inside.
+    void HookOtherThreads(const std::vector<HWND>& unwatched) noexcept;
+    // Subclasses the calling thread's held windows if its hook was woken for that;
+    // called without the lock.
+    static void WatchOwnWindows() noexcept;
     // Empties the records and returns them; the lock is taken inside.
     std::vector<HeldWindow> TakeRecords() noexcept;
 
@@ -115,4 +138,5 @@ private:
     std::vector<HeldWindow> held_;
     HWINEVENTHOOK objectHook_ = nullptr;
     HWINEVENTHOOK foregroundHook_ = nullptr;
+    std::vector<ThreadHook> threadHooks_;
 };

@@ -11,6 +11,7 @@
 #include "resource.h"
 #include "support/ClientLayout.h"
 #include "support/DialogSearch.h"
+#include "support/HookLedger.h"
 #include "support/PluginLibrary.h"
 #include "support/TempDirectory.h"
 #include "support/TestSupport.h"
@@ -57,9 +58,17 @@ protected:
     // Starts the client with Velmora and these settings lines (empty password).
     void Start(const std::string& settings)
     {
+        Install(settings);
+        Launch();
+    }
+    void Install(const std::string& settings)
+    {
         InstallLibrary("velmora.dll", layout_.ProgramPlugins());
         ::CreateDirectoryA(layout_.DataPlugins().c_str(), nullptr);
         WriteFileBytes(SettingsFile(), "[Settings]\r\nPassword=\r\n" + settings);
+    }
+    void Launch()
+    {
         client_ = StartClient(layout_.Folders());
         main_ = client_->mainWindow();
         // The display's focus events from creating the windows arrive late.
@@ -180,19 +189,28 @@ TEST_F(AutoLockTest, SuspendHidesTheClientBeforeTheNotificationReturns)
     HWND window = LockWindow();
     HWND tool = client_->window().toolWindow();
     ASSERT_TRUE(::IsWindowVisible(tool));
-    WhileClientRuns([&](DWORD ui) {
-        DWORD_PTR answer = 0;
-        EXPECT_NE(0, ::SendMessageTimeoutA(window, WM_POWERBROADCAST, kPowerSuspend, 0, SMTO_NORMAL, 5000, &answer))
-            << "Windows is not kept waiting until the unlock";
-        EXPECT_EQ(static_cast<DWORD_PTR>(TRUE), answer);
-        EXPECT_FALSE(::IsWindowVisible(main_));
-        EXPECT_FALSE(::IsWindowVisible(tool));
-        HWND cover = FindDialogWithControl(ui, IDC_COVER_UNLOCK);
-        ASSERT_NE(nullptr, cover) << "the cover is up by then";
-        Unlock(cover);
-    });
-    EXPECT_TRUE(::IsWindowVisible(main_));
-    EXPECT_TRUE(::IsWindowVisible(tool));
+    // With a menu of the client open, the menu's loop runs below: the cover comes right
+    // after it, the main window goes at once.
+    for (bool menuOpen : {false, true}) {
+        SCOPED_TRACE(menuOpen ? "menu open" : "no menu");
+        WhileClientRuns([&](DWORD ui) {
+            if (menuOpen) {
+                ::PostMessageA(main_, WM_HOST_TRAY_ICON, ID_HOST_TRAY_ICON, WM_RBUTTONUP);
+                ASSERT_TRUE(WaitUntil([&] { return VisibleMenuOf(ui) != nullptr; }));
+            }
+            DWORD_PTR answer = 0;
+            EXPECT_NE(0, ::SendMessageTimeoutA(window, WM_POWERBROADCAST, kPowerSuspend, 0, SMTO_NORMAL, 5000, &answer))
+                << "Windows is not kept waiting until the unlock";
+            EXPECT_EQ(static_cast<DWORD_PTR>(TRUE), answer);
+            EXPECT_FALSE(::IsWindowVisible(main_));
+            HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK, nullptr, menuOpen ? 8000 : 0);
+            ASSERT_NE(nullptr, cover) << "the cover is up by then";
+            EXPECT_FALSE(::IsWindowVisible(tool));
+            Unlock(cover);
+        });
+        EXPECT_TRUE(::IsWindowVisible(main_));
+        EXPECT_TRUE(::IsWindowVisible(tool));
+    }
 }
 
 TEST_F(AutoLockTest, OverTheSettingsDialogTheUserIsBackInItAfterTheUnlock)
@@ -258,6 +276,47 @@ TEST_F(AutoLockTest, FinishEndsEverythingAndASecondLoadLocksAgain)
         ASSERT_NE(nullptr, cover);
         Unlock(cover);
     });
+}
+
+// A window of a worker thread of the client's that never takes a message.
+DWORD WINAPI SilentWindowThread(void* param)
+{
+    auto* window = static_cast<HWND*>(param);
+    *window = ::CreateWindowExA(0, "STATIC", "Worker", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    ::Sleep(INFINITE);
+    return 0;
+}
+
+// Hooks run the plug-in's code in the client's threads, and a session registration names
+// its window: none may outlive the cover that made it, nor the plug-in's finish.
+TEST_F(AutoLockTest, EveryHookGoesAtUnlockAndTheSessionRegistrationAtFinish)
+{
+    Install("LockWithWindows=1\r\nHideEudora=1\r\n");
+    HookLedger ledger(layout_.ProgramPlugins() + "\\velmora.dll");
+    ASSERT_TRUE(ledger.ready());
+    Launch();
+    EXPECT_EQ(1, ledger.LiveRegistrations());
+    HWND worker = nullptr;
+    HANDLE thread = ::CreateThread(nullptr, 0, &SilentWindowThread, &worker, 0, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return worker != nullptr; }));
+    int hooksWhileUp = 0;
+    WhileClientRuns([&](DWORD ui) {
+        ::SendMessageA(LockWindow(), kSessionChange, kSessionLock, 1);
+        HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
+        ASSERT_NE(nullptr, cover);
+        hooksWhileUp = ledger.LiveHooks();
+        Unlock(cover);
+    });
+    // The event hooks and the worker thread's hook.
+    EXPECT_EQ(3, hooksWhileUp);
+    EXPECT_EQ(0, ledger.LiveHooks()) << "left after the unlock";
+    EXPECT_EQ(1, ledger.LiveRegistrations());
+    client_->Shutdown();
+    client_.reset();
+    EXPECT_EQ(0, ledger.LiveRegistrations()) << "left after the finish";
+    EXPECT_EQ(0, ledger.LiveHooks());
+    ::TerminateThread(thread, 0);
+    ::CloseHandle(thread);
 }
 
 // A host that unloads the plug-in without finishing it: nothing of the lock is left to call

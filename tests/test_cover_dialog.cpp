@@ -748,6 +748,43 @@ TEST_F(CoverTest, MemoSwitchOtherThanOneOpensEmptyAndLeavesTheStoredMemo)
     }
 }
 
+// While the cover is up the memo is saved once the typing pauses: one save per pause, a
+// failed one silent and tried again at the next change.
+TEST_F(CoverTest, TypingIsSavedOnceAfterItPausesAndAFailedSaveIsSilentAndRetried)
+{
+    const INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
+        FocusControl(ui, cover, IDC_COVER_MEMO);
+        HWND memo = Item(cover, IDC_COVER_MEMO);
+        // Keys 250 ms apart for longer than the pause that saves.
+        DWORD lastKey = 0;
+        for (char key : std::string("call Bob")) {
+            Type(memo, std::string(1, key));
+            lastKey = ::GetTickCount();
+            ::Sleep(250);
+            ASSERT_EQ("<missing>", Stored(kKeyMemoPadText)) << "saved while typing";
+        }
+        ASSERT_TRUE(WaitUntil([&] { return Stored(kKeyMemoPadText) == "call Bob"; }, 4000));
+        EXPECT_LE(::GetTickCount() - lastKey, 2100u) << "saved within 2 s of the last key";
+        // Changed behind the cover's back: a second save would overwrite it.
+        WriteString(kKeyMemoPadText, "other");
+        ::Sleep(2500);
+        EXPECT_EQ("other", Stored(kKeyMemoPadText)) << "one save per pause";
+
+        // Another program holds the file: the save fails without a word.
+        HANDLE held = ::CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, held);
+        Type(memo, "!");
+        EXPECT_EQ(nullptr, WaitForOtherDialog(ui, cover, 2500)) << "a message over the cover";
+        EXPECT_EQ("other", Stored(kKeyMemoPadText));
+        ::CloseHandle(held);
+        Type(memo, "?");
+        EXPECT_TRUE(WaitUntil([&] { return Stored(kKeyMemoPadText) == "call Bob!?"; }, 2500))
+            << "tried again at the next change";
+        Unlock(cover, "");
+    });
+    EXPECT_EQ(1, result);
+}
+
 // ---- the host's main window ------------------------------------------------------
 
 TEST_F(CoverTest, HideEudoraHidesTheHostUntilTheRightPassword)
@@ -809,7 +846,7 @@ TEST_F(CoverTest, HostWindowsStayHiddenWhateverTheClientDoesUntilUnlock)
 // Every other window of the client, whoever makes it and however it is shown, is held
 // while the cover is up and ends at unlock as the client last asked.
 enum class Made { BeforeCover, DuringCover, OtherThreadBefore, OtherThreadDuring };
-enum class Act { Show, ShowAsProgress, Restore, Maximise, StyleVisible, CreatedVisible, NeverShown, ShowThenDestroy };
+enum class Act { Show, ShowAsync, SetWindowPosShow, ShowAsProgress, Restore, Maximise, StyleVisible, CreatedVisible, NeverShown, ShowThenDestroy };
 struct HeldCase {
     const char* name;
     Made made;
@@ -829,6 +866,9 @@ const HeldCase kHeldCases[] = {
     {"made and never shown", Made::DuringCover, true, Act::NeverShown, false},
     {"shown, then destroyed under the cover", Made::DuringCover, true, Act::ShowThenDestroy, false},
     {"WS_VISIBLE set by another thread on its window from before", Made::OtherThreadBefore, false, Act::StyleVisible, true},
+    {"window of another thread from before, shown there", Made::OtherThreadBefore, false, Act::Show, false},
+    {"window of another thread from before, ShowWindowAsync there", Made::OtherThreadBefore, false, Act::ShowAsync, false},
+    {"window of another thread from before, SetWindowPos there", Made::OtherThreadBefore, false, Act::SetWindowPosShow, false},
 };
 
 // Does what the case says to `window` (made now when it is null) on the calling thread;
@@ -840,6 +880,10 @@ HWND ActOn(const HeldCase& c, HWND window, HWND main, bool& visibleAfter)
         window = MakeClientWindow(owner, WS_POPUP | WS_CAPTION | (c.act == Act::CreatedVisible ? WS_VISIBLE : 0));
     switch (c.act) {
     case Act::Show: ::ShowWindow(window, SW_SHOW); break;
+    case Act::ShowAsync: ::ShowWindowAsync(window, SW_SHOW); break;
+    case Act::SetWindowPosShow:
+        ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+        break;
     case Act::ShowAsProgress:
         ::EnableWindow(main, FALSE);
         ::ShowWindow(window, SW_SHOWNA);
@@ -935,9 +979,14 @@ TEST_F(CoverTest, TheClientsAlertOwnedByTheCoverStaysVisibleAndUsable)
         ASSERT_NE(nullptr, alert);
         EXPECT_EQ(cover, ::GetWindow(alert, GW_OWNER));
         EXPECT_FALSE(::IsWindowEnabled(cover)) << "the alert is modal";
+        // A window the alert owns (a box the alert's handler puts up) is the cover's too.
+        HWND ownedByAlert = nullptr;
+        RunOn(host.get(), [&] { ownedByAlert = MakeClientWindow(alert, WS_POPUP | WS_CAPTION | WS_VISIBLE); });
         // Two clock ticks: the alert stays up and keeps the keyboard.
         ::Sleep(1100);
         EXPECT_TRUE(::IsWindowVisible(alert));
+        EXPECT_TRUE(::IsWindowVisible(ownedByAlert)) << "a window the alert owns";
+        RunOn(host.get(), [&] { ::DestroyWindow(ownedByAlert); });
         EXPECT_EQ(alert, ::GetForegroundWindow());
         DismissMessageBox(alert);
         ASSERT_TRUE(WaitForGone(alert));
@@ -1035,7 +1084,7 @@ TEST_F(CoverTest, ARunEndedByQuitShowsNothingOfTheClientAndTheLockStaysRecorded)
     EXPECT_EQ("1", Stored(kKeyLocked)) << "the lock outlives the client";
     EXPECT_FALSE(::IsWindowVisible(host.get())) << "the client is going away: nothing of it is shown";
     EXPECT_FALSE(::IsWindowVisible(floating.get()));
-    EXPECT_EQ("before", Stored(kKeyMemoPadText)) << "only an unlock saves the memo";
+    EXPECT_EQ("before", Stored(kKeyMemoPadText)) << "text never typed is not saved by the end of the run";
     // Nothing of the guard is left behind.
     ::ShowWindow(host.get(), SW_SHOWNA);
     EXPECT_TRUE(::IsWindowVisible(host.get()));

@@ -141,10 +141,16 @@ TEST_F(InstallerTest, UpgradeAndSilentUninstallKeepTheUsersSettings)
     WriteFileBytes(Installed("velmora.dll"), "an earlier velmora.dll");
     WriteFileBytes(Installed("velmora.txt"), "earlier release notes");
     WriteFileBytes(Installed("velmora.ini"), kUserSettings);
+    // Earlier setups had one entry, whatever the data folder: it gives way, no duplicate.
+    const std::string earlierEntry = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmora";
+    OwnedUserKey earlier(earlierEntry);
+    WriteUserValue(earlierEntry, "InstallLocation", layout_.DataPlugins());
+    ASSERT_TRUE(UserKeyExists(earlierEntry));
 
     // No record of the client here: the data folder is named on the command line.
     EXPECT_EQ(0u, RunToEnd(Quoted(kSetup) + " /S /D=" + layout_.data()));
     ExpectInstalled();
+    EXPECT_FALSE(UserKeyExists(earlierEntry)) << "the earlier setup's entry is left beside the new one";
     EXPECT_EQ(kUserSettings, ReadFileBytes(Installed("velmora.ini")));
 
     EXPECT_EQ(0u, RunToEnd(QuietUninstall()));
@@ -292,6 +298,38 @@ TEST_F(InstallerTest, EachDataFolderHasItsOwnEntryAndUninstallsOnItsOwn)
     EXPECT_EQ(0u, RunToEnd(secondQuiet));
     ExpectRemoved(second);
     ExpectInstalled();
+
+    EXPECT_EQ(0u, RunToEnd(QuietUninstall()));
+    ExpectRemoved(layout_);
+}
+
+// A copy of a data folder (a backup, a second profile) names the first folder's entry:
+// uninstalling the copy leaves that entry to the folder that still holds Velmora.
+TEST_F(InstallerTest, UninstallingACopiedDataFolderKeepsTheOtherFoldersEntry)
+{
+    ASSERT_EQ(0u, RunToEnd(Quoted(kSetup) + " /S /D=" + layout_.data()));
+    ScratchDir copy;
+    for (const char* name : {"velmora.dll", "velmora.txt", "velmora-uninstall.exe", "velmora-uninstall.ini"})
+        ASSERT_TRUE(::CopyFileA(Installed(name).c_str(), copy.File(name).c_str(), FALSE)) << name;
+
+    EXPECT_EQ(0u, RunToEnd(Quoted(copy.File("velmora-uninstall.exe")) + " /S"));
+
+    EXPECT_FALSE(PathExists(copy.File("velmora.dll"))) << "the copy is uninstalled";
+    ExpectInstalled();
+}
+
+// A file another program holds: the uninstaller says so with its exit code, and the
+// entry stays for another try, which then succeeds.
+TEST_F(InstallerTest, AnUninstallWhoseDllIsInUseReportsItAndKeepsTheEntry)
+{
+    ASSERT_EQ(0u, RunToEnd(Quoted(kSetup) + " /S /D=" + layout_.data()));
+    HANDLE inUse = ::CreateFileA(Installed("velmora.dll").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, inUse);
+    EXPECT_EQ(kExitNotWritten, RunToEnd(QuietUninstall()));
+    ::CloseHandle(inUse);
+    EXPECT_TRUE(PathExists(Installed("velmora.dll")));
+    EXPECT_PRED2(SamePath, RegisteredCommand(layout_.data(), " /S"), QuietUninstall());
 
     EXPECT_EQ(0u, RunToEnd(QuietUninstall()));
     ExpectRemoved(layout_);

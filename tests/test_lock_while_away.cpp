@@ -1,6 +1,7 @@
 // A long absence, through the stand-in mail client and the real velmora.dll: mail checks,
 // reminders and the new-mail alert under the cover, the client quitting while locked,
-// the end of the session, and a lock that outlives the client.
+// the end of the session, a lock that outlives the client, and a memo that outlives a
+// client ended hard.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +17,8 @@
 #include "settings/SettingsStore.h"
 #include "support/ClientLayout.h"
 #include "support/DialogSearch.h"
+#include "support/HookLedger.h"
+#include "support/ProgramRun.h"
 #include "support/TestSupport.h"
 #include "support/WindowWitness.h"
 
@@ -155,7 +158,10 @@ TEST_F(LockWhileAway, TrayExitWhileLockedShowsNothingBringsNoSecondCoverAndTheLo
 {
     velmora_host::MainWindowOptions options = InTestWindowOptions();
     options.quitWhenDestroyed = true;
+    HookLedger ledger(layout_.Folders().ProgramPlugins() + "\\velmora.dll");
+    ASSERT_TRUE(ledger.ready());
     Start(options);
+    ledger.LetGo();
     WindowWitness witness(::GetCurrentThreadId());
     Lines seen;
     bool secondCover = false;
@@ -180,6 +186,8 @@ TEST_F(LockWhileAway, TrayExitWhileLockedShowsNothingBringsNoSecondCoverAndTheLo
     EXPECT_EQ(Lines{}, seen) << "nothing of the client is shown during its teardown";
     EXPECT_FALSE(::IsWindow(main_));
     EXPECT_EQ(nullptr, ::GetModuleHandleA("velmora.dll")) << "finished and unloaded";
+    EXPECT_GT(ledger.HooksInstalled(), 0);
+    EXPECT_EQ(0, ledger.LiveHooks()) << "a hook left to call the unloaded code";
     EXPECT_EQ("1", Stored(kKeyLocked));
     client_.reset();
 
@@ -199,6 +207,39 @@ TEST_F(LockWhileAway, TrayExitWhileLockedShowsNothingBringsNoSecondCoverAndTheLo
     ASSERT_NE(nullptr, next);
     EXPECT_TRUE(::IsWindowVisible(next->mainWindow()));
     EXPECT_EQ("<missing>", Stored(kKeyLocked));
+}
+
+// The stand-in client as a program of its own, ended as Task Manager ends it 4 seconds
+// after the last key typed into the memo pad: the next start shows the memo.
+TEST_F(LockWhileAway, AMemoTypedUnderTheCoverSurvivesTheClientEndedHard)
+{
+    WriteSettingInt(kSettingsSection, kKeyLocked, 1, settings_);
+    const std::string command = "\"" + ProgramDirectory() + "\\velmora_host.exe\" --mail-check 0 --program \"" +
+                                layout_.program() + "\" --data \"" + layout_.data() + "\"";
+    {
+        ProgramRun client(command);
+        HWND cover = WaitForDesktopDialog("Eudora", IDC_COVER_UNLOCK);
+        ASSERT_NE(nullptr, cover) << "the recorded lock brings the cover up at start";
+        HWND memo = ::GetDlgItem(cover, IDC_COVER_MEMO);
+        PostChars(memo, "ring Ann");
+        // Another program's window: its text is asked for, not read from the window
+        // manager.
+        ASSERT_TRUE(WaitUntil([&] { return ::SendMessageA(memo, WM_GETTEXTLENGTH, 0, 0) == 8; }));
+        ::Sleep(4000);
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(cover, &process);
+        HANDLE handle = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process);
+        ASSERT_NE(nullptr, handle);
+        ::TerminateProcess(handle, 9);
+        EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(handle, 5000));
+        ::CloseHandle(handle);
+    }
+    ProgramRun next(command);
+    HWND cover = WaitForDesktopDialog("Eudora", IDC_COVER_UNLOCK);
+    ASSERT_NE(nullptr, cover);
+    char text[64] = "";
+    ::SendDlgItemMessageA(cover, IDC_COVER_MEMO, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ("ring Ann", text);
 }
 
 // Last in this program: the plug-in stays loaded for good afterwards.

@@ -504,12 +504,15 @@ void CountApplied() noexcept
 
 TEST_F(SettingsDialogTest, LockFieldsShowWhatTheLockMakesOfTheFileAndApplyWritesThem)
 {
-    // Stored minutes -> the field; then 15 minutes typed and the switch clicked on.
+    // Stored minutes -> the field; then minutes typed (999, the most the message names,
+    // among them) and the switch clicked on.
     struct Case {
         const char* stored;
         const char* shown;
+        const char* typed;
     };
-    for (const Case& c : {Case{nullptr, "0"}, Case{"1500", "999"}, Case{"-3", "0"}, Case{"soon", "0"}}) {
+    for (const Case& c : {Case{nullptr, "0", "15"}, Case{"1500", "999", "999"}, Case{"-3", "0", "15"},
+                          Case{"soon", "0", "15"}}) {
         SCOPED_TRACE(c.stored ? c.stored : "missing");
         WriteSettings(std::string("Password=\r\n") + (c.stored ? "LockAfterMinutes=" + std::string(c.stored) + "\r\n" : ""));
         appliedCalls = 0;
@@ -518,7 +521,7 @@ TEST_F(SettingsDialogTest, LockFieldsShowWhatTheLockMakesOfTheFileAndApplyWrites
         const INT_PTR result = Run(dialog, [&](HWND d, DWORD) {
             EXPECT_EQ(c.shown, ItemText(d, IDC_SET_LOCK_MINUTES));
             EXPECT_FALSE(Checked(d, IDC_SET_LOCK_WITH_WINDOWS));
-            SetItemText(d, IDC_SET_LOCK_MINUTES, "15");
+            SetItemText(d, IDC_SET_LOCK_MINUTES, c.typed);
             ClickAndWait(d, IDC_SET_LOCK_WITH_WINDOWS);
             PostClick(d, IDC_SET_APPLY);
         });
@@ -527,7 +530,7 @@ TEST_F(SettingsDialogTest, LockFieldsShowWhatTheLockMakesOfTheFileAndApplyWrites
         EXPECT_EQ(1, appliedCalls) << "the lock hears of the change at once";
         const std::string stored = ReadFileBytes(path_);
         EXPECT_NE(std::string::npos, stored.find("HideEudora=0\r\n")) << stored;
-        EXPECT_NE(std::string::npos, stored.find("LockAfterMinutes=15\r\n")) << stored;
+        EXPECT_NE(std::string::npos, stored.find("LockAfterMinutes=" + std::string(c.typed) + "\r\n")) << stored;
         EXPECT_NE(std::string::npos, stored.find("LockWithWindows=1\r\n")) << stored;
     }
     // Turned off again, both keys stay in the file with 0.

@@ -14,6 +14,17 @@ std::string ReadUserValue(const std::string& key, const std::string& value)
                : "";
 }
 
+void WriteUserValue(const std::string& key, const std::string& value, const std::string& data)
+{
+    HKEY handle = nullptr;
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    ::RegSetValueExA(handle, value.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                     static_cast<DWORD>(data.size() + 1));
+    ::RegCloseKey(handle);
+}
+
 bool UserKeyExists(const std::string& key)
 {
     HKEY handle = nullptr;

@@ -20,6 +20,7 @@ namespace testing_support {
 
 // A REG_SZ value of HKEY_CURRENT_USER, or empty; whether a key of it exists.
 std::string ReadUserValue(const std::string& key, const std::string& value);
+void WriteUserValue(const std::string& key, const std::string& value, const std::string& data);
 bool UserKeyExists(const std::string& key);
 
 // A key of HKEY_CURRENT_USER a test owns: removed with all below it when the object is

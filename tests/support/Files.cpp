@@ -13,10 +13,13 @@ ScratchDir::ScratchDir()
     char base[MAX_PATH];
     ::GetTempPathA(MAX_PATH, base);
     static unsigned counter = 0;
+    // Wine soon gives a new process the id of one that ended: the start time of this one
+    // keeps its names apart from every earlier program's.
+    static const DWORD started = ::GetTickCount();
     for (;;) {
         char name[MAX_PATH];
-        std::snprintf(name, sizeof name, "%svelmora-test-%lu-%u", base, ::GetCurrentProcessId(),
-                      ++counter);
+        std::snprintf(name, sizeof name, "%svelmora-test-%lu-%lx-%u", base, ::GetCurrentProcessId(),
+                      started, ++counter);
         if (::CreateDirectoryA(name, nullptr)) {
             path_ = name;
             return;

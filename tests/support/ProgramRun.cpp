@@ -25,6 +25,9 @@ ProgramRun::~ProgramRun()
 {
     if (job_ != nullptr) {
         ::TerminateJobObject(job_, 1);
+        // Ended for good before the test's folders go: a program still writing would
+        // put its files back into them.
+        WaitForAll(5000);
         ::CloseHandle(job_);
     }
     if (process_ != nullptr)
