@@ -56,6 +56,9 @@ BOOL CoverDialog::OnInitDialog()
     if (m_saveMemoPadText == 1) {
         m_memoText = LoadMemoPadText();
         ::SetDlgItemTextA(m_hWnd, IDC_COVER_MEMO, m_memoText.c_str());
+        // The text just loaded is what the file holds: no save for it (wine reports
+        // the change of a multi-line edit's text that Windows does not).
+        ::KillTimer(m_hWnd, kMemoSaveTimer);
     }
 
     m_hideEudora = ReadSettingInt(kSettingsSection, kKeyHideEudora, 0, SettingsFilePath);
