@@ -335,6 +335,17 @@ void CheckTheDetector()
 
 // ---- main -------------------------------------------------------------------------
 
+// Initialises a loaded plug-in as the host does and hands back what it was given.
+void InitForTheHost(testing_support::PluginLibrary& plugin, const std::string& configDirectory)
+{
+    MailConfigRecord config{};
+    config.configDirectory = const_cast<char*>(configDirectory.c_str());
+    PluginInfoRecord info{};
+    plugin.init(nullptr, 6, &config, &info);
+    plugin.release(info.description);
+    plugin.release(info.icon);
+}
+
 std::string WineVersion()
 {
     using VersionFn = const char*(CDECL*)();
@@ -499,12 +510,7 @@ int main(int argc, char** argv)
         Options throughPlugin = options;
         throughPlugin.cycles = options.cycles / 5 > 2 ? options.cycles / 5 : 2;
         testing_support::PluginLibrary plugin(pluginFolder);
-        MailConfigRecord config{};
-        config.configDirectory = const_cast<char*>(hostFolder.path().c_str());
-        PluginInfoRecord info{};
-        plugin.init(nullptr, 6, &config, &info);
-        plugin.release(info.description);
-        plugin.release(info.icon);
+        InitForTheHost(plugin, hostFolder.path());
         CycleAndCount("through the plug-in: \"Activate Velmora\" (ems_special_hook 1), cover unlocked",
                       throughPlugin, [&] {
                           Painted(bench::RunUntilPainted(
@@ -532,12 +538,7 @@ int main(int argc, char** argv)
         testing_support::WriteFileBytes(hostFolder.File("velmora.ini"),
                                         "[Settings]\r\nPassword=" + Scramble("Lantern", ScramblerKey) + "\r\n");
         testing_support::PluginLibrary plugin(pluginFolder);
-        MailConfigRecord config{};
-        config.configDirectory = const_cast<char*>(hostFolder.path().c_str());
-        PluginInfoRecord info{};
-        plugin.init(nullptr, 6, &config, &info);
-        plugin.release(info.description);
-        plugin.release(info.icon);
+        InitForTheHost(plugin, hostFolder.path());
         const bench::GuessRun run = bench::GuessAtTheCover(
             [&] {
                 MenuItemRecord item{};
