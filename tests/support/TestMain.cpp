@@ -1,0 +1,13 @@
+// The main of every test program. It declares the program DPI-aware before any window
+// exists: newer wine, like Windows, gives a program that does not a virtual 96-DPI
+// screen, and the dialogs are measured at the screen scaling of the wine prefix.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    ::SetProcessDPIAware();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
