@@ -126,6 +126,7 @@ if [ "$(cat "$ROOTFS/$MARKER" 2>/dev/null || true)" != "$RECIPE" ]; then
     make_root
 fi
 flock -u 9
+exec 9>&-
 
 if [ $# -eq 0 ]; then exit 0; fi
 # The repository and the build folder (when it lies elsewhere) at their own paths.
