@@ -34,6 +34,9 @@ GuardLock g_lock;
 // The guard the hook serves: the one holding windows right now, or null. Read and
 // written under g_lock only.
 HostWindowGuard* g_active = nullptr;
+// Hides by the hook and by the clock tick (see Hides).
+LONG g_hidesByEvent = 0;
+LONG g_hidesByTick = 0;
 
 class Locked {
 public:
@@ -124,8 +127,16 @@ void HostWindowGuard::Recheck() noexcept
     for (HWND window : unwatched)
         Watch(window);
     HookOtherThreads(unwatchedElsewhere);
-    for (HWND window : visible)
-        HideHeld(window);
+    for (HWND window : visible) {
+        if (HideHeld(window))
+            ::InterlockedIncrement(&g_hidesByTick);
+    }
+}
+
+HostWindowGuard::HideCounts HostWindowGuard::Hides() noexcept
+{
+    return HideCounts{::InterlockedCompareExchange(&g_hidesByEvent, 0, 0),
+                      ::InterlockedCompareExchange(&g_hidesByTick, 0, 0)};
 }
 
 void HostWindowGuard::Release() noexcept
@@ -329,13 +340,13 @@ void HostWindowGuard::Collect()
     }
 }
 
-void HostWindowGuard::HideHeld(HWND window) noexcept
+bool HostWindowGuard::HideHeld(HWND window) noexcept
 {
     {
         Locked lock;
         HeldWindow* held = g_active != nullptr ? g_active->Find(window) : nullptr;
         if (held == nullptr)
-            return;
+            return false;
         ++held->ownHides;
     }
     ::ShowWindow(window, SW_HIDE);
@@ -344,6 +355,7 @@ void HostWindowGuard::HideHeld(HWND window) noexcept
         if (held->ownHides > 0)
             --held->ownHides;
     }
+    return true;
 }
 
 void HostWindowGuard::Watch(HWND window) noexcept
@@ -490,8 +502,8 @@ void CALLBACK HostWindowGuard::EventProc(HWINEVENTHOOK, DWORD event, HWND window
     }
     if (reaction.watch)
         Watch(window);
-    if (reaction.hide)
-        HideHeld(window);
+    if (reaction.hide && HideHeld(window))
+        ::InterlockedIncrement(&g_hidesByEvent);
     if (reaction.reclaimFor != nullptr)
         ::PostMessageA(reaction.reclaimFor, ReclaimFocusMessage(), 0, 0);
 }

@@ -19,8 +19,8 @@
 // - Windows of a thread that takes no message (so its hook never runs): the WinEvent
 //   hook runs in the thread that shows one, right after it became visible and before it
 //   is painted, and hides it there. The hook also sees windows destroyed and a held
-//   window come to the front. (Wine 8 reports only the creation of windows to such
-//   hooks.)
+//   window come to the front. (Wine reports only the creation of windows to such
+//   hooks before wine 10.)
 // - Whatever gets past all of these is hidden again on the cover's next clock tick.
 //
 // Hooks and subclasses run this module's code in the client's threads: all of them are
@@ -72,6 +72,14 @@ public:
     // Posted to the cover when a held window was activated.
     static UINT ReclaimFocusMessage() noexcept;
 
+    // How many shown held windows the guard has hidden in this process so far, by the
+    // way that caught them: the hook, in the thread that showed one, or the clock tick.
+    struct HideCounts {
+        long byEvent;
+        long byTick;
+    };
+    static HideCounts Hides() noexcept;
+
 private:
     struct HeldWindow {
         HWND window;
@@ -110,8 +118,8 @@ private:
     // the client); the lock is taken inside.
     void Collect();
     // Hides a window held by the active guard as the guard's own doing; called without
-    // the lock, from any thread.
-    static void HideHeld(HWND window) noexcept;
+    // the lock, from any thread. False when the window is not held.
+    static bool HideHeld(HWND window) noexcept;
     // Subclasses a held window of the calling thread; called without the lock.
     static void Watch(HWND window) noexcept;
     // Takes the subclass off again, from whatever thread the window belongs to.

@@ -81,10 +81,10 @@ bool RemoveBehindThePluginsBack(const std::string& path)
     if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                           &startup, &process))
         return false;
-    ::WaitForSingleObject(process.hProcess, 10000);
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
-    return !PathExists(path);
+    // Not every wine can wait on a Unix program's handle (wine 10 cannot): watch the file.
+    return WaitUntil([&] { return !PathExists(path); }, 10000);
 }
 
 class EndToEndTest : public ::testing::Test {

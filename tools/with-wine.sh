@@ -1,7 +1,9 @@
 #!/bin/sh
 # Runs a command with a private 32-bit wine prefix inside the build folder and, when no
 # display is given (or VELMORA_HEADLESS=1), on a virtual X display. With VELMORA_DPI=120
-# or 144 the prefix is one of its own with that screen scaling (125 % or 150 %).
+# or 144 the prefix is one of its own with that screen scaling (125 % or 150 %). Each wine
+# version has prefixes of its own: build/wineprefix* for Debian 12's wine 8, and
+# build/wine<N>/wineprefix* for wine N (tools/debian13.sh runs wine 10).
 #
 #   tools/with-wine.sh <build dir> <command> [args...]
 set -eu
@@ -9,10 +11,16 @@ set -eu
 BUILD=$(cd "$1" && pwd)
 shift
 
+WINE_MAJOR=$(wine --version 2>/dev/null | sed -n 's/^wine-\([0-9]*\).*/\1/p')
+case "$WINE_MAJOR" in
+    8) PREFIXES="$BUILD" ;;
+    "") echo "wine is missing or does not say its version" >&2; exit 1 ;;
+    *) PREFIXES="$BUILD/wine$WINE_MAJOR" ;;
+esac
 DPI=${VELMORA_DPI:-96}
 case "$DPI" in
-    96) PREFIX="$BUILD/wineprefix" ;;
-    120|144) PREFIX="$BUILD/wineprefix-$DPI" ;;
+    96) PREFIX="$PREFIXES/wineprefix" ;;
+    120|144) PREFIX="$PREFIXES/wineprefix-$DPI" ;;
     *) echo "VELMORA_DPI must be 96, 120 or 144, not $DPI" >&2; exit 2 ;;
 esac
 WINE_FONTS=/usr/share/wine/fonts

@@ -35,15 +35,23 @@ bool Writable(const std::string& folder)
     return true;
 }
 
-// Polls for up to five seconds until the folder is writable or not, as wanted.
-bool WaitForWritable(const std::string& folder, bool writable)
+// Sets or clears (`flag` "+i" or "-i") the immutable attribute of a folder and waits, up
+// to ten seconds, until that is done: a shell runs chattr, then leaves a file beside the
+// folder. Probing the folder meanwhile could leave the probe behind in it.
+bool ChangeImmutable(const std::string& folder, const std::string& unixPath, const char* flag)
 {
-    for (int i = 0; i < 250; ++i) {
-        if (Writable(folder) == writable)
-            return true;
-        ::Sleep(20);
+    const std::string done = folder + ".done";
+    ::DeleteFileA(done.c_str());
+    StartUnixCommand("/bin/sh -c \"/usr/bin/chattr " + std::string(flag) + " '" + unixPath + "'; : > '" +
+                     unixPath + ".done'\"");
+    bool ended = false;
+    for (int i = 0; i < 500 && !ended; ++i) {
+        ended = PathExists(done);
+        if (!ended)
+            ::Sleep(20);
     }
-    return false;
+    ::DeleteFileA(done.c_str());
+    return ended;
 }
 
 } // namespace
@@ -89,16 +97,14 @@ UnwritableFolder::UnwritableFolder(const std::string& folder) : folder_(folder)
         return;
     unixPath_ = name;
     ::HeapFree(::GetProcessHeap(), 0, name);
-    StartUnixCommand("/usr/bin/chattr +i \"" + unixPath_ + "\"");
-    held_ = WaitForWritable(folder_, false);
+    held_ = ChangeImmutable(folder_, unixPath_, "+i") && !Writable(folder_);
 }
 
 UnwritableFolder::~UnwritableFolder()
 {
     if (unixPath_.empty())
         return;
-    StartUnixCommand("/usr/bin/chattr -i \"" + unixPath_ + "\"");
-    WaitForWritable(folder_, true);
+    ChangeImmutable(folder_, unixPath_, "-i");
 }
 
 } // namespace testing_support

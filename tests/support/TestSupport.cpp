@@ -258,6 +258,36 @@ INT_PTR RunWithDriver(const std::function<INT_PTR()>& run,
     return result;
 }
 
+namespace {
+
+HWND g_probeWindow = nullptr;
+bool g_probeShowSeen = false;
+
+void CALLBACK ProbeShowEvent(HWINEVENTHOOK, DWORD, HWND window, LONG objectId, LONG, DWORD, DWORD) noexcept
+{
+    if (window == g_probeWindow && objectId == OBJID_WINDOW)
+        g_probeShowSeen = true;
+}
+
+} // namespace
+
+bool ShowEventsReachInContextHooks()
+{
+    g_probeWindow = ::CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP, 0, 0, 8, 8, nullptr,
+                                      nullptr, nullptr, nullptr);
+    g_probeShowSeen = false;
+    HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_SHOW, ::GetModuleHandleA(nullptr),
+                                           &ProbeShowEvent, ::GetCurrentProcessId(),
+                                           ::GetCurrentThreadId(), WINEVENT_INCONTEXT);
+    ::ShowWindow(g_probeWindow, SW_SHOWNA);
+    const bool seen = hook != nullptr && g_probeShowSeen;
+    if (hook != nullptr)
+        ::UnhookWinEvent(hook);
+    ::DestroyWindow(g_probeWindow);
+    g_probeWindow = nullptr;
+    return seen;
+}
+
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 {
     const DWORD start = ::GetTickCount();

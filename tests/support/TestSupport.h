@@ -80,6 +80,13 @@ INT_PTR RunWithDriver(const std::function<INT_PTR()>& run,
                       const std::function<void(DWORD uiThread)>& driver,
                       DWORD timeoutMs = 20000);
 
+// ---- the platform ------------------------------------------------------------------
+
+// Whether this system tells an in-context WinEvent hook that a window was shown, in the
+// thread that showed it, before ShowWindow returns (Windows and wine 10 do; wine 8 tells
+// such a hook only of new windows).
+bool ShowEventsReachInContextHooks();
+
 // Polls `condition` until it holds or the time runs out; returns whether it held.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
 
