@@ -125,8 +125,8 @@ void SettingsDialog::OnApply()
     // stored by an earlier version (with "?" for what the code page lacked) still
     // matches. The new ones are read whole, to refuse what the code page cannot keep.
     const std::string oldPassword = GetItemText(IDC_SET_OLD_PASSWORD);
-    const std::wstring newTyped = GetItemTextW(IDC_SET_NEW_PASSWORD);
-    const std::wstring newAgain = GetItemTextW(IDC_SET_NEW_PASSWORD2);
+    const std::vector<wchar_t> newTyped = GetItemTextW(IDC_SET_NEW_PASSWORD);
+    const std::vector<wchar_t> newAgain = GetItemTextW(IDC_SET_NEW_PASSWORD2);
     const std::string current = Scramble(stored, ScramblerKey);
 
     if (!SamePassword(oldPassword, current)) {

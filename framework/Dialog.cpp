@@ -136,11 +136,11 @@ std::string CDialog::GetItemText(int controlId) const
     return text;
 }
 
-std::wstring CDialog::GetItemTextW(int controlId) const
+std::vector<wchar_t> CDialog::GetItemTextW(int controlId) const
 {
     HWND control = GetDlgItem(controlId);
     const int length = ::GetWindowTextLengthW(control);
-    std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    std::vector<wchar_t> text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
     const int copied = ::GetWindowTextW(control, &text[0], static_cast<int>(text.size()));
     text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
     return text;

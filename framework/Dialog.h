@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 class CDataExchange {
 public:
@@ -70,8 +71,10 @@ public:
     // The whole text of a control, however long, in the system's ANSI code page (a
     // character it lacks comes back as the code page makes it: "?" or a look-alike).
     std::string GetItemText(int controlId) const;
-    // The same text as typed, every character intact.
-    std::wstring GetItemTextW(int controlId) const;
+    // The same text as typed, every character intact (UTF-16, no terminating zero).
+    // A vector rather than std::wstring: the runtime's prebuilt wide strings would
+    // add some 40 KB to the plug-in.
+    std::vector<wchar_t> GetItemTextW(int controlId) const;
     BOOL UpdateData(BOOL saveAndValidate = TRUE);
 
     // Called for each message the modal loop takes for the dialog or one of its

@@ -28,7 +28,7 @@ bool SamePassword(const std::string& typed, const std::string& plain) noexcept
     return std::strcmp(typed.c_str(), plain.c_str()) == 0;
 }
 
-bool ToAnsiExactly(const std::wstring& typed, std::string& ansi)
+bool ToAnsiExactly(const std::vector<wchar_t>& typed, std::string& ansi)
 {
     ansi.clear();
     if (typed.empty())
@@ -50,7 +50,7 @@ bool ToAnsiExactly(const std::wstring& typed, std::string& ansi)
     // Back again, as the text will be read at unlock: anything that does not come back
     // whole (a best fit the flag did not stop, an unpaired surrogate) is refused too.
     const int back = ::MultiByteToWideChar(CP_ACP, 0, converted.data(), size, nullptr, 0);
-    std::wstring again(static_cast<size_t>(back > 0 ? back : 0), L'\0');
+    std::vector<wchar_t> again(static_cast<size_t>(back > 0 ? back : 0), L'\0');
     if (back > 0)
         ::MultiByteToWideChar(CP_ACP, 0, converted.data(), size, &again[0], back);
     if (usedDefault || again != typed)

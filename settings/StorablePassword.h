@@ -3,6 +3,7 @@
 // its line, and such a password could never be matched again.
 #pragma once
 #include <string>
+#include <vector>
 
 // The characters (codes 1-255, ascending) that cannot be part of a password scrambled
 // with this key byte.
@@ -20,7 +21,7 @@ bool IsStorablePassword(const std::string& password);
 // compares passwords. False when some character has no exact equivalent there (a
 // Cyrillic letter on a Western system, an emoji): the code page would put "?" or a
 // look-alike in its place, and distinct passwords would become one.
-bool ToAnsiExactly(const std::wstring& typed, std::string& ansi);
+bool ToAnsiExactly(const std::vector<wchar_t>& typed, std::string& ansi);
 
 // Passwords are compared as the zero-terminated strings they are, byte for byte and
 // case-sensitively. A stored value holding the key byte (never written by the plug-in,
