@@ -224,7 +224,9 @@ WrongPasswordRecord CoverDialog::CurrentWrongPasswords()
 {
     if (m_wrongRecordUnsaved)
         return m_wrongRecord;
-    return {ReadWrongPasswordCount(), ReadLastWrongPasswordTime()};
+    // Most covers never see a wrong password: one read tells.
+    const int count = ReadWrongPasswordCount();
+    return {count, count != 0 ? ReadLastWrongPasswordTime() : 0};
 }
 
 void CoverDialog::ShowWrongPasswords(uint32_t waitMs)
