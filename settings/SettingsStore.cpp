@@ -174,6 +174,25 @@ std::string EveryValue()
     return values;
 }
 
+// Profile writes may wait in a cache; a record that must survive a crash or a power
+// cut goes to the disk at once.
+void FlushSettingsFile() noexcept
+{
+    ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, SettingsFilePath.c_str());
+}
+
+// Removes a record's line, written through; a file without it is left as it is (and
+// not created). False when the file did not take the removal.
+bool RemoveRecord(const char* key)
+{
+    if (!SettingPresent(key))
+        return true;
+    const bool removed = ::WritePrivateProfileStringA(kSettingsSection, key, nullptr,
+                                                      SettingsFilePath.c_str()) != FALSE;
+    FlushSettingsFile();
+    return removed;
+}
+
 } // namespace
 
 bool RecordLocked()
@@ -186,8 +205,7 @@ bool RecordLocked()
     const std::string values = EveryValue();
     if (!WriteSettingInt(kSettingsSection, kKeyLocked, 1, SettingsFilePath))
         return false;
-    // Profile writes may wait in a cache; a power cut must not lose this one.
-    ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, SettingsFilePath.c_str());
+    FlushSettingsFile();
     // Writing to an odd file (a hand-edited one, say) can change how the rest of it
     // reads, the password included: then the file goes back as it was, unrecorded.
     if (EveryValue() != values) {
@@ -199,13 +217,7 @@ bool RecordLocked()
 
 bool ClearLockedRecord()
 {
-    // Nothing to remove: the file is left as it is (and not created).
-    if (!SettingPresent(kKeyLocked))
-        return true;
-    const bool removed = ::WritePrivateProfileStringA(kSettingsSection, kKeyLocked, nullptr,
-                                                      SettingsFilePath.c_str()) != FALSE;
-    ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, SettingsFilePath.c_str());
-    return removed;
+    return RemoveRecord(kKeyLocked);
 }
 
 bool LockedRecorded()
@@ -237,21 +249,14 @@ bool RecordWrongPasswords(int count, long long lastTime)
         WriteSettingInt(kSettingsSection, kKeyWrongPasswords, count, SettingsFilePath) &&
         WriteSettingString(kSettingsSection, kKeyLastWrongPassword, DecimalText(lastTime),
                            SettingsFilePath);
-    // The wait must survive a crash or a power cut right after the try.
-    ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, SettingsFilePath.c_str());
+    FlushSettingsFile();
     return written;
 }
 
 bool ClearWrongPasswords()
 {
-    bool removed = true;
-    for (const char* key : {kKeyWrongPasswords, kKeyLastWrongPassword}) {
-        if (SettingPresent(key))
-            removed = ::WritePrivateProfileStringA(kSettingsSection, key, nullptr,
-                                                   SettingsFilePath.c_str()) != FALSE && removed;
-    }
-    ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, SettingsFilePath.c_str());
-    return removed;
+    const bool countRemoved = RemoveRecord(kKeyWrongPasswords);
+    return RemoveRecord(kKeyLastWrongPassword) && countRemoved;
 }
 
 int ReadLockAfterMinutes()
