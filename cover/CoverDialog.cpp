@@ -1,5 +1,6 @@
 #include "cover/CoverDialog.h"
 
+#include "settings/MemoCodec.h"
 #include "settings/PasswordScrambler.h"
 #include "settings/ProductStrings.h"
 #include "settings/ProfileValue.h"
@@ -55,7 +56,9 @@ BOOL CoverDialog::OnInitDialog()
     m_saveMemoPadText = ReadSettingInt(kSettingsSection, kKeySaveMemoPadText, 1, SettingsFilePath);
     if (m_saveMemoPadText == 1) {
         m_memoText = LoadMemoPadText();
-        ::SetDlgItemTextA(m_hWnd, IDC_COVER_MEMO, m_memoText.c_str());
+        m_memoText.push_back(L'\0');
+        ::SetDlgItemTextW(m_hWnd, IDC_COVER_MEMO, m_memoText.data());
+        m_memoText.pop_back();
         // The text just loaded is what the file holds: no save for it (wine reports
         // the change of a multi-line edit's text that Windows does not).
         ::KillTimer(m_hWnd, kMemoSaveTimer);
@@ -69,9 +72,8 @@ BOOL CoverDialog::OnInitDialog()
         m_hostGuard.Hold(m_hostWindow, m_hWnd);
 
     m_clockReading = CurrentReading();
-    m_dateText = DateText(m_clockReading);
+    ShowDate();
     m_clockText = ClockText(m_clockReading);
-    ::SetDlgItemTextA(m_hWnd, IDC_COVER_DATE, m_dateText.c_str());
     ::SetDlgItemTextA(m_hWnd, IDC_COVER_CLOCK, m_clockText.c_str());
     // Wrong passwords from before (a lock that outlived the client) are told at once,
     // and their wait goes on.
@@ -96,7 +98,10 @@ BOOL CoverDialog::PreTranslateMessage(MSG* msg)
         if (msg->wParam == VK_ESCAPE || msg->wParam == VK_CANCEL)
             return TRUE;
     }
-    return CDialog::PreTranslateMessage(msg);
+    const BOOL handled = CDialog::PreTranslateMessage(msg);
+    if ((msg->message == WM_KEYDOWN || msg->message == WM_KEYUP) && msg->wParam == VK_CAPITAL)
+        ShowCapsLock();
+    return handled;
 }
 
 bool CoverDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR& result)
@@ -111,6 +116,9 @@ bool CoverDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR& result)
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_COVER_MEMO && HIWORD(wParam) == EN_CHANGE)
             OnMemoChanged();
+        if (LOWORD(wParam) == IDC_COVER_PASSWORD &&
+            (HIWORD(wParam) == EN_SETFOCUS || HIWORD(wParam) == EN_KILLFOCUS))
+            ShowCapsLock();
         return false;
     case WM_CLOSE:
         // Alt+F4, the close command and Esc in the memo pad all arrive here; the
@@ -118,6 +126,9 @@ bool CoverDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR& result)
         result = TRUE;
         return true;
     case WM_DESTROY:
+        // However the run ends (the client's Exit posts a quit message), typing not yet
+        // saved is; the pad is still there while its dialog is destroyed.
+        SaveChangedMemo();
         m_disabledOwner.Release();
         // A run that ends without unlock (the client quitting, the session ending) shows
         // nothing of the client: it is going away, and the lock stays recorded.
@@ -166,14 +177,31 @@ void CoverDialog::OnMemoPause()
     ::KillTimer(m_hWnd, kMemoSaveTimer);
     // A save that fails shows nothing over the cover: the next change tries again, and
     // the unlock says so if it still cannot be saved then.
-    SaveMemoPadText(GetItemText(IDC_COVER_MEMO));
+    SaveChangedMemo();
+}
+
+void CoverDialog::SaveChangedMemo() noexcept
+{
+    if (m_hWnd == nullptr || m_saveMemoPadText != 1)
+        return;
+    WideText memo = GetItemTextW(IDC_COVER_MEMO);
+    // Only what was typed: the text as loaded or last saved would overwrite a change
+    // made to the file meanwhile.
+    if (memo != m_memoText && SaveMemoPadText(memo))
+        m_memoText = std::move(memo);
 }
 
 void CoverDialog::OnClockTick()
 {
+    const ClockReading previous = m_clockReading;
     m_clockReading = CurrentReading();
+    // Past midnight the date line shows the new day.
+    if (m_clockReading.year != previous.year || m_clockReading.month != previous.month ||
+        m_clockReading.day != previous.day)
+        ShowDate();
     m_clockText = ClockText(m_clockReading);
     ::SetDlgItemTextA(m_hWnd, IDC_COVER_CLOCK, m_clockText.c_str());
+    ShowCapsLock();
     if (m_wrongRecord.count > 0)
         ShowWrongPasswords(m_wrongWait.Remaining(m_wrongRecord, UtcSecondsNow(), ::GetTickCount()));
     m_hostGuard.Recheck();
@@ -202,16 +230,22 @@ void CoverDialog::OnUnlock()
         m_wrongRecord = m_wrongWait.AddWrong(m_wrongRecord, now, tick);
         m_wrongRecordUnsaved = !RecordWrongPasswords(m_wrongRecord.count, m_wrongRecord.lastTime);
         ShowWrongPasswords(m_wrongWait.Remaining(m_wrongRecord, now, tick));
+        // Before the box too: the focus the cover gets back when the box goes (later,
+        // under wine) is the one it had when the box came.
+        ReadyForNextTry();
         m_answering = true;
         ::MessageBoxA(m_hWnd, "Incorrect Password.", ProductInfo.productName.c_str(), MB_OK);
         m_answering = false;
+        ReadyForNextTry();
         return;
     }
     if (m_saveMemoPadText == 1) {
-        m_memoText = GetItemText(IDC_COVER_MEMO);
+        const WideText memo = GetItemTextW(IDC_COVER_MEMO);
         // A memo the file still holds as it is (or an empty one) loses nothing.
-        if (!SaveMemoPadText(m_memoText) && !m_memoText.empty() &&
-            LoadMemoPadText() != StoredToMemo(MemoToStored(m_memoText)) && !ConfirmUnsavedMemo())
+        if (SaveMemoPadText(memo))
+            m_memoText = memo;
+        else if (!memo.empty() && LoadMemoPadText() != StoredToMemo(MemoToStored(memo)) &&
+                 !ConfirmUnsavedMemo())
             return;
     }
     ShowHostAgain();
@@ -243,10 +277,34 @@ void CoverDialog::ShowWrongPasswords(uint32_t waitMs)
     }
 }
 
+void CoverDialog::ReadyForNextTry() noexcept
+{
+    // The next try replaces the last one as it is typed, however Unlock was pressed.
+    HWND password = GetDlgItem(IDC_COVER_PASSWORD);
+    ::SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(password), TRUE);
+    ::SendMessageW(password, EM_SETSEL, 0, -1);
+}
+
+void CoverDialog::ShowDate()
+{
+    m_dateText = DateText(m_clockReading);
+    ::SetDlgItemTextA(m_hWnd, IDC_COVER_DATE, m_dateText.c_str());
+}
+
+void CoverDialog::ShowCapsLock() noexcept
+{
+    // The most common reason a right password is refused, told where it is typed.
+    const bool show = ::GetFocus() == GetDlgItem(IDC_COVER_PASSWORD) &&
+                      (::GetKeyState(VK_CAPITAL) & 1) != 0;
+    if (show != m_capsLockShown) {
+        m_capsLockShown = show;
+        ::SetDlgItemTextA(m_hWnd, IDC_COVER_CAPS_LOCK, show ? "Caps Lock is on." : "");
+    }
+}
+
 void CoverDialog::EndForShutdown() noexcept
 {
-    if (m_hWnd != nullptr && m_saveMemoPadText == 1)
-        SaveMemoPadText(GetItemText(IDC_COVER_MEMO));
+    SaveChangedMemo();
     m_hostGuard.Abandon();
     CDialog::EndForShutdown();
 }

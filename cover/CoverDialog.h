@@ -8,6 +8,7 @@
 #include "cover/HostWindowGuard.h"
 #include "cover/WrongPasswords.h"
 #include "framework/Dialog.h"
+#include "framework/WideText.h"
 #include "resource.h"
 
 class CoverDialog : public CDialog {
@@ -52,6 +53,14 @@ private:
     // client's end (a crash, a power cut) loses at most the last moments of it.
     void OnMemoChanged() noexcept;
     void OnMemoPause();
+    // Saves the memo when it differs from what the file holds as far as the cover
+    // knows (the text loaded, then each text saved), and the switch says so.
+    void SaveChangedMemo() noexcept;
+    // After a wrong password: the focus in the password edit, its text selected.
+    void ReadyForNextTry() noexcept;
+    void ShowDate();
+    // The line that says Caps Lock is on, shown while the password edit has the focus.
+    void ShowCapsLock() noexcept;
     void ShowHostAgain() noexcept;
     // Brings the cover (or the message box above it) back to the front.
     void ReclaimFocus() noexcept;
@@ -67,7 +76,8 @@ private:
     std::string m_clockText;
     ClockReading m_clockReading;
     int m_saveMemoPadText = 0;
-    std::string m_memoText;
+    // The memo as the file holds it, as far as this cover knows.
+    WideText m_memoText;
     int m_hideEudora = 0;
     HWND m_hostWindow = nullptr;
     // Holds the host's windows hidden from initialisation until unlock.
@@ -78,6 +88,7 @@ private:
     WrongPasswordRecord m_wrongRecord;
     bool m_wrongRecordUnsaved = false;
     std::string m_wrongLine;
+    bool m_capsLockShown = false;
     // A message box of the unlock is up: Unlock clicks posted meanwhile are no tries.
     bool m_answering = false;
 };

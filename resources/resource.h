@@ -26,6 +26,7 @@
 #define IDC_COVER_CLOCK         1005
 #define IDC_COVER_DATE          1008
 #define IDC_COVER_WRONG_PASSWORDS   1009
+#define IDC_COVER_CAPS_LOCK     1011
 
 // Settings dialog (IDD_SETTINGS)
 #define IDC_SET_STARTUP         1004

@@ -43,35 +43,3 @@ int ParseProfileInt(const std::string& text) noexcept
     ScanDecimal(cursor, value); // no digits leave it 0
     return value;
 }
-
-std::string MemoToStored(const std::string& memo)
-{
-    std::string stored;
-    stored.reserve(memo.size());
-    for (size_t i = 0; i < memo.size(); ++i) {
-        const char c = memo[i];
-        if (c == '\r') {
-            if (i + 1 < memo.size() && memo[i + 1] == '\n')
-                ++i;
-            stored += '\t';
-        } else if (c == '\n') {
-            stored += '\t';
-        } else {
-            stored += c;
-        }
-    }
-    return stored;
-}
-
-std::string StoredToMemo(const std::string& stored)
-{
-    std::string memo;
-    memo.reserve(stored.size() + stored.size() / 8);
-    for (char c : stored) {
-        if (c == '\t')
-            memo += "\r\n";
-        else
-            memo += c;
-    }
-    return memo;
-}

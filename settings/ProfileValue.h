@@ -19,8 +19,3 @@ std::string QuoteProfileValue(const std::string& value);
 // up to the first other character; no digits give 0. Values beyond the 32-bit range
 // saturate at its ends.
 int ParseProfileInt(const std::string& text) noexcept;
-
-// Memo pad text <-> its stored form. Every line break (CR LF pair, lone CR, lone LF)
-// becomes one TAB when stored; every stored TAB comes back as CR LF.
-std::string MemoToStored(const std::string& memo);
-std::string StoredToMemo(const std::string& stored);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "framework/TextNumbers.h"
+#include "settings/MemoCodec.h"
 #include "settings/ProfileValue.h"
 
 const char* const kSettingsSection = "Settings";
@@ -13,6 +14,7 @@ const char* const kKeyStretch = "Stretch";
 const char* const kKeySaveMemoPadText = "SaveMemoPadText";
 const char* const kKeyHideEudora = "HideEudora";
 const char* const kKeyMemoPadText = "MemoPadText";
+const char* const kKeyMemoPadTextUtf8 = "MemoPadTextUtf8";
 const char* const kKeyPassword = "Password";
 const char* const kKeyLockAfterMinutes = "LockAfterMinutes";
 const char* const kKeyLockWithWindows = "LockWithWindows";
@@ -165,7 +167,7 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes)
 std::string EveryValue()
 {
     static const char* const keys[] = {kKeyStartUp, kKeyStretch, kKeySaveMemoPadText, kKeyHideEudora,
-                                       kKeyMemoPadText, kKeyPassword, kKeyLockAfterMinutes,
+                                       kKeyMemoPadText, kKeyMemoPadTextUtf8, kKeyPassword, kKeyLockAfterMinutes,
                                        kKeyLockWithWindows};
     const std::string absent(1, '\x01');
     std::string values;
@@ -283,13 +285,36 @@ bool SettingPresent(const std::string& key)
            ReadSettingString(kSettingsSection, key, "1", SettingsFilePath);
 }
 
-std::string LoadMemoPadText()
+WideText LoadMemoPadText()
 {
-    return StoredToMemo(ReadSettingString(kSettingsSection, kKeyMemoPadText, "", SettingsFilePath));
+    const std::string ansi = ReadSettingString(kSettingsSection, kKeyMemoPadText, "", SettingsFilePath);
+    const std::string escaped =
+        ReadSettingString(kSettingsSection, kKeyMemoPadTextUtf8, "", SettingsFilePath);
+    // The whole text only while MemoPadText still holds what was stored with it: a
+    // version that knows only MemoPadText may have changed the memo since, and its
+    // change wins.
+    WideText whole;
+    if (!escaped.empty() && FromEscapedUtf8(escaped, whole) && AnsiOrQuestionMarks(whole) == ansi)
+        return StoredToMemo(whole);
+    return StoredToMemo(WideFromAnsi(ansi));
 }
 
-bool SaveMemoPadText(const std::string& memoText)
+bool SaveMemoPadText(const WideText& memoText)
 {
-    return WriteSettingString(kSettingsSection, kKeyMemoPadText, MemoToStored(memoText),
-                              SettingsFilePath);
+    const WideText stored = MemoToStored(memoText);
+    std::string ansi;
+    bool written = false;
+    if (ToAnsiExactly(stored, ansi)) {
+        written = WriteSettingString(kSettingsSection, kKeyMemoPadText, ansi, SettingsFilePath) &&
+                  RemoveRecord(kKeyMemoPadTextUtf8);
+    } else {
+        // The whole text first: until MemoPadText matches it, it is not used.
+        written = WriteSettingString(kSettingsSection, kKeyMemoPadTextUtf8, EscapedUtf8(stored),
+                                     SettingsFilePath) &&
+                  WriteSettingString(kSettingsSection, kKeyMemoPadText, AnsiOrQuestionMarks(stored),
+                                     SettingsFilePath);
+    }
+    // Saved while the cover is up: the client may be ended any moment after.
+    FlushSettingsFile();
+    return written;
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "framework/File.h"
+#include "framework/WideText.h"
 
 // Section and keys of the settings file.
 extern const char* const kSettingsSection;   // "Settings"
@@ -12,6 +13,8 @@ extern const char* const kKeyStretch;
 extern const char* const kKeySaveMemoPadText;
 extern const char* const kKeyHideEudora;
 extern const char* const kKeyMemoPadText;
+// The memo whole, as escaped UTF-8, when MemoPadText cannot hold every character of it.
+extern const char* const kKeyMemoPadTextUtf8;
 extern const char* const kKeyPassword;
 // Minutes without input before the cover comes up by itself (0 or anything else: never).
 extern const char* const kKeyLockAfterMinutes;
@@ -95,6 +98,8 @@ int ReadLockWithWindows();
 // Whether the key has a line of its own in the settings file.
 bool SettingPresent(const std::string& key);
 
-// The memo pad text, in the form the memo control shows (CR LF line breaks).
-std::string LoadMemoPadText();
-bool SaveMemoPadText(const std::string& memoText);
+// The memo pad text, in the form the memo control shows (CR LF line breaks), every
+// character kept whatever the ANSI code page holds. Saving writes through to the disk;
+// false when the file did not take it.
+WideText LoadMemoPadText();
+bool SaveMemoPadText(const WideText& memoText);

@@ -3,7 +3,8 @@
 // its line, and such a password could never be matched again.
 #pragma once
 #include <string>
-#include <vector>
+
+#include "framework/WideText.h"
 
 // The characters (codes 1-255, ascending) that cannot be part of a password scrambled
 // with this key byte.
@@ -16,12 +17,6 @@ constexpr size_t kLongestPassword = 1000;
 // True when the password's stored form (scrambled with ScramblerKey) can be written and
 // read back whole.
 bool IsStorablePassword(const std::string& password);
-
-// The typed text in the system's ANSI code page, the form in which the plug-in keeps and
-// compares passwords. False when some character has no exact equivalent there (a
-// Cyrillic letter on a Western system, an emoji): the code page would put "?" or a
-// look-alike in its place, and distinct passwords would become one.
-bool ToAnsiExactly(const std::vector<wchar_t>& typed, std::string& ansi);
 
 // Passwords are compared as the zero-terminated strings they are, byte for byte and
 // case-sensitively. A stored value holding the key byte (never written by the plug-in,

@@ -267,6 +267,18 @@ Refusal TryRefused(DWORD ui, HWND cover, const std::string& typed)
     return refusal;
 }
 
+// The focus back in the password edit with all of its text selected: typing replaces
+// the last try.
+void ExpectReadyForNextTry(DWORD ui, HWND cover)
+{
+    HWND edit = ::GetDlgItem(cover, IDC_COVER_PASSWORD);
+    EXPECT_TRUE(WaitUntil([&] { return FocusOf(ui) == edit; }, 2000)) << "the focus is not in the password edit";
+    DWORD start = 1, end = 0;
+    ::SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(0u, start);
+    EXPECT_EQ(static_cast<DWORD>(::GetWindowTextLengthA(edit)), end) << "the text is not all selected";
+}
+
 void ExpectRefused(DWORD ui, HWND cover, const std::string& typed)
 {
     const Refusal refusal = TryRefused(ui, cover, typed);
@@ -277,6 +289,7 @@ void ExpectRefused(DWORD ui, HWND cover, const std::string& typed)
     EXPECT_TRUE(refusal.okOnly);
     EXPECT_TRUE(::IsWindowVisible(cover)) << "a wrong password leaves the cover up";
     EXPECT_EQ(typed, ItemText(cover, IDC_COVER_PASSWORD)) << "the typed text stays";
+    ExpectReadyForNextTry(ui, cover);
 }
 
 void Unlock(HWND cover, const std::string& typed)
@@ -574,6 +587,7 @@ TEST(CoverTemplate, MatchesTheCoverLayout)
         {IDC_COVER_CLOCK, "STATIC", "sat/datum", SS_CENTER | WS_GROUP, 0, 73, 147, 94, 10},
         {IDC_COVER_DATE, "STATIC", "datum", SS_CENTER | WS_GROUP, 0, 15, 163, 211, 10},
         {IDC_COVER_WRONG_PASSWORDS, "STATIC", "", SS_CENTER | SS_NOPREFIX | WS_GROUP, 0, 7, 196, 228, 24},
+        {IDC_COVER_CAPS_LOCK, "STATIC", "", SS_RIGHT | SS_NOPREFIX | WS_GROUP, 0, 169, 147, 66, 10},
     };
     ASSERT_EQ(std::size(expected), t.controls.size());
     for (size_t i = 0; i < t.controls.size(); ++i) {
@@ -811,6 +825,117 @@ TEST_F(CoverTest, TypingIsSavedOnceAfterItPausesAndAFailedSaveIsSilentAndRetried
         Unlock(cover, "");
     });
     EXPECT_EQ(1, result);
+}
+
+// Nothing the user did not type is written while the cover is up: the memo as it was
+// loaded (over a change made to the file meanwhile), nor anything with the switch off.
+TEST_F(CoverTest, WhileUpOnlyTypingIsSavedAndOnlyWithTheSwitchOn)
+{
+    for (int save : {1, 0}) {
+        SCOPED_TRACE(save);
+        WriteInt(kKeySaveMemoPadText, save);
+        WriteString(kKeyMemoPadText, "loaded");
+        RunCover([&](DWORD ui, HWND cover) {
+            WriteString(kKeyMemoPadText, "changed meanwhile");
+            if (save == 0) {
+                FocusControl(ui, cover, IDC_COVER_MEMO);
+                Type(Item(cover, IDC_COVER_MEMO), "private");
+            }
+            ::Sleep(2500);
+            EXPECT_EQ("changed meanwhile", Stored(kKeyMemoPadText));
+            Unlock(cover, "");
+        });
+    }
+}
+
+// Unlock posted by another program while "Incorrect Password." is up is no try: only a
+// user can answer the box.
+TEST_F(CoverTest, AnUnlockPostedWhileTheMessageIsUpIsNoTry)
+{
+    StorePassword("pw");
+    const INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
+        SetItemText(cover, IDC_COVER_PASSWORD, "wrong");
+        PostClick(cover, IDC_COVER_UNLOCK);
+        HWND box = WaitForOtherDialog(ui, cover);
+        ASSERT_NE(nullptr, box);
+        SetItemText(cover, IDC_COVER_PASSWORD, "pw");
+        ::PostMessageA(cover, WM_COMMAND, MAKEWPARAM(IDC_COVER_UNLOCK, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(Item(cover, IDC_COVER_UNLOCK)));
+        ::Sleep(300);
+        DismissMessageBox(box);
+        ASSERT_TRUE(WaitForGone(box));
+        Flush(cover);
+        EXPECT_TRUE(::IsWindow(cover)) << "the posted Unlock was tried";
+        EXPECT_EQ("1", Stored(kKeyWrongPasswords));
+        Unlock(cover, "pw");
+    });
+    EXPECT_EQ(1, result);
+}
+
+// However Unlock was pressed and the message dismissed, the second try starts with the
+// focus in the password edit, the wrong text selected, and typing replaces it.
+TEST_F(CoverTest, ASecondTryStartsCleanByMouseAndByKeyboard)
+{
+    StorePassword("pw");
+    const INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
+        HWND edit = Item(cover, IDC_COVER_PASSWORD);
+        for (bool keyboard : {false, true}) {
+            SCOPED_TRACE(keyboard ? "Alt+U, Enter" : "click, OK");
+            SetItemText(cover, IDC_COVER_PASSWORD, "wrong");
+            if (keyboard) {
+                FocusControl(ui, cover, IDC_COVER_PASSWORD);
+                ::PostMessageA(edit, WM_SYSCHAR, 'u', 1 << 29);
+            } else {
+                PostClick(cover, IDC_COVER_UNLOCK);
+            }
+            HWND box = WaitForOtherDialog(ui, cover);
+            ASSERT_NE(nullptr, box);
+            if (keyboard)
+                PostKey(::GetDlgItem(box, IDOK), VK_RETURN);
+            else
+                DismissMessageBox(box);
+            ASSERT_TRUE(WaitForGone(box));
+            ExpectReadyForNextTry(ui, cover);
+        }
+        PostChars(edit, "pw");
+        EXPECT_TRUE(WaitUntil([&] { return ItemText(cover, IDC_COVER_PASSWORD) == "pw"; }, 2000))
+            << ItemText(cover, IDC_COVER_PASSWORD);
+        PostClick(cover, IDC_COVER_UNLOCK);
+        EXPECT_TRUE(WaitForGone(cover));
+    });
+    EXPECT_EQ(1, result);
+}
+
+// Sets the Caps Lock toggle of the cover's thread, as the keyboard would.
+void SetCapsLock(DWORD ui, bool on)
+{
+    ::AttachThreadInput(::GetCurrentThreadId(), ui, TRUE);
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[VK_CAPITAL] = on ? 1 : 0;
+    ::SetKeyboardState(keys);
+    ::AttachThreadInput(::GetCurrentThreadId(), ui, FALSE);
+}
+
+TEST_F(CoverTest, CapsLockIsToldWhileThePasswordEditHasTheFocus)
+{
+    RunCover([&](DWORD ui, HWND cover) {
+        HWND line = Item(cover, IDC_COVER_CAPS_LOCK);
+        ASSERT_NE(nullptr, line);
+        const auto shows = [&](const char* text) {
+            return WaitUntil([&] { return WindowText(line) == text; }, 2000);
+        };
+        EXPECT_TRUE(shows(""));
+        SetCapsLock(ui, true);
+        EXPECT_TRUE(shows("Caps Lock is on.")) << WindowText(line);
+        FocusControl(ui, cover, IDC_COVER_MEMO);
+        EXPECT_TRUE(shows("")) << "only while the password is typed";
+        FocusControl(ui, cover, IDC_COVER_PASSWORD);
+        EXPECT_TRUE(shows("Caps Lock is on."));
+        SetCapsLock(ui, false);
+        EXPECT_TRUE(shows("")) << "gone with Caps Lock";
+        Unlock(cover, "");
+    });
 }
 
 // ---- the host's main window ------------------------------------------------------
@@ -1141,7 +1266,7 @@ TEST_F(CoverTest, ARunEndedByQuitShowsNothingOfTheClientAndTheLockStaysRecorded)
     EXPECT_EQ("1", Stored(kKeyLocked)) << "the lock outlives the client";
     EXPECT_FALSE(::IsWindowVisible(host.get())) << "the client is going away: nothing of it is shown";
     EXPECT_FALSE(::IsWindowVisible(floating.get()));
-    EXPECT_EQ("before", Stored(kKeyMemoPadText)) << "text never typed is not saved by the end of the run";
+    EXPECT_EQ("typed", Stored(kKeyMemoPadText)) << "the client's Exit ends the run with a quit message";
     // Nothing of the guard is left behind.
     ::ShowWindow(host.get(), SW_SHOWNA);
     EXPECT_TRUE(::IsWindowVisible(host.get()));

@@ -80,9 +80,9 @@ std::string WidestWrongPasswordsText()
 }
 
 const DialogCase kDialogs[] = {
-    {"cover", [] { CoverDialog d; return d.DoModal(); }, IDC_COVER_UNLOCK, 9,
+    {"cover", [] { CoverDialog d; return d.DoModal(); }, IDC_COVER_UNLOCK, 11,
      {{IDC_COVER_CLOCK, ClockText(kWidestReading)}, {IDC_COVER_DATE, DateText(kWidestReading)},
-      {IDC_COVER_WRONG_PASSWORDS, WidestWrongPasswordsText()}}},
+      {IDC_COVER_WRONG_PASSWORDS, WidestWrongPasswordsText()}, {IDC_COVER_CAPS_LOCK, "Caps Lock is on."}}},
     {"settings", [] { SettingsDialog d; return d.DoModal(); }, IDC_SET_CANCEL, 19, {}},
     {"about", [] { AboutDialog d; return d.DoModal(); }, IDC_ABOUT_CLOSE, 2, {}},
 };

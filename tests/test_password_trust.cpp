@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "config_ui/SettingsMessages.h"
 #include "cover/WrongPasswords.h"
@@ -205,6 +206,92 @@ TEST_F(PasswordTrust, TheWaitAndTheReportOutliveTheClient)
         EXPECT_TRUE(WaitUntil([&] { return TryUnlock(cover, ui, "Lantern", nullptr, 400); }, 5000));
     });
     EXPECT_EQ("(none)", Value("WrongPasswords"));
+}
+
+// The wait's countdown moves, in whole seconds rounded up, and goes when the wait ends:
+// never "0 seconds".
+TEST_F(PasswordTrust, TheCountdownMovesRoundedUpAndGoesWhenTheWaitEnds)
+{
+    Start(Stored("Lantern") + "WrongPasswords=6\r\nLastWrongPassword=" + std::to_string(UtcSecondsNow() - 27) +
+          "\r\n");
+    RunCover([&](HWND cover, DWORD ui) {
+        std::vector<std::string> waits;
+        EXPECT_TRUE(WaitUntil([&] {
+            const std::string line = ItemText(cover, IDC_COVER_WRONG_PASSWORDS);
+            const size_t at = line.find("Please wait ");
+            const std::string wait = at == std::string::npos ? "" : line.substr(at);
+            if (waits.empty() || waits.back() != wait)
+                waits.push_back(wait);
+            return wait.empty();
+        }, 6000));
+        ASSERT_GE(waits.size(), 3u);
+        EXPECT_EQ("Please wait 2 seconds before the next try.", waits[waits.size() - 3]);
+        EXPECT_EQ("Please wait 1 second before the next try.", waits[waits.size() - 2]);
+        EXPECT_TRUE(TryUnlock(cover, ui, "Lantern"));
+    });
+}
+
+// A settings file another program holds: the wrong passwords cannot be recorded, and the
+// cover counts them itself, so the wait comes all the same.
+TEST_F(PasswordTrust, AFileThatRefusesTheRecordDoesNotLiftTheWait)
+{
+    Start(Stored("Lantern"));
+    HANDLE held = ::CreateFileA(Ini().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    RunCover([&](HWND cover, DWORD ui) {
+        for (int i = 1; i <= 6; ++i)
+            EXPECT_FALSE(TryUnlock(cover, ui, "guess" + std::to_string(i)));
+        EXPECT_EQ("(none)", Value("WrongPasswords"));
+        EXPECT_FALSE(TryUnlock(cover, ui, "Lantern", nullptr, 700)) << "tried during the wait";
+        EXPECT_NE(std::string::npos, ItemText(cover, IDC_COVER_WRONG_PASSWORDS).find("6 wrong passwords"));
+        ::SendMessageA(cover, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    });
+    ::CloseHandle(held);
+}
+
+// The line's texts on fixed clock readings, in this program's time zone (UTC+5:37, set
+// by the test list): local time, the date for another day, the wait rounded up.
+TEST(WrongPasswordLine, TellsTheLocalTimeTheDateOfAnotherDayAndTheWaitRoundedUp)
+{
+    const auto local = [](int month, int day, int hour, int minute, bool withDate) {
+        SYSTEMTIME t{};
+        t.wYear = 2026;
+        t.wMonth = static_cast<WORD>(month);
+        t.wDay = static_cast<WORD>(day);
+        t.wHour = static_cast<WORD>(hour);
+        t.wMinute = static_cast<WORD>(minute);
+        char text[64] = "";
+        std::string result;
+        if (withDate) {
+            ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &t, nullptr, text, sizeof text);
+            result = std::string(text) + " ";
+        }
+        ::GetTimeFormatA(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &t, nullptr, text, sizeof text);
+        return result + text;
+    };
+    const long long dec8 = 1796688000; // 2026-12-08 00:00 UTC
+    const long long now = dec8 + 12 * 3600; // 17:37 there
+    EXPECT_EQ(local(12, 8, 5, 37, false), LocalTimeText(dec8 + 3, now)) << "local time, not UTC";
+    EXPECT_EQ(local(12, 5, 15, 37, true), LocalTimeText(dec8 - 3 * 86400 + 10 * 3600, now)) << "three days before";
+    EXPECT_EQ(local(11, 8, 15, 37, true), LocalTimeText(dec8 - 30 * 86400 + 10 * 3600, now)) << "a month before";
+    EXPECT_EQ(local(12, 9, 1, 37, true), LocalTimeText(dec8 + 20 * 3600, now)) << "the next day there";
+
+    struct Case {
+        uint32_t waitMs;
+        const char* tail;
+    } cases[] = {
+        {0, "."},
+        {1, ".\r\nPlease wait 1 second before the next try."},
+        {1000, ".\r\nPlease wait 1 second before the next try."},
+        {1001, ".\r\nPlease wait 2 seconds before the next try."},
+        {60000, ".\r\nPlease wait 1 minute before the next try."},
+        {260000, ".\r\nPlease wait 4 minutes 20 seconds before the next try."},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ("7 wrong passwords while locked, the last at 9:15 AM" + std::string(c.tail),
+                  WrongPasswordsText(7, "9:15 AM", c.waitMs));
+    EXPECT_EQ("1 wrong password while locked, at 9:15 AM.", WrongPasswordsText(1, "9:15 AM", 0));
+    EXPECT_EQ("", WrongPasswordsText(0, "9:15 AM", 5000));
 }
 
 // Typed as a keyboard types them: a character the ANSI code page lacks, exactly or at

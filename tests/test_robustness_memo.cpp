@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "settings/MemoCodec.h"
 #include "settings/ProfileValue.h"
 #include "settings/SettingsStore.h"
 #include "support/Seeds.h"
@@ -52,8 +53,8 @@ protected:
     void ExpectRoundTrip(const std::string& typed)
     {
         ASSERT_TRUE(IsStorableProfileValue(MemoToStored(typed)));
-        ASSERT_TRUE(SaveMemoPadText(typed));
-        ASSERT_EQ(MemoAsReloaded(typed), LoadMemoPadText());
+        ASSERT_TRUE(SaveMemoPadText(WideFromAnsi(typed)));
+        ASSERT_EQ(MemoAsReloaded(typed), AnsiOrQuestionMarks(LoadMemoPadText()));
         ASSERT_EQ("^Y", ReadSettingString(kSettingsSection, kKeyPassword, "", path_));
         ASSERT_EQ(1, ReadSettingInt(kSettingsSection, kKeyStartUp, 0, path_));
         ASSERT_EQ(1, ReadSettingInt(kSettingsSection, kKeyHideEudora, 0, path_));

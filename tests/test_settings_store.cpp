@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cwchar>
 
+#include "settings/MemoCodec.h"
 #include "settings/ProfileValue.h"
 #include "settings/SettingsStore.h"
 #include "support/TestSupport.h"
@@ -238,11 +240,11 @@ TEST_F(SettingsFileTest, NewKeysAreAppendedAndExistingKeysKeepTheirLine)
     WriteSettingInt(kSettingsSection, kKeySaveMemoPadText, 1, path_);
     WriteSettingInt(kSettingsSection, kKeyHideEudora, 0, path_);
     WriteSettingString(kSettingsSection, kKeyPassword, "", path_);
-    ASSERT_TRUE(SaveMemoPadText("first line\r\nsecond line"));
+    ASSERT_TRUE(SaveMemoPadText(WideFromAnsi("first line\r\nsecond line")));
     EXPECT_EQ("[Settings]\r\nPassword=\r\nStartUp=0\r\nStretch=0\r\nSaveMemoPadText=1\r\n"
               "HideEudora=0\r\nMemoPadText=first line\tsecond line\r\n",
               ReadFileBytes(path_));
-    EXPECT_EQ("first line\r\nsecond line", LoadMemoPadText());
+    EXPECT_EQ("first line\r\nsecond line", AnsiOrQuestionMarks(LoadMemoPadText()));
 }
 
 // ---- memo pad stored form ---------------------------------------------------------
@@ -262,8 +264,8 @@ TEST(MemoStoredForm, LineBreaksBecomeTabsAndTabsComeBackAsLineBreaks)
         {"\xE9t\xE9\r\n\xFF", "\xE9t\xE9\t\xFF", "\xE9t\xE9\r\n\xFF"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(c.stored, MemoToStored(c.memo)) << c.memo;
-        EXPECT_EQ(c.loaded, StoredToMemo(MemoToStored(c.memo))) << c.memo;
+        EXPECT_EQ(c.stored, MemoToStored(std::string(c.memo))) << c.memo;
+        EXPECT_EQ(c.loaded, StoredToMemo(MemoToStored(std::string(c.memo)))) << c.memo;
     }
 }
 
@@ -271,8 +273,56 @@ TEST_F(SettingsFileTest, MemoWithBlankEdgesAndEmptyLinesSurvivesTheFile)
 {
     SettingsFilePath = path_;
     const std::string memo = "\r\n  indented\r\n\r\ntrailing blanks   \r\n";
-    ASSERT_TRUE(SaveMemoPadText(memo));
-    EXPECT_EQ(memo, LoadMemoPadText());
+    ASSERT_TRUE(SaveMemoPadText(WideFromAnsi(memo)));
+    EXPECT_EQ(memo, AnsiOrQuestionMarks(LoadMemoPadText()));
+}
+
+// A memo the code page cannot hold: MemoPadText keeps what it can ("?" for the rest, as
+// an earlier version reads it), the whole text lies beside it, and a change an earlier
+// version makes to MemoPadText wins over the stale whole text.
+TEST_F(SettingsFileTest, AMemoInAnyScriptComesBackWholeAndEarlierVersionsReadWhatTheyCan)
+{
+    SettingsFilePath = path_;
+    struct Case {
+        const wchar_t* memo;
+        const char* memoPadText; // as the file holds it, read the way an earlier version reads
+        const char* utf8;        // the whole text beside it; null for none
+    } cases[] = {
+        {L"Back at 3 \u00e9t\u00e9 \u043f\u0430\u0440\u043e\u043b\u044c and \U0001F600\U0001F512\r\n100%",
+         "Back at 3 \xE9t\xE9 ?????? and ????\t100%",
+         "Back at 3 %C3%A9t%C3%A9 %D0%BF%D0%B0%D1%80%D0%BE%D0%BB%D1%8C and %F0%9F%98%80%F0%9F%94%92%09100%25"},
+        {L"\u03a3 ", "? ", "%CE%A3 "},   // the blank at the edge is quoted, the value exact
+        {L"\xD800 lone half", "? lone half", "%ED%A0%80 lone half"},
+        {L"caf\u00e9 \u20ac5\r\nplain", "caf\xE9 \x80" "5\tplain", nullptr},   // all in code page 1252
+    };
+    for (const Case& c : cases) {
+        const WideText memo(c.memo, c.memo + wcslen(c.memo));
+        SCOPED_TRACE(c.memoPadText);
+        ASSERT_TRUE(SaveMemoPadText(memo));
+        EXPECT_EQ(c.memoPadText, Read(kKeyMemoPadText));
+        EXPECT_EQ(c.utf8 != nullptr ? c.utf8 : "<default>", Read(kKeyMemoPadTextUtf8));
+        EXPECT_TRUE(memo == LoadMemoPadText());
+    }
+    // Byte for byte as a version without the whole text writes it.
+    EXPECT_NE(std::string::npos, ReadFileBytes(path_).find("\r\nMemoPadText=caf\xE9 \x80" "5\tplain\r\n"));
+
+    ASSERT_TRUE(SaveMemoPadText(WideFromAnsi("x")));
+    ASSERT_TRUE(SaveMemoPadText(WideText{L'\u03a3', L'1'}));
+    // An earlier version changes the memo (and, by hand, a version that left "?" as is).
+    for (const char* earlier : {"typed later", "?2"}) {
+        ASSERT_TRUE(WriteSettingString(kSettingsSection, kKeyMemoPadText, earlier, path_));
+        EXPECT_EQ(earlier, AnsiOrQuestionMarks(LoadMemoPadText()));
+    }
+}
+
+TEST(MemoStoredForm, EscapedUtf8TakesOnlyWhatItWrites)
+{
+    WideText text;
+    for (const char* bad : {"%", "%4", "%4g", "%e9", "\t", "%C3", "%C3%28", "%C0%80", "%F4%90%80%80", "%80"}) {
+        EXPECT_FALSE(FromEscapedUtf8(bad, text)) << bad;
+    }
+    ASSERT_TRUE(FromEscapedUtf8("a%25%F0%9F%98%80", text));
+    EXPECT_TRUE((WideText{L'a', L'%', 0xD83D, 0xDE00}) == text);
 }
 
 // ---- quoting, as plain logic -------------------------------------------------------
