@@ -358,6 +358,8 @@ bool HostWindowGuard::HideHeld(HWND window) noexcept
     return true;
 }
 
+void (*g_afterGuardSubclassForTests)() = nullptr;
+
 void HostWindowGuard::Watch(HWND window) noexcept
 {
     // A subclass can only be set from the window's own thread: the cover's, that of a
@@ -365,6 +367,8 @@ void HostWindowGuard::Watch(HWND window) noexcept
     if (ThreadOf(window) != ::GetCurrentThreadId() ||
         !::SetWindowSubclass(window, &HostWindowGuard::GuardProc, kSubclassId, 0))
         return;
+    if (g_afterGuardSubclassForTests != nullptr)
+        g_afterGuardSubclassForTests();
     {
         Locked lock;
         if (HeldWindow* held = ActiveFind(window)) {

@@ -43,6 +43,10 @@
 // The class of the mail client's main window.
 extern const char* const kHostWindowClass;   // "EudoraMainWindow"
 
+// Test seam: called right after a held window was subclassed, before the guard is asked
+// whether it still holds it (another thread may let go in between). Null in the product.
+extern void (*g_afterGuardSubclassForTests)();
+
 class HostWindowGuard {
 public:
     HostWindowGuard();

@@ -940,6 +940,31 @@ TEST_F(CoverTest, CapsLockIsToldWhileThePasswordEditHasTheFocus)
 
 // ---- the host's main window ------------------------------------------------------
 
+HostWindowGuard* g_guardToDrop = nullptr;
+void DropGuard()
+{
+    g_afterGuardSubclassForTests = nullptr;
+    g_guardToDrop->Abandon();
+}
+
+// The guard lets go (the unlock, on the cover's thread) just as another thread has
+// subclassed a held window: that subclass must come off again, or it would call into an
+// unloaded plug-in later.
+TEST(HostWindowGuardRace, ASubclassSetAfterTheGuardLetGoIsTakenOffAgain)
+{
+    HostMainWindow host;
+    const LONG_PTR proc = ::GetWindowLongPtrA(host.get(), GWLP_WNDPROC);
+    TestWindow cover(kHostMainWindowClass, "cover", &HostWindowProc);
+    HostWindowGuard guard;
+    g_guardToDrop = &guard;
+    g_afterGuardSubclassForTests = &DropGuard;
+    guard.Hold(host.get(), cover.get());
+    EXPECT_EQ(nullptr, g_afterGuardSubclassForTests) << "no window was subclassed";
+    g_afterGuardSubclassForTests = nullptr;
+    EXPECT_FALSE(guard.Holding());
+    EXPECT_EQ(proc, ::GetWindowLongPtrA(host.get(), GWLP_WNDPROC)) << "the subclass stayed";
+}
+
 TEST_F(CoverTest, HideEudoraHidesTheHostUntilTheRightPassword)
 {
     WriteInt(kKeyHideEudora, 1);
