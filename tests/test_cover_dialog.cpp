@@ -569,6 +569,7 @@ TEST(CoverTemplate, MatchesTheCoverLayout)
         {IDC_COVER_UNLOCK, "BUTTON", "&Unlock", BS_PUSHBUTTON | BS_CENTER | BS_VCENTER | BS_FLAT | WS_TABSTOP, 0,
          193, 179, 42, 12},
         {-1, "BUTTON", " &Memo Pad", BS_GROUPBOX | WS_GROUP, 0, 7, 7, 228, 131},
+        {-1, "STATIC", "Memo Pad", SS_LEFT | SS_NOPREFIX, 0, 13, 18, 0, 0},
         {IDC_COVER_MEMO, "EDIT", "", ES_MULTILINE | ES_OEMCONVERT | ES_WANTRETURN | WS_GROUP | WS_TABSTOP,
          WS_EX_STATICEDGE, 13, 18, 215, 112},
         {IDC_COVER_CLOCK, "STATIC", "sat/datum", SS_CENTER | WS_GROUP, 0, 73, 147, 94, 10},
