@@ -26,7 +26,7 @@ case "$DPI/$MONITORS" in
     96/2) PREFIX="$PREFIXES/wineprefix-2mon" ;;
     */2) echo "two monitors only at 96 DPI" >&2; exit 2 ;;
     96/*) PREFIX="$PREFIXES/wineprefix" ;;
-    120|144) PREFIX="$PREFIXES/wineprefix-$DPI" ;;
+    120/1|144/1) PREFIX="$PREFIXES/wineprefix-$DPI" ;;
     *) echo "VELMORA_DPI must be 96, 120 or 144, not $DPI" >&2; exit 2 ;;
 esac
 WINE_FONTS=/usr/share/wine/fonts
