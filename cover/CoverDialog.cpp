@@ -82,8 +82,10 @@ BOOL CoverDialog::OnInitDialog()
 
     // Shown here, the cover is already visible when its creation would show it
     // normally, so it stays maximised. The controls keep their template places.
-    if (ReadSettingInt(kSettingsSection, kKeyStretch, 0, SettingsFilePath) == 1)
+    const bool stretched = ReadSettingInt(kSettingsSection, kKeyStretch, 0, SettingsFilePath) == 1;
+    if (stretched)
         ::ShowWindow(m_hWnd, SW_SHOWMAXIMIZED);
+    m_screens.Follow(m_hWnd, stretched);
     return TRUE;
 }
 
@@ -125,10 +127,14 @@ bool CoverDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR& result)
         // cover stays open.
         result = TRUE;
         return true;
+    case WM_DISPLAYCHANGE:
+        m_screens.Refit();
+        return false;
     case WM_DESTROY:
         // However the run ends (the client's Exit posts a quit message), typing not yet
         // saved is; the pad is still there while its dialog is destroyed.
         SaveChangedMemo();
+        m_screens.End();
         m_disabledOwner.Release();
         // A run that ends without unlock (the client quitting, the session ending) shows
         // nothing of the client: it is going away, and the lock stays recorded.
@@ -205,6 +211,7 @@ void CoverDialog::OnClockTick()
     if (m_wrongRecord.count > 0)
         ShowWrongPasswords(m_wrongWait.Remaining(m_wrongRecord, UtcSecondsNow(), ::GetTickCount()));
     m_hostGuard.Recheck();
+    m_screens.Recheck();
 }
 
 void CoverDialog::OnUnlock()

@@ -3,6 +3,7 @@
 #pragma once
 #include <string>
 
+#include "cover/CoverScreens.h"
 #include "cover/DateClockText.h"
 #include "cover/DisabledOwner.h"
 #include "cover/HostWindowGuard.h"
@@ -91,4 +92,6 @@ private:
     bool m_capsLockShown = false;
     // A message box of the unlock is up: Unlock clicks posted meanwhile are no tries.
     bool m_answering = false;
+    // The stretched cover's curtains, and the cover kept on the monitors that exist.
+    CoverScreens m_screens;
 };

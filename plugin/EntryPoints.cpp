@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "cover/CoverScreens.h"
 #include "framework/Module.h"
 #include "plugin/AutoLock.h"
 #include "plugin/MenuCommands.h"
@@ -141,6 +142,7 @@ int32_t WINAPI ems_plugin_finish(void*)
 {
     StopAutoLock();
     EndCommandsAtFinish();
+    CoverScreens::UnregisterClass();
     ReleaseSettingsFile();
     return kResultOk;
 }

@@ -2,6 +2,8 @@
 // thread: unlock, the key filter, the memo pad, hiding the host window, stretch, clock.
 #include <gtest/gtest.h>
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -582,6 +584,7 @@ TEST(CoverTemplate, MatchesTheCoverLayout)
         {IDC_COVER_UNLOCK, "BUTTON", "&Unlock", BS_PUSHBUTTON | BS_CENTER | BS_VCENTER | BS_FLAT | WS_TABSTOP, 0,
          193, 179, 42, 12},
         {-1, "BUTTON", " &Memo Pad", BS_GROUPBOX | WS_GROUP, 0, 7, 7, 228, 131},
+        {-1, "STATIC", "Memo Pad", SS_LEFT | SS_NOPREFIX, 0, 13, 18, 0, 0},
         {IDC_COVER_MEMO, "EDIT", "", ES_MULTILINE | ES_OEMCONVERT | ES_WANTRETURN | WS_GROUP | WS_TABSTOP,
          WS_EX_STATICEDGE, 13, 18, 215, 112},
         {IDC_COVER_CLOCK, "STATIC", "sat/datum", SS_CENTER | WS_GROUP, 0, 73, 147, 94, 10},
@@ -1324,3 +1327,52 @@ TEST_F(CoverTest, NoHostWindowWithTheSwitchOnStillUnlocks)
 }
 
 } // namespace
+
+// ---- screen readers -----------------------------------------------------------------
+
+namespace {
+
+// The name a screen reader hears for a control: oleacc's, as Windows and wine give it.
+std::string AccessibleName(HWND control)
+{
+    IAccessible* object = nullptr;
+    if (FAILED(::AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                            reinterpret_cast<void**>(&object))))
+        return "<no accessible object>";
+    VARIANT self;
+    ::VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    std::string text = "<no name>";
+    if (SUCCEEDED(object->get_accName(self, &name)) && name != nullptr) {
+        char buffer[256] = {};
+        ::WideCharToMultiByte(CP_ACP, 0, name, -1, buffer, sizeof buffer - 1, nullptr, nullptr);
+        text = buffer;
+        ::SysFreeString(name);
+    }
+    object->Release();
+    return text;
+}
+
+} // namespace
+
+TEST_F(CoverTest, ScreenReadersNameEachControlForWhatItIs)
+{
+    const struct {
+        int id;
+        const char* name;
+    } controls[] = {
+        {IDC_COVER_MEMO, "Memo Pad"},
+        {IDC_COVER_PASSWORD, "Velmora Password:"},
+        {IDC_COVER_UNLOCK, "Unlock"},
+    };
+    const INT_PTR result = RunCover([&](DWORD, HWND cover) {
+        ::CoInitialize(nullptr);
+        for (const auto& c : controls)
+            EXPECT_EQ(c.name, AccessibleName(Item(cover, c.id))) << "control " << c.id;
+        ::CoUninitialize();
+        Unlock(cover, "");
+    });
+    EXPECT_EQ(1, result);
+}

@@ -45,6 +45,11 @@ std::vector<Measured> MeasureDialog(HWND dialog, const OtherTexts& others)
     ::EnumChildWindows(dialog, &ListChild, reinterpret_cast<LPARAM>(&children));
     std::vector<Measured> measured;
     for (HWND child : children) {
+        // A label of no size names a control for screen readers and shows nothing.
+        RECT area{};
+        ::GetClientRect(child, &area);
+        if (area.right == 0 && area.bottom == 0)
+            continue;
         const int id = ::GetDlgCtrlID(child);
         std::vector<std::string> texts{WindowText(child)};
         for (const auto& [otherId, text] : others) {

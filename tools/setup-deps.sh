@@ -10,7 +10,11 @@ need=""
 have_cmd() { command -v "$1" >/dev/null 2>&1; }
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "ok installed"; }
 
-for p in g++-mingw-w64-i686 wine wine32:i386 xvfb xauth cmake ninja-build googletest \
+# libxrandr2 and libxinerama1 (i386): wine sees monitors and display changes through
+# them (Debian's wine only recommends them). Xorg with its dummy video driver gives the
+# tests that need two monitors a display with two screens side by side.
+for p in g++-mingw-w64-i686 wine wine32:i386 libxrandr2:i386 libxinerama1:i386 xvfb xauth \
+         xserver-xorg-core xserver-xorg-video-dummy cmake ninja-build googletest \
          imagemagick x11-utils xdotool zip python3 fonts-wine nsis; do
     have_pkg "$p" || need="$need $p"
 done

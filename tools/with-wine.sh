@@ -1,7 +1,10 @@
 #!/bin/sh
 # Runs a command with a private 32-bit wine prefix inside the build folder and, when no
 # display is given (or VELMORA_HEADLESS=1), on a virtual X display. With VELMORA_DPI=120
-# or 144 the prefix is one of its own with that screen scaling (125 % or 150 %). Each wine
+# or 144 the prefix is one of its own with that screen scaling (125 % or 150 %). With
+# VELMORA_MONITORS=2 the command runs on an X server of its own with two 1024x768 screens
+# side by side (Xorg's dummy driver, tools/xorg-two-monitors.conf), in a prefix of its
+# own: wine keeps what it knows of the monitors in the prefix. Each wine
 # version has prefixes of its own: build/wineprefix* for Debian 12's wine 8, and
 # build/wine<N>/wineprefix* for wine N (tools/debian13.sh runs wine 10).
 #
@@ -18,9 +21,12 @@ case "$WINE_MAJOR" in
     *) PREFIXES="$BUILD/wine$WINE_MAJOR" ;;
 esac
 DPI=${VELMORA_DPI:-96}
-case "$DPI" in
-    96) PREFIX="$PREFIXES/wineprefix" ;;
-    120|144) PREFIX="$PREFIXES/wineprefix-$DPI" ;;
+MONITORS=${VELMORA_MONITORS:-1}
+case "$DPI/$MONITORS" in
+    96/2) PREFIX="$PREFIXES/wineprefix-2mon" ;;
+    */2) echo "two monitors only at 96 DPI" >&2; exit 2 ;;
+    96/*) PREFIX="$PREFIXES/wineprefix" ;;
+    120/1|144/1) PREFIX="$PREFIXES/wineprefix-$DPI" ;;
     *) echo "VELMORA_DPI must be 96, 120 or 144, not $DPI" >&2; exit 2 ;;
 esac
 WINE_FONTS=/usr/share/wine/fonts
@@ -36,6 +42,38 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 # The ANSI code page follows the locale; pin it so runs are alike everywhere (1252).
 export LANG=C.UTF-8
 export LC_ALL=C.UTF-8
+
+if [ "$MONITORS" = 2 ] && [ -z "${VELMORA_IN_XORG:-}" ]; then
+    # A free display number, as xvfb-run -a finds one; another run may take it first,
+    # so a server that does not come up is tried on the next number.
+    mkdir -p "$PREFIXES"
+    n=40
+    while [ $n -lt 60 ]; do
+        if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
+            Xorg ":$n" -config "$(cd "$(dirname "$0")" && pwd)/xorg-two-monitors.conf" -noreset \
+                -nolisten tcp -logfile "$PREFIXES/xorg-two-monitors.log" >/dev/null 2>&1 </dev/null &
+            xorg=$!
+            tries=0
+            while [ $tries -lt 100 ] && [ ! -S "/tmp/.X11-unix/X$n" ] && kill -0 $xorg 2>/dev/null; do
+                sleep 0.1
+                tries=$((tries + 1))
+            done
+            [ -S "/tmp/.X11-unix/X$n" ] && kill -0 $xorg 2>/dev/null && break
+            kill $xorg 2>/dev/null || true
+            wait $xorg 2>/dev/null || true
+        fi
+        n=$((n + 1))
+    done
+    if [ $n -ge 60 ]; then
+        echo "Xorg with two screens did not start (log: $PREFIXES/xorg-two-monitors.log)" >&2
+        exit 1
+    fi
+    status=0
+    DISPLAY=":$n" VELMORA_IN_XORG=1 VELMORA_IN_XVFB=1 "$0" "$BUILD" "$@" || status=$?
+    kill $xorg 2>/dev/null || true
+    wait $xorg 2>/dev/null || true
+    exit $status
+fi
 
 if [ "${VELMORA_HEADLESS:-0}" = 1 ] || [ -z "${DISPLAY:-}" ]; then
     if [ -z "${VELMORA_IN_XVFB:-}" ]; then
