@@ -34,6 +34,7 @@
 #include "plugin/ProductInfo.h"
 #include "resource.h"
 #include "settings/PasswordScrambler.h"
+#include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 
 namespace {

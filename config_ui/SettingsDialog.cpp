@@ -10,11 +10,10 @@
 #include "framework/Module.h"
 #include "settings/PasswordScrambler.h"
 #include "settings/ProductStrings.h"
-#include "settings/SettingsStore.h"
+#include "settings/Settings.h"
 #include "settings/StorablePassword.h"
 
 const char* const kMakerWebPage = "https://velmora.example/";
-SettingsAppliedFunction AfterSettingsApplied = nullptr;
 
 // What each button does. The four switches are check boxes that never change by
 // themselves: only their toggle handlers check and uncheck them.
@@ -44,21 +43,22 @@ BOOL SettingsDialog::OnInitDialog()
     CDialog::OnInitDialog();
     ::SetWindowTextA(m_hWnd, ProductInfo.productName.c_str());
 
-    startUp = ReadSettingInt(kSettingsSection, kKeyStartUp, 0, SettingsFilePath);
+    const Switches switches = ReadSwitches();
+    startUp = switches.startUp;
     ShowSwitch(IDC_SET_STARTUP, startUp);
-    stretch = ReadSettingInt(kSettingsSection, kKeyStretch, 0, SettingsFilePath);
+    stretch = switches.stretch;
     ShowSwitch(IDC_SET_STRETCH, stretch);
-    saveMemoPadText = ReadSettingInt(kSettingsSection, kKeySaveMemoPadText, 1, SettingsFilePath);
+    saveMemoPadText = switches.saveMemoPadText;
     ShowSwitch(IDC_SET_SAVE_MEMO, saveMemoPadText);
-    hideEudora = ReadSettingInt(kSettingsSection, kKeyHideEudora, 0, SettingsFilePath);
+    hideEudora = switches.hideEudora;
     ShowSwitch(IDC_SET_HIDE_EUDORA, hideEudora);
-    lockWithWindows = ReadLockWithWindows();
-    lockWithWindowsStored_ = SettingPresent(kKeyLockWithWindows);
+    const LockSettings lock = ReadLockSettings();
+    lockWithWindows = lock.withWindows;
+    lockWithWindowsStored_ = lock.withWindowsStored;
     ShowSwitch(IDC_SET_LOCK_WITH_WINDOWS, lockWithWindows);
-    // The field shows what the lock makes of the stored value: 0 for never (also for a
-    // negative value or none at all), at most 999.
-    lockAfterMinutes = EffectiveLockMinutes(ReadLockAfterMinutes());
-    lockAfterMinutesStored_ = SettingPresent(kKeyLockAfterMinutes);
+    // The field shows what the lock makes of the stored value.
+    lockAfterMinutes = lock.afterMinutes;
+    lockAfterMinutesStored_ = lock.afterMinutesStored;
     ::SendDlgItemMessageA(m_hWnd, IDC_SET_LOCK_MINUTES_SPIN, UDM_SETRANGE32, 0, kLongestLockAfterMinutes);
     ::SendDlgItemMessageA(m_hWnd, IDC_SET_LOCK_MINUTES, EM_LIMITTEXT, 3, 0);
     ::SetDlgItemInt(m_hWnd, IDC_SET_LOCK_MINUTES, static_cast<UINT>(lockAfterMinutes), FALSE);
@@ -119,17 +119,12 @@ void SettingsDialog::OnApply()
 {
     if (!TakeLockMinutes())
         return;
-    const std::string stored =
-        ReadSettingString(kSettingsSection, kKeyPassword, "", SettingsFilePath);
     // The old password is read as the cover reads the password at unlock, so that one
     // stored by an earlier version (with "?" for what the code page lacked) still
     // matches. The new ones are read whole, to refuse what the code page cannot keep.
-    const std::string oldPassword = GetItemText(IDC_SET_OLD_PASSWORD);
-    const std::vector<wchar_t> newTyped = GetItemTextW(IDC_SET_NEW_PASSWORD);
-    const std::vector<wchar_t> newAgain = GetItemTextW(IDC_SET_NEW_PASSWORD2);
-    const std::string current = Scramble(stored, ScramblerKey);
-
-    if (!SamePassword(oldPassword, current)) {
+    const WideText newTyped = GetItemTextW(IDC_SET_NEW_PASSWORD);
+    const WideText newAgain = GetItemTextW(IDC_SET_NEW_PASSWORD2);
+    if (!PasswordMatches(GetItemText(IDC_SET_OLD_PASSWORD))) {
         Tell(kIncorrectOldPasswordText);
         return;
     }
@@ -154,45 +149,15 @@ void SettingsDialog::OnApply()
         Tell(UnstorablePasswordText(UnstorablePasswordCharacters(ScramblerKeyByte(ScramblerKey))));
         return;
     }
-    const std::string newStored = Scramble(newPassword, ScramblerKey);
-    if (!SaveSettings(stored, changePassword ? &newStored : nullptr)) {
-        Tell(SettingsNotSavedText(SettingsFilePath));
-        return;
-    }
-    if (AfterSettingsApplied != nullptr)
-        AfterSettingsApplied();
-    EndDialog(1);
-}
-
-bool SettingsDialog::SaveSettings(const std::string& previousStored,
-                                  const std::string* newStored) const
-{
     // The password goes last: if anything fails on the way, the stored password is
     // still the old one the user has just typed.
-    if (!WriteSettingInt(kSettingsSection, kKeyStartUp, startUp, SettingsFilePath) ||
-        !WriteSettingInt(kSettingsSection, kKeyStretch, stretch, SettingsFilePath) ||
-        !WriteSettingInt(kSettingsSection, kKeySaveMemoPadText, saveMemoPadText, SettingsFilePath) ||
-        !WriteSettingInt(kSettingsSection, kKeyHideEudora, hideEudora, SettingsFilePath))
-        return false;
-    // Both lock settings off in a file that never had them: the file stays as before.
-    if ((lockAfterMinutesStored_ || lockAfterMinutes != 0) &&
-        !WriteSettingInt(kSettingsSection, kKeyLockAfterMinutes, lockAfterMinutes, SettingsFilePath))
-        return false;
-    if ((lockWithWindowsStored_ || lockWithWindows != 0) &&
-        !WriteSettingInt(kSettingsSection, kKeyLockWithWindows, lockWithWindows, SettingsFilePath))
-        return false;
-    if (newStored == nullptr)
-        return true;
-    const bool written = WriteSettingString(kSettingsSection, kKeyPassword, *newStored, SettingsFilePath);
-    const std::string readBack =
-        ReadSettingString(kSettingsSection, kKeyPassword, "", SettingsFilePath);
-    if (written && readBack == *newStored)
-        return true;
-    // The file holds neither what was asked nor, perhaps, the old password: put the old
-    // one back so that the password stays one the user knows.
-    if (readBack != previousStored)
-        WriteSettingString(kSettingsSection, kKeyPassword, previousStored, SettingsFilePath);
-    return false;
+    if (!SaveSettings({startUp, stretch, saveMemoPadText, hideEudora},
+                      {lockAfterMinutes, lockWithWindows, lockAfterMinutesStored_, lockWithWindowsStored_}) ||
+        (changePassword && !StoreNewPassword(newPassword))) {
+        Tell(SettingsNotSavedText(SettingsFileName()));
+        return;
+    }
+    EndDialog(1);
 }
 
 void SettingsDialog::OnCancelButton()
@@ -202,20 +167,9 @@ void SettingsDialog::OnCancelButton()
 
 void SettingsDialog::OnReleaseNotes()
 {
-    // velmora.txt beside velmora.ini; failing that, the one that came with the loaded
-    // velmora.dll (installed by hand into the client's program folder, say).
-    const std::string& settings = SettingsFilePath;
-    const std::string besideSettings =
-        settings.substr(0, settings.size() >= 3 ? settings.size() - 3 : 0) + "txt";
-    const std::string pluginFolder = ModuleFolder();
-    const std::string besidePlugin = pluginFolder.empty() ? "" : pluginFolder + "\\velmora.txt";
-    for (const std::string& notes : {besideSettings, besidePlugin}) {
-        if (FileExists(notes)) {
-            ShellExecuteForDialogs(nullptr, "open", notes.c_str(), nullptr, nullptr,
-                                   SW_SHOWMAXIMIZED);
-            return;
-        }
-    }
+    const std::string notes = ReleaseNotesFile(ModuleFolder());
+    if (!notes.empty())
+        ShellExecuteForDialogs(nullptr, "open", notes.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
 }
 
 void SettingsDialog::OnAboutBox()

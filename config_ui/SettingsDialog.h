@@ -8,11 +8,6 @@
 // The maker's web page that "On the Internet" opens.
 extern const char* const kMakerWebPage;
 
-// Called after every successful Apply, when set: the automatic lock reads its settings
-// again at once.
-using SettingsAppliedFunction = void (*)() noexcept;
-extern SettingsAppliedFunction AfterSettingsApplied;
-
 class SettingsDialog : public CDialog {
 public:
     enum { IDD = IDD_SETTINGS };
@@ -55,10 +50,6 @@ private:
     // The minutes typed into the "Lock after" field, into lockAfterMinutes; false (with a
     // message, and the field focused) when they are not a number from 0 to 999.
     bool TakeLockMinutes();
-    // Writes the switches and then, when `newStored` is given, the stored password,
-    // stopping at the first write that fails; true when everything is in the file as
-    // intended. Without a new password the stored one is not touched.
-    bool SaveSettings(const std::string& previousStored, const std::string* newStored) const;
 
     // Whether the two lock keys were in the file when the dialog opened: a file without
     // them stays without them while both are off.

@@ -77,15 +77,10 @@ bool ParseLockMinutes(const std::string& text, int longest, int& minutes)
     if (first == std::string::npos)
         return false;
     const size_t last = text.find_last_not_of(' ');
-    const std::string digits = text.substr(first, last - first + 1);
     // Nine digits cannot overflow; leading zeros are fine.
-    if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+    long long value = 0;
+    if (!ParseDigits(text.substr(first, last - first + 1), 9, value) || value > longest)
         return false;
-    int value = 0;
-    for (char c : digits)
-        value = value * 10 + (c - '0');
-    if (value > longest)
-        return false;
-    minutes = value;
+    minutes = static_cast<int>(value);
     return true;
 }

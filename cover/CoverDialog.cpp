@@ -1,11 +1,8 @@
 #include "cover/CoverDialog.h"
 
 #include "settings/MemoCodec.h"
-#include "settings/PasswordScrambler.h"
 #include "settings/ProductStrings.h"
-#include "settings/ProfileValue.h"
-#include "settings/SettingsStore.h"
-#include "settings/StorablePassword.h"
+#include "settings/Settings.h"
 
 namespace {
 
@@ -53,7 +50,8 @@ BOOL CoverDialog::OnInitDialog()
     // A limit on what can be typed, so everything in the pad can be stored and read
     // back; text set from the file is not cut by it.
     ::SendDlgItemMessageA(m_hWnd, IDC_COVER_MEMO, EM_LIMITTEXT, kMemoLimit, 0);
-    m_saveMemoPadText = ReadSettingInt(kSettingsSection, kKeySaveMemoPadText, 1, SettingsFilePath);
+    const Switches switches = ReadSwitches();
+    m_saveMemoPadText = switches.saveMemoPadText;
     if (m_saveMemoPadText == 1) {
         m_memoText = LoadMemoPadText();
         m_memoText.push_back(L'\0');
@@ -64,7 +62,7 @@ BOOL CoverDialog::OnInitDialog()
         ::KillTimer(m_hWnd, kMemoSaveTimer);
     }
 
-    m_hideEudora = ReadSettingInt(kSettingsSection, kKeyHideEudora, 0, SettingsFilePath);
+    m_hideEudora = switches.hideEudora;
     m_hostWindow = ::FindWindowExA(nullptr, nullptr, kHostWindowClass, nullptr);
     // The client shows its windows again by itself (new mail, its tray icon, mail checks,
     // reminders): the guard keeps every one of them hidden until unlock.
@@ -77,12 +75,12 @@ BOOL CoverDialog::OnInitDialog()
     ::SetDlgItemTextA(m_hWnd, IDC_COVER_CLOCK, m_clockText.c_str());
     // Wrong passwords from before (a lock that outlived the client) are told at once,
     // and their wait goes on.
-    m_wrongRecord = CurrentWrongPasswords();
-    ShowWrongPasswords(m_wrongWait.Remaining(m_wrongRecord, UtcSecondsNow(), ::GetTickCount()));
+    m_gate.Wait();
+    ShowWrongPasswords();
 
     // Shown here, the cover is already visible when its creation would show it
     // normally, so it stays maximised. The controls keep their template places.
-    const bool stretched = ReadSettingInt(kSettingsSection, kKeyStretch, 0, SettingsFilePath) == 1;
+    const bool stretched = switches.stretch == 1;
     if (stretched)
         ::ShowWindow(m_hWnd, SW_SHOWMAXIMIZED);
     m_screens.Follow(m_hWnd, stretched);
@@ -208,8 +206,8 @@ void CoverDialog::OnClockTick()
     m_clockText = ClockText(m_clockReading);
     ::SetDlgItemTextA(m_hWnd, IDC_COVER_CLOCK, m_clockText.c_str());
     ShowCapsLock();
-    if (m_wrongRecord.count > 0)
-        ShowWrongPasswords(m_wrongWait.Remaining(m_wrongRecord, UtcSecondsNow(), ::GetTickCount()));
+    if (m_gate.AnyWrong())
+        ShowWrongPasswords();
     m_hostGuard.Recheck();
     m_screens.Recheck();
 }
@@ -221,66 +219,57 @@ void CoverDialog::OnUnlock()
         return;
     // While a wait after wrong passwords runs, no password is tried, the right one
     // neither: however Unlock was pressed, guessing gains nothing.
-    m_wrongRecord = CurrentWrongPasswords();
-    const uint32_t wait = m_wrongWait.Remaining(m_wrongRecord, UtcSecondsNow(), ::GetTickCount());
-    if (wait > 0) {
-        ShowWrongPasswords(wait);
+    if (m_gate.Wait() > 0) {
+        ShowWrongPasswords();
         ::MessageBeep(MB_OK);
         return;
     }
-    const std::string typed = GetItemText(IDC_COVER_PASSWORD);
     // Read at every attempt: the settings dialog may have changed it meanwhile.
-    const std::string stored = ReadSettingString(kSettingsSection, kKeyPassword, "", SettingsFilePath);
-    if (!SamePassword(typed, Scramble(stored, ScramblerKey))) {
-        const long long now = UtcSecondsNow();
-        const uint32_t tick = ::GetTickCount();
-        m_wrongRecord = m_wrongWait.AddWrong(m_wrongRecord, now, tick);
-        m_wrongRecordUnsaved = !RecordWrongPasswords(m_wrongRecord.count, m_wrongRecord.lastTime);
-        ShowWrongPasswords(m_wrongWait.Remaining(m_wrongRecord, now, tick));
-        // Before the box too: the focus the cover gets back when the box goes (later,
-        // under wine) is the one it had when the box came.
-        ReadyForNextTry();
-        m_answering = true;
-        ::MessageBoxA(m_hWnd, "Incorrect Password.", ProductInfo.productName.c_str(), MB_OK);
-        m_answering = false;
-        ReadyForNextTry();
+    if (!PasswordMatches(GetItemText(IDC_COVER_PASSWORD))) {
+        m_gate.AddWrong();
+        ShowWrongPasswords();
+        RefuseTry();
         return;
     }
-    if (m_saveMemoPadText == 1) {
-        const WideText memo = GetItemTextW(IDC_COVER_MEMO);
-        // A memo the file still holds as it is (or an empty one) loses nothing.
-        if (SaveMemoPadText(memo))
-            m_memoText = memo;
-        else if (!memo.empty() && LoadMemoPadText() != StoredToMemo(MemoToStored(memo)) &&
-                 !ConfirmUnsavedMemo())
-            return;
-    }
+    if (!SaveMemoAtUnlock())
+        return;
     ShowHostAgain();
-    ClearWrongPasswords();
+    m_gate.Clear();
     ClearLockedRecord();
     EndDialog(1);
 }
 
-WrongPasswordRecord CoverDialog::CurrentWrongPasswords()
+void CoverDialog::RefuseTry()
 {
-    if (m_wrongRecordUnsaved)
-        return m_wrongRecord;
-    // Most covers never see a wrong password: one read tells.
-    const int count = ReadWrongPasswordCount();
-    return {count, count != 0 ? ReadLastWrongPasswordTime() : 0};
+    // Before the box too: the focus the cover gets back when the box goes (later,
+    // under wine) is the one it had when the box came.
+    ReadyForNextTry();
+    m_answering = true;
+    ::MessageBoxA(m_hWnd, "Incorrect Password.", ProductInfo.productName.c_str(), MB_OK);
+    m_answering = false;
+    ReadyForNextTry();
 }
 
-void CoverDialog::ShowWrongPasswords(uint32_t waitMs)
+bool CoverDialog::SaveMemoAtUnlock()
 {
-    const std::string line =
-        m_wrongRecord.count > 0
-            ? WrongPasswordsText(m_wrongRecord.count,
-                                 LocalTimeText(m_wrongRecord.lastTime, UtcSecondsNow()), waitMs)
-            : std::string();
+    if (m_saveMemoPadText != 1)
+        return true;
+    const WideText memo = GetItemTextW(IDC_COVER_MEMO);
+    if (SaveMemoPadText(memo)) {
+        m_memoText = memo;
+        return true;
+    }
+    // A memo the file still holds as it is (or an empty one) loses nothing.
+    return memo.empty() || LoadMemoPadText() == StoredToMemo(MemoToStored(memo)) || ConfirmUnsavedMemo();
+}
+
+void CoverDialog::ShowWrongPasswords()
+{
     // Set only when it changes: the line is looked at twice a second.
+    std::string line = m_gate.Line();
     if (line != m_wrongLine) {
-        m_wrongLine = line;
-        ::SetDlgItemTextA(m_hWnd, IDC_COVER_WRONG_PASSWORDS, line.c_str());
+        m_wrongLine = std::move(line);
+        ::SetDlgItemTextA(m_hWnd, IDC_COVER_WRONG_PASSWORDS, m_wrongLine.c_str());
     }
 }
 
@@ -320,7 +309,7 @@ bool CoverDialog::ConfirmUnsavedMemo()
 {
     // Closing now would lose what the user wrote: let them keep the cover open and copy
     // it elsewhere first.
-    const std::string text = "The memo pad could not be saved in \"" + SettingsFilePath +
+    const std::string text = "The memo pad could not be saved in \"" + SettingsFileName() +
                              "\". Press OK to close the cover anyway, or Cancel to keep it "
                              "open and copy your notes.";
     m_answering = true;

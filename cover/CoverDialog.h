@@ -7,7 +7,7 @@
 #include "cover/DateClockText.h"
 #include "cover/DisabledOwner.h"
 #include "cover/HostWindowGuard.h"
-#include "cover/WrongPasswords.h"
+#include "cover/WrongPasswordGate.h"
 #include "framework/Dialog.h"
 #include "framework/WideText.h"
 #include "resource.h"
@@ -67,11 +67,13 @@ private:
     void ReclaimFocus() noexcept;
     // Asked when the memo pad could not be saved: true to close all the same.
     bool ConfirmUnsavedMemo();
-    // The wrong passwords since the last unlock: as the file holds them, or as this
-    // cover counted them when the file would not take them.
-    WrongPasswordRecord CurrentWrongPasswords();
+    // A wrong password: the message, and the password edit ready for the next try.
+    void RefuseTry();
+    // The memo saved at unlock (with the switch on); false when it could not be and the
+    // user keeps the cover open to copy it.
+    bool SaveMemoAtUnlock();
     // Shows the line about wrong passwords (nothing while there are none).
-    void ShowWrongPasswords(uint32_t waitMs);
+    void ShowWrongPasswords();
 
     std::string m_dateText;
     std::string m_clockText;
@@ -85,9 +87,7 @@ private:
     HostWindowGuard m_hostGuard;
     // Keeps the window the run disabled disabled until the run ends.
     DisabledOwner m_disabledOwner;
-    WrongPasswordWait m_wrongWait;
-    WrongPasswordRecord m_wrongRecord;
-    bool m_wrongRecordUnsaved = false;
+    WrongPasswordGate m_gate;
     std::string m_wrongLine;
     bool m_capsLockShown = false;
     // A message box of the unlock is up: Unlock clicks posted meanwhile are no tries.

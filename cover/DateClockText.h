@@ -28,3 +28,9 @@ ClockReading ReadingFromLocalTime(const SYSTEMTIME& local) noexcept;
 std::string DateText(const ClockReading& reading);
 // "9:5:3": 24-hour, no leading zeros.
 std::string ClockText(const ClockReading& reading);
+
+// The time of day of `utcSeconds` as Windows formats it for the user (hours and
+// minutes), with the date before it when it is not the same day as `nowUtc`.
+std::string LocalTimeText(long long utcSeconds, long long nowUtc);
+// The clock now, in seconds since 1970, UTC.
+long long UtcSecondsNow() noexcept;

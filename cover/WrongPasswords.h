@@ -10,25 +10,14 @@
 #include <cstdint>
 #include <string>
 
+#include "settings/Settings.h"
+
 constexpr int kFreeWrongPasswords = 5;
 constexpr uint32_t kFirstWaitSeconds = 30;
 constexpr uint32_t kLongestWaitSeconds = 300;
 
 // The wait after `wrongInARow` wrong passwords, in seconds: 0 up to kFreeWrongPasswords.
 uint32_t WaitAfterWrongPasswords(int wrongInARow) noexcept;
-
-// What the settings file keeps: wrong passwords since the last unlock, and when the
-// last one was typed (seconds since 1970, UTC). Zero for none.
-struct WrongPasswordRecord {
-    int count = 0;
-    long long lastTime = 0;
-
-    bool operator==(const WrongPasswordRecord& other) const noexcept
-    {
-        return count == other.count && lastTime == other.lastTime;
-    }
-    bool operator!=(const WrongPasswordRecord& other) const noexcept { return !(*this == other); }
-};
 
 // Times the wait on this machine's tick count (milliseconds, wrapping), which no change
 // of the clock affects. A record first seen (the cover just came up, the client was
@@ -60,9 +49,3 @@ std::string WaitText(uint32_t milliseconds);
 // (`lastTimeText`, as the system formats it), and while a wait runs, how long it has
 // left. Empty for no wrong password.
 std::string WrongPasswordsText(int count, const std::string& lastTimeText, uint32_t waitMs);
-
-// The time of day of `utcSeconds` as Windows formats it for the user (hours and
-// minutes), with the date before it when it is not the same day as `nowUtc`.
-std::string LocalTimeText(long long utcSeconds, long long nowUtc);
-// The clock now, in seconds since 1970, UTC.
-long long UtcSecondsNow() noexcept;

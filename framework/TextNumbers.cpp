@@ -56,3 +56,15 @@ bool ScanDecimal(const char*& cursor, int& value)
     cursor = p;
     return true;
 }
+
+bool ParseDigits(const std::string& text, size_t maxDigits, long long& value) noexcept
+{
+    if (text.empty() || text.size() > maxDigits || text.size() > 18 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    long long parsed = 0;
+    for (char c : text)
+        parsed = parsed * 10 + (c - '0');
+    value = parsed;
+    return true;
+}

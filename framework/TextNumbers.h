@@ -12,3 +12,6 @@ std::string HexText(uint32_t value, int width);
 // least one decimal digit. Advances `cursor` past it and returns true; leaves it alone
 // and returns false when no integer is there.
 bool ScanDecimal(const char*& cursor, int& value);
+// Strict decimal: only digits, at least one and at most `maxDigits` (18 at most, so no
+// overflow is possible). False for anything else: a sign, a blank, another character.
+bool ParseDigits(const std::string& text, size_t maxDigits, long long& value) noexcept;

@@ -2,12 +2,11 @@
 
 #include <windows.h>
 
-#include "config_ui/SettingsDialog.h"
 #include "cover/HostWindowGuard.h"
 #include "framework/Module.h"
 #include "plugin/IdleClock.h"
 #include "plugin/MenuCommands.h"
-#include "settings/SettingsStore.h"
+#include "settings/Settings.h"
 
 const char* const kLockWindowClass = "VelmoraLockWindow";
 
@@ -100,7 +99,6 @@ AutoLock g_autoLock;
 void AutoLock::Start()
 {
     Stop();
-    AfterSettingsApplied = &RearmAutoLock;
     // A client started by a script, or a system where nobody has touched the keyboard
     // since it booted, has no recent input: the minutes count from here at the earliest.
     g_startTick = ::GetTickCount();
@@ -130,8 +128,6 @@ bool AutoLock::Create() noexcept
 
 void AutoLock::Stop() noexcept
 {
-    if (AfterSettingsApplied == &RearmAutoLock)
-        AfterSettingsApplied = nullptr;
     if (window_ != nullptr) {
         UnregisterSession();
         // The timer goes with the window.
@@ -246,7 +242,7 @@ void AutoLock::OnSessionChange(WPARAM event)
 
 void AutoLock::OnSuspend()
 {
-    if (ReadLockWithWindows() != 1 || CoverIsUp() || !FileExists(SettingsFilePath))
+    if (ReadLockWithWindows() != 1 || CoverIsUp() || !SettingsFileExists())
         return;
     // The computer may sleep as soon as this returns, and nothing of the mail may show
     // on waking: the cover, and with it the hiding of the client's windows, comes up
@@ -258,7 +254,7 @@ void AutoLock::OnSuspend()
         return;
     }
     // A menu's loop is running below: its window goes now, the cover right after.
-    if (ReadSettingInt(kSettingsSection, kKeyHideEudora, 0, SettingsFilePath) == 1) {
+    if (ReadSwitches().hideEudora == 1) {
         if (HWND host = ::FindWindowExA(nullptr, nullptr, kHostWindowClass, nullptr))
             ::ShowWindow(host, SW_HIDE);
     }

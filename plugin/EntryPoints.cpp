@@ -9,7 +9,7 @@
 #include "plugin/PluginState.h"
 #include "plugin/ProductInfo.h"
 #include "resource.h"
-#include "settings/SettingsStore.h"
+#include "settings/Settings.h"
 
 namespace {
 
@@ -81,14 +81,11 @@ int32_t WINAPI ems_plugin_init(void*, int32_t hostApiVersion, MailConfigRecord* 
 
     const char* directory = config != nullptr ? config->configDirectory : nullptr;
     ConfigDirectory = directory != nullptr ? directory : "";
-    SettingsFilePath = SettingsPathFor(ConfigDirectory);
     const std::string pluginFile = ConfigDirectory + "\\" + "velmora.dll";
 
     // The mail client hands every plug-in its data folder's Plugins but never creates
     // that folder; without it no setting could ever be stored.
-    CreateSettingsFolderIfMissing(ConfigDirectory);
-    CreateSettingsFileIfMissing();
-    HoldSettingsFile();
+    UseSettingsFolder(ConfigDirectory);
     // Users copy plug-ins into the client's program folder, which is not the folder the
     // client names: then the file actually loaded carries the product strings.
     if (!ReadProductInfo(pluginFile))
@@ -143,7 +140,7 @@ int32_t WINAPI ems_plugin_finish(void*)
     StopAutoLock();
     EndCommandsAtFinish();
     CoverScreens::UnregisterClass();
-    ReleaseSettingsFile();
+    ReleaseSettings();
     return kResultOk;
 }
 

@@ -1,6 +1,6 @@
 #include "plugin/IdleClock.h"
 
-#include "settings/SettingsStore.h"
+#include "settings/Settings.h"
 
 namespace {
 

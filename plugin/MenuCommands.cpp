@@ -3,7 +3,8 @@
 #include "config_ui/SettingsDialog.h"
 #include "cover/CoverDialog.h"
 #include "framework/Module.h"
-#include "settings/SettingsStore.h"
+#include "plugin/AutoLock.h"
+#include "settings/Settings.h"
 
 PostMessageFunction PostMessageForCommands = &::PostMessageA;
 
@@ -86,10 +87,20 @@ void RunCover()
     g_coverEnded = true;
 }
 
+// The settings dialog; after an Apply the lock by itself follows the new settings at once.
+INT_PTR RunSettingsDialog()
+{
+    SettingsDialog settings(nullptr);
+    const INT_PTR result = RunCommandDialog(settings);
+    if (result == 1)
+        RearmAutoLock();
+    return result;
+}
+
 // The settings say a cover is wanted as the client starts.
 bool CoverWantedAtStartUp()
 {
-    return ReadSettingInt(kSettingsSection, kKeyStartUp, 0, SettingsFilePath) == 1 || LockedRecorded();
+    return ReadSwitches().startUp == 1 || LockedRecorded();
 }
 
 } // namespace
@@ -99,10 +110,9 @@ void RunActivateCommand()
     if (BringRunningCommandForward())
         return;
     CommandScope scope;
-    if (!FileExists(SettingsFilePath)) {
-        SettingsDialog settings(nullptr);
+    if (!SettingsFileExists()) {
         // Only a successful Apply or the OK command lead on to the cover.
-        if (RunCommandDialog(settings) != 1 || g_finished)
+        if (RunSettingsDialog() != 1 || g_finished)
             return;
     }
     RunCover();
@@ -118,8 +128,7 @@ void RunSettingsCommand()
     if (BringRunningCommandForward())
         return;
     CommandScope scope;
-    SettingsDialog settings(nullptr);
-    RunCommandDialog(settings);
+    RunSettingsDialog();
 }
 
 void RunStartUpActivation()
@@ -150,7 +159,7 @@ void StartCommandsAtInit()
 
 bool RunLockCover()
 {
-    if (g_finished || g_coverUp || !FileExists(SettingsFilePath))
+    if (g_finished || g_coverUp || !SettingsFileExists())
         return false;
     // A settings dialog or about box that is up stays on the stack below the cover;
     // menu commands meanwhile bring the cover forward, and afterwards the dialog again.

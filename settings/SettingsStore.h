@@ -4,7 +4,6 @@
 #include <string>
 
 #include "framework/File.h"
-#include "framework/WideText.h"
 
 // Section and keys of the settings file.
 extern const char* const kSettingsSection;   // "Settings"
@@ -20,8 +19,6 @@ extern const char* const kKeyPassword;
 extern const char* const kKeyLockAfterMinutes;
 // 1: the cover comes up when Windows locks the session or the computer goes to sleep.
 extern const char* const kKeyLockWithWindows;
-// The longest LockAfterMinutes the settings dialog offers.
-constexpr int kLongestLockAfterMinutes = 999;
 // 1 while a cover is up, so that a lock survives the end of the client.
 extern const char* const kKeyLocked;
 // Wrong passwords typed at the cover since the last unlock, and when the last one was
@@ -69,37 +66,3 @@ void CreateSettingsFileIfMissing();
 // writing, inheritable, existing file only); a failure is recorded in HeldFileError.
 void HoldSettingsFile();
 void ReleaseSettingsFile() noexcept;
-
-// The record of a lock that must outlive the client: Locked=1, written through to the
-// disk at once when a cover comes up (into an existing file only: none is created for
-// it); the key is removed at unlock. Both report whether the file took the change; a
-// file that cannot be written stops nothing.
-bool RecordLocked();
-bool ClearLockedRecord();
-// True when the file records a cover that was never unlocked (Locked is exactly 1).
-bool LockedRecorded();
-
-// The wrong passwords since the last unlock: their number (0 when none or not a number)
-// and the time of the last one (0 when missing or not a number).
-int ReadWrongPasswordCount();
-long long ReadLastWrongPasswordTime();
-// Both values, written through to the disk at once; false when the file did not take
-// them. Clearing removes both lines (the file stays as it is when it has neither).
-bool RecordWrongPasswords(int count, long long lastTime);
-bool ClearWrongPasswords();
-
-// LockAfterMinutes as stored (any number), 0 when missing.
-int ReadLockAfterMinutes();
-// What the lock makes of a stored LockAfterMinutes: 0 (never) for 0 and anything
-// negative, at most kLongestLockAfterMinutes.
-int EffectiveLockMinutes(int storedMinutes) noexcept;
-// LockWithWindows as stored; only exactly 1 means on.
-int ReadLockWithWindows();
-// Whether the key has a line of its own in the settings file.
-bool SettingPresent(const std::string& key);
-
-// The memo pad text, in the form the memo control shows (CR LF line breaks), every
-// character kept whatever the ANSI code page holds. Saving writes through to the disk;
-// false when the file did not take it.
-WideText LoadMemoPadText();
-bool SaveMemoPadText(const WideText& memoText);

@@ -137,7 +137,7 @@ TEST_F(AutoLockTest, BothSettingsOffLeaveNothingRunningUntilApplyTurnsOneOn)
                       SetItemText(settings, IDC_SET_LOCK_MINUTES, "5");
                       PostClick(settings, IDC_SET_APPLY);
                       ASSERT_TRUE(WaitForGone(settings));
-                      window = LockWindow();
+                      WaitUntil([&] { return (window = LockWindow()) != nullptr; }, 2000);
                   });
     ASSERT_NE(nullptr, window) << "Apply starts the lock at once";
     EXPECT_FALSE(::IsWindowVisible(window));

@@ -16,6 +16,7 @@
 #include "cover/HostWindowGuard.h"
 #include "plugin/PluginState.h"
 #include "settings/PasswordScrambler.h"
+#include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 #include "support/DialogTemplate.h"
 #include "support/TestSupport.h"

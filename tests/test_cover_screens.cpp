@@ -7,6 +7,7 @@
 
 #include "cover/CoverDialog.h"
 #include "plugin/PluginState.h"
+#include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 #include "support/TestSupport.h"
 #include "support/TestWindow.h"

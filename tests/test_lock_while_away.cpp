@@ -14,6 +14,7 @@
 #include "host/MailCheck.h"
 #include "resource.h"
 #include "settings/PasswordScrambler.h"
+#include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 #include "support/ClientLayout.h"
 #include "support/DialogSearch.h"

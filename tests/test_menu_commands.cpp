@@ -11,6 +11,7 @@
 #include "plugin/MenuCommands.h"
 #include "plugin/PluginState.h"
 #include "resource.h"
+#include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 #include "support/DialogSearch.h"
 #include "support/TestSupport.h"

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "config_ui/SettingsMessages.h"
+#include "cover/DateClockText.h"
 #include "cover/WrongPasswords.h"
 #include "host/PluginLoader.h"
 #include "resource.h"

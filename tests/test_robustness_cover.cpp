@@ -12,6 +12,7 @@
 #include "resource.h"
 #include "settings/PasswordScrambler.h"
 #include "settings/ProfileValue.h"
+#include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 #include "support/Seeds.h"
 #include "support/TestSupport.h"

@@ -9,6 +9,7 @@
 
 #include "settings/MemoCodec.h"
 #include "settings/ProfileValue.h"
+#include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 #include "support/Seeds.h"
 #include "support/TestSupport.h"

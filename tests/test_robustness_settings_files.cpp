@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "resource.h"
+#include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 #include "support/DialogSearch.h"
 #include "support/PluginLibrary.h"

@@ -7,6 +7,7 @@
 
 #include "settings/MemoCodec.h"
 #include "settings/ProfileValue.h"
+#include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 #include "support/TestSupport.h"
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "resource.h"
+#include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 
 namespace testing_support {
