@@ -2,4 +2,5 @@
 
 #include <shellapi.h>
 
+// A test seam: tests see what the dialogs open without starting programs.
 ShellExecuteFunction ShellExecuteForDialogs = &::ShellExecuteA;

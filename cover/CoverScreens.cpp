@@ -6,7 +6,6 @@
 namespace {
 
 constexpr const char* kCurtainClass = "VelmoraCurtain";
-ATOM g_curtainClass = 0;
 
 LRESULT CALLBACK CurtainProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept
 {
@@ -22,16 +21,16 @@ LRESULT CALLBACK CurtainProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
 
 bool RegisterCurtainClass() noexcept
 {
-    if (g_curtainClass != 0)
-        return true;
+    // Registered once per load; Windows keeps the record, unregistered at finish.
     WNDCLASSA wc{};
+    if (::GetClassInfoA(ModuleInstance(), kCurtainClass, &wc))
+        return true;
     wc.lpfnWndProc = &CurtainProc;
     wc.hInstance = ModuleInstance();
     wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = kCurtainClass;
-    g_curtainClass = ::RegisterClassA(&wc);
-    return g_curtainClass != 0;
+    return ::RegisterClassA(&wc) != 0;
 }
 
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM param) noexcept
@@ -73,8 +72,7 @@ CoverScreens::~CoverScreens()
 
 void CoverScreens::UnregisterClass() noexcept
 {
-    if (g_curtainClass != 0 && ::UnregisterClassA(kCurtainClass, ModuleInstance()))
-        g_curtainClass = 0;
+    ::UnregisterClassA(kCurtainClass, ModuleInstance());
 }
 
 void CoverScreens::Follow(HWND cover, bool stretched) noexcept

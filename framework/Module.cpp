@@ -27,6 +27,7 @@ std::string ModuleFolder()
 }
 
 namespace {
+// Module-wide: read by every hold as it ends, inside whatever host call unwinds it.
 bool g_keepModuleLoaded = false;
 } // namespace
 

@@ -1,19 +1,10 @@
 #include "framework/WinApp.h"
 
-namespace {
-CWinApp* g_app = nullptr;
-}
-
 CWinApp::CWinApp(const char* appName) noexcept : m_pszAppName(appName)
 {
-    g_app = this;
 }
 
-CWinApp::~CWinApp()
-{
-    if (g_app == this)
-        g_app = nullptr;
-}
+CWinApp::~CWinApp() = default;
 
 BOOL CWinApp::InitInstance()
 {
@@ -23,9 +14,4 @@ BOOL CWinApp::InitInstance()
 int CWinApp::ExitInstance()
 {
     return 0;
-}
-
-CWinApp* AfxGetApp() noexcept
-{
-    return g_app;
 }

@@ -18,5 +18,3 @@ public:
     const char* m_pszAppName;
 };
 
-// The module's application object, or null before it is constructed.
-CWinApp* AfxGetApp() noexcept;

@@ -6,6 +6,7 @@
 #include "framework/Module.h"
 #include "plugin/IdleClock.h"
 #include "plugin/MenuCommands.h"
+#include "plugin/PluginApp.h"
 #include "settings/Settings.h"
 
 const char* const kLockWindowClass = "VelmoraLockWindow";
@@ -41,10 +42,9 @@ bool MenuIsOpen() noexcept
            (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)) != 0;
 }
 
-// When the lock started; until a cover has ended it stands in for the last unlock.
-DWORD g_startTick = 0;
-
-IdleTimes CurrentIdleTimes() noexcept
+// `startTick`: when the lock started; until a cover has ended it stands in for the last
+// unlock.
+IdleTimes CurrentIdleTimes(DWORD startTick) noexcept
 {
     // Input first: read a moment later, it could lie after `now`.
     LASTINPUTINFO input{};
@@ -55,53 +55,23 @@ IdleTimes CurrentIdleTimes() noexcept
     times.now = ::GetTickCount();
     DWORD coverEnd = 0;
     times.coverEnded = true;
-    times.lastCoverEnd = LastCoverEnd(coverEnd) ? coverEnd : g_startTick;
+    times.lastCoverEnd = LastCoverEnd(coverEnd) ? coverEnd : startTick;
     return times;
 }
 
-IdleDecision Decide() noexcept
+IdleDecision Decide(DWORD startTick) noexcept
 {
-    return DecideIdleLock(ReadLockAfterMinutes(), CurrentIdleTimes());
+    return DecideIdleLock(ReadLockAfterMinutes(), CurrentIdleTimes(startTick));
 }
 
-class AutoLock {
-public:
-    void Start();
-    void Stop() noexcept;
-    void Rearm() noexcept;
-
-private:
-    // The window, its class and the session registration; false when they cannot be had.
-    bool Create() noexcept;
-    static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
-    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
-    void RegisterSession() noexcept;
-    void UnregisterSession() noexcept;
-    void Arm(UINT milliseconds) noexcept;
-    void OnWake();
-    void OnSessionChange(WPARAM event);
-    void OnSuspend();
-    // Brings the cover up now and returns whether it came up. With a menu of the client
-    // open the cover would run inside the menu's loop, under its capture: the menu is
-    // closed and the cover asked for again once it has gone.
-    bool Lock();
-    bool RunCoverHeld();
-
-    HWND window_ = nullptr;
-    ATOM class_ = 0;
-    HMODULE wtsapi_ = nullptr;
-    bool sessionRegistered_ = false;
-    int menuWaits_ = 0;
-};
-
-AutoLock g_autoLock;
+} // namespace
 
 void AutoLock::Start()
 {
     Stop();
     // A client started by a script, or a system where nobody has touched the keyboard
     // since it booted, has no recent input: the minutes count from here at the earliest.
-    g_startTick = ::GetTickCount();
+    startTick_ = ::GetTickCount();
     Rearm();
 }
 
@@ -150,7 +120,7 @@ void AutoLock::Rearm() noexcept
             return;
     }
     // A cover that is due comes through the timer, after the caller has returned.
-    const IdleDecision decision = Decide();
+    const IdleDecision decision = Decide(startTick_);
     Arm(decision.lockNow ? 0 : decision.wakeAfterMs);
 }
 
@@ -187,8 +157,9 @@ void AutoLock::Arm(UINT milliseconds) noexcept
 
 LRESULT CALLBACK AutoLock::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept
 {
-    if (window != nullptr && window == g_autoLock.window_)
-        return g_autoLock.Handle(msg, wParam, lParam);
+    AutoLock& lock = theApp.autoLock;
+    if (window != nullptr && window == lock.window_)
+        return lock.Handle(msg, wParam, lParam);
     return ::DefWindowProcA(window, msg, wParam, lParam);
 }
 
@@ -221,7 +192,7 @@ LRESULT AutoLock::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
 
 void AutoLock::OnWake()
 {
-    const IdleDecision decision = Decide();
+    const IdleDecision decision = Decide(startTick_);
     Arm(decision.wakeAfterMs);
     // The user's absence counts from the unlock now.
     if (decision.lockNow && Lock())
@@ -284,19 +255,18 @@ bool AutoLock::RunCoverHeld()
     return RunLockCover();
 }
 
-} // namespace
 
 void StartAutoLock()
 {
-    g_autoLock.Start();
+    theApp.autoLock.Start();
 }
 
 void StopAutoLock() noexcept
 {
-    g_autoLock.Stop();
+    theApp.autoLock.Stop();
 }
 
 void RearmAutoLock() noexcept
 {
-    g_autoLock.Rearm();
+    theApp.autoLock.Rearm();
 }

@@ -11,6 +11,42 @@
 // changed in the file is seen within a minute, and the session registration, loaded
 // from wtsapi32.dll at run time (Windows 2000 has none).
 #pragma once
+#include <windows.h>
+
+// The lock's window, timer and session registration; the plug-in's owner holds one.
+class AutoLock {
+public:
+    void Start();
+    void Stop() noexcept;
+    void Rearm() noexcept;
+
+private:
+    // The window, its class and the session registration; false when they cannot be had.
+    bool Create() noexcept;
+    static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
+    void RegisterSession() noexcept;
+    void UnregisterSession() noexcept;
+    void Arm(UINT milliseconds) noexcept;
+    void OnWake();
+    void OnSessionChange(WPARAM event);
+    void OnSuspend();
+    // Brings the cover up now and returns whether it came up. With a menu of the client
+    // open the cover would run inside the menu's loop, under its capture: the menu is
+    // closed and the cover asked for again once it has gone.
+    bool Lock();
+    bool RunCoverHeld();
+
+    HWND window_ = nullptr;
+    ATOM class_ = 0;
+    HMODULE wtsapi_ = nullptr;
+    bool sessionRegistered_ = false;
+    int menuWaits_ = 0;
+    // When the lock started; until a cover has ended it stands in for the last unlock.
+    DWORD startTick_ = 0;
+};
+
+
 
 // The class of the hidden window; nothing else in the host's process uses this name.
 extern const char* const kLockWindowClass;

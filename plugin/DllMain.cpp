@@ -5,23 +5,22 @@
 #include <new>
 #include <unwind.h>
 
-#include "framework/WinApp.h"
 #include "plugin/AutoLock.h"
+#include "plugin/PluginApp.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
         ::DisableThreadLibraryCalls(instance);
-        return AfxGetApp() != nullptr ? AfxGetApp()->InitInstance() : TRUE;
+        return theApp.InitInstance();
     case DLL_PROCESS_DETACH:
         // Unloaded without ems_plugin_finish: the lock's hidden window and timer would
         // call into code that is gone. (At process exit, with `reserved` set, Windows
         // takes them down itself.) Harmless after a finish, which has stopped it all.
         if (reserved == nullptr)
             StopAutoLock();
-        if (AfxGetApp() != nullptr)
-            AfxGetApp()->ExitInstance();
+        theApp.ExitInstance();
         return TRUE;
     default:
         return TRUE;

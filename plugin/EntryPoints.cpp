@@ -2,10 +2,9 @@
 
 #include <string>
 
-#include "cover/CoverScreens.h"
 #include "framework/Module.h"
-#include "plugin/AutoLock.h"
 #include "plugin/MenuCommands.h"
+#include "plugin/PluginApp.h"
 #include "plugin/PluginState.h"
 #include "plugin/ProductInfo.h"
 #include "resource.h"
@@ -26,7 +25,7 @@ int IconResourceFor(int request) noexcept
 {
     if (request < 0)
         return IDI_VELMORA;
-    if (HostApiVersion <= 3)
+    if (theApp.HostApiVersion <= 3)
         return 0;
     switch (request) {
     case kMenuIdActivate: return IDI_ACTIVATE;
@@ -70,33 +69,14 @@ int32_t WINAPI ems_plugin_init(void*, int32_t hostApiVersion, MailConfigRecord* 
 {
     if (info == nullptr)
         return kResultOk;
-    StartCommandsAtInit();
-
     info->otherItemsA = 0;
     info->otherItemsB = 0;
     info->specialCount = kSpecialItemCount;
     info->pluginId = kPluginId;
-    HostApiVersion = static_cast<short>(hostApiVersion & 0xFFFF);
+    theApp.Start(hostApiVersion, config != nullptr ? config->configDirectory : nullptr);
     LoadIconHolder(-1, &info->icon);
-
-    const char* directory = config != nullptr ? config->configDirectory : nullptr;
-    ConfigDirectory = directory != nullptr ? directory : "";
-    const std::string pluginFile = ConfigDirectory + "\\" + "velmora.dll";
-
-    // The mail client hands every plug-in its data folder's Plugins but never creates
-    // that folder; without it no setting could ever be stored.
-    UseSettingsFolder(ConfigDirectory);
-    // Users copy plug-ins into the client's program folder, which is not the folder the
-    // client names: then the file actually loaded carries the product strings.
-    if (!ReadProductInfo(pluginFile))
-        ReadProductInfo(ModuleFilePath());
-
     info->description =
         HostHeapCopy(DescriptionText(ProductInfo.productName, ProductInfo.versionText));
-
-    // Before the start-up cover, so that the lock's window takes the session and power
-    // notifications while that cover is up too.
-    StartAutoLock();
     RunStartUpActivation();
     return kResultOk;
 }
@@ -110,7 +90,7 @@ int32_t WINAPI ems_special_info(void*, MenuItemRecord* item)
     if (text == nullptr)
         return kResultUnknownItem;
     item->text = HostHeapCopy(text);
-    if (HostApiVersion > 3) {
+    if (theApp.HostApiVersion > 3) {
         item->flags = kMenuItemFlags;
         LoadIconHolder(id, &item->icon);
     }
@@ -137,10 +117,7 @@ int32_t WINAPI ems_plugin_config(void*, void*)
 
 int32_t WINAPI ems_plugin_finish(void*)
 {
-    StopAutoLock();
-    EndCommandsAtFinish();
-    CoverScreens::UnregisterClass();
-    ReleaseSettings();
+    theApp.Finish();
     return kResultOk;
 }
 

@@ -4,39 +4,32 @@
 #include "cover/CoverDialog.h"
 #include "framework/Module.h"
 #include "plugin/AutoLock.h"
+#include "plugin/PluginApp.h"
 #include "settings/Settings.h"
 
+// A test seam: tests see the screen saver asked for without starting it.
 PostMessageFunction PostMessageForCommands = &::PostMessageA;
 
 namespace {
 
-// The host's message loop keeps running inside our modal loops, so a menu command, a
-// toolbar click or a timer of the host can make a second request while a Velmora
-// dialog is up. One Velmora dialog at a time: a second cover would stack locks, and a
-// settings dialog next to the cover would get round it.
-bool g_commandRunning = false;
-// Set by ems_plugin_finish: nothing of the plug-in runs after it.
-bool g_finished = false;
-
-// The dialog the running command shows right now (null between two of its dialogs).
-CDialog* g_commandDialog = nullptr;
-bool g_coverUp = false;
-bool g_coverEnded = false;
-DWORD g_lastCoverEnd = 0;
+CommandState& State() noexcept
+{
+    return theApp.commands;
+}
 
 class CommandScope {
 public:
-    CommandScope() noexcept { g_commandRunning = true; }
-    ~CommandScope() { g_commandRunning = false; }
+    CommandScope() noexcept { State().running = true; }
+    ~CommandScope() { State().running = false; }
     CommandScope(const CommandScope&) = delete;
     CommandScope& operator=(const CommandScope&) = delete;
 };
 
 INT_PTR RunCommandDialog(CDialog& dialog)
 {
-    g_commandDialog = &dialog;
+    State().dialog = &dialog;
     const INT_PTR result = dialog.DoModal();
-    g_commandDialog = nullptr;
+    State().dialog = nullptr;
     return result;
 }
 
@@ -44,11 +37,11 @@ INT_PTR RunCommandDialog(CDialog& dialog)
 // it) to the user instead of starting another one. Returns whether one was running.
 bool BringRunningCommandForward() noexcept
 {
-    if (g_finished)
+    if (State().finished)
         return true;
-    if (!g_commandRunning)
+    if (!State().running)
         return false;
-    HWND shown = g_commandDialog != nullptr ? g_commandDialog->GetSafeHwnd() : nullptr;
+    HWND shown = State().dialog != nullptr ? State().dialog->GetSafeHwnd() : nullptr;
     if (shown != nullptr) {
         HWND front = ::GetLastActivePopup(shown);
         ::SetForegroundWindow(front != nullptr ? front : shown);
@@ -68,23 +61,23 @@ bool QuitWaiting() noexcept
 // plug-in finished. Then the lock stays recorded for the next start.
 bool CoverComesBack(const CoverDialog& cover) noexcept
 {
-    return cover.WindowLost() && !cover.HostWindowGone() && !g_finished && !QuitWaiting();
+    return cover.WindowLost() && !cover.HostWindowGone() && !State().finished && !QuitWaiting();
 }
 
 // The lock ends only by unlock, or by the host quitting.
 void RunCover()
 {
-    g_coverUp = true;
+    State().coverUp = true;
     for (;;) {
         CoverDialog cover(nullptr);
         RunCommandDialog(cover);
         if (!CoverComesBack(cover))
             break;
     }
-    g_coverUp = false;
+    State().coverUp = false;
     // The automatic lock counts the user's absence from here at the earliest.
-    g_lastCoverEnd = ::GetTickCount();
-    g_coverEnded = true;
+    State().lastCoverEnd = ::GetTickCount();
+    State().coverEnded = true;
 }
 
 // The settings dialog; after an Apply the lock by itself follows the new settings at once.
@@ -112,7 +105,7 @@ void RunActivateCommand()
     CommandScope scope;
     if (!SettingsFileExists()) {
         // Only a successful Apply or the OK command lead on to the cover.
-        if (RunSettingsDialog() != 1 || g_finished)
+        if (RunSettingsDialog() != 1 || State().finished)
             return;
     }
     RunCover();
@@ -143,45 +136,45 @@ void RunStartUpActivation()
 
 void EndCommandsAtFinish()
 {
-    g_finished = true;
+    State().finished = true;
     // A dialog that is up keeps the module loaded from now on: the host may unload it
     // from inside the dialog's loop.
     KeepModuleLoaded(true);
-    if (g_commandDialog != nullptr)
-        g_commandDialog->EndForShutdown();
+    if (State().dialog != nullptr)
+        State().dialog->EndForShutdown();
 }
 
 void StartCommandsAtInit()
 {
-    g_finished = false;
+    State().finished = false;
     KeepModuleLoaded(false);
 }
 
 bool RunLockCover()
 {
-    if (g_finished || g_coverUp || !SettingsFileExists())
+    if (State().finished || State().coverUp || !SettingsFileExists())
         return false;
     // A settings dialog or about box that is up stays on the stack below the cover;
     // menu commands meanwhile bring the cover forward, and afterwards the dialog again.
-    const bool wasRunning = g_commandRunning;
-    CDialog* const wasShown = g_commandDialog;
-    g_commandRunning = true;
+    const bool wasRunning = State().running;
+    CDialog* const wasShown = State().dialog;
+    State().running = true;
     RunCover();
-    g_commandRunning = wasRunning;
-    g_commandDialog = wasShown;
+    State().running = wasRunning;
+    State().dialog = wasShown;
     // Finished while the cover was up: the dialog below ends too.
-    if (g_finished && wasShown != nullptr)
+    if (State().finished && wasShown != nullptr)
         wasShown->EndForShutdown();
     return true;
 }
 
 bool CoverIsUp() noexcept
 {
-    return g_coverUp;
+    return State().coverUp;
 }
 
 bool LastCoverEnd(DWORD& tick) noexcept
 {
-    tick = g_lastCoverEnd;
-    return g_coverEnded;
+    tick = State().lastCoverEnd;
+    return State().coverEnded;
 }

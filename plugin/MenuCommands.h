@@ -7,6 +7,24 @@
 
 #include <cstdint>
 
+class CDialog;
+
+// What the commands know between two requests; the plug-in's owner holds it.
+struct CommandState {
+    // The host's message loop keeps running inside our modal loops, so a menu command, a
+    // toolbar click or a timer of the host can make a second request while a Velmora
+    // dialog is up. One Velmora dialog at a time: a second cover would stack locks, and a
+    // settings dialog next to the cover would get round it.
+    bool running = false;
+    // Set by ems_plugin_finish: nothing of the plug-in runs after it.
+    bool finished = false;
+    // The dialog the running command shows right now (null between two of its dialogs).
+    CDialog* dialog = nullptr;
+    bool coverUp = false;
+    bool coverEnded = false;
+    DWORD lastCoverEnd = 0;
+};
+
 // Item 1, "Activate Velmora".
 void RunActivateCommand();
 // Item 2, "Activate Screen Saver": asks the desktop window to start the screen saver.

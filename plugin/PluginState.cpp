@@ -4,8 +4,6 @@
 
 #include <cstring>
 
-short HostApiVersion = 0;
-std::string ConfigDirectory;
 
 void* HostHeapAlloc(size_t bytes) noexcept
 {

@@ -1,13 +1,9 @@
-// Module-wide state the plug-in keeps for as long as it is loaded.
+// The blocks the plug-in hands to the host.
 #pragma once
 #include <string>
 
 #include "settings/ProductStrings.h"
 
-// The host's API version; only "greater than 3" is ever asked of it.
-extern short HostApiVersion;
-// The folder the host names at initialisation; velmora.ini lives there.
-extern std::string ConfigDirectory;
 
 // Copies of strings and icon holders handed to the host come from this heap and go
 // back through ems_free.

@@ -21,6 +21,8 @@ const char* const kKeyLocked = "Locked";
 const char* const kKeyWrongPasswords = "WrongPasswords";
 const char* const kKeyLastWrongPassword = "LastWrongPassword";
 
+// Module-wide: the settings file every read and write of the plug-in goes to, set and
+// held from initialisation to finish.
 std::string SettingsFilePath;
 CFile HeldSettingsFile;
 CFileException HeldFileError;
