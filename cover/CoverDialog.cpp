@@ -38,10 +38,6 @@ BOOL CoverDialog::OnInitDialog()
 {
     CDialog::OnInitDialog();
     ::SetWindowTextA(m_hWnd, "Eudora");
-    // The lock outlives the client: a cover that is never unlocked (the client ended,
-    // killed, the power cut) comes back at the next start. A file that cannot take the
-    // record does not stop the cover.
-    RecordLocked();
     ::SetTimer(m_hWnd, kClockTimer, kClockPeriodMs, nullptr);
     // The client enables its main window again after every mail check; behind the cover
     // it must stay as the run left it.
@@ -107,7 +103,23 @@ BOOL CoverDialog::PreTranslateMessage(MSG* msg)
 bool CoverDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR& result)
 {
     switch (msg) {
+    case WM_PAINT:
+        if (m_lockRecorded)
+            return false;
+        // The cover and its controls are drawn first, then the lock is recorded, in the
+        // same message: nobody waits for the file to see the cover.
+        {
+            PAINTSTRUCT paint;
+            ::BeginPaint(m_hWnd, &paint);
+            ::EndPaint(m_hWnd, &paint);
+        }
+        ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        RecordLockOnce();
+        result = 0;
+        return true;
     case WM_TIMER:
+        // A cover never painted (an off screen, say) records the lock on the first tick.
+        RecordLockOnce();
         if (wParam == kClockTimer)
             OnClockTick();
         else if (wParam == kMemoSaveTimer)
@@ -132,6 +144,8 @@ bool CoverDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR& result)
         // However the run ends (the client's Exit posts a quit message), typing not yet
         // saved is; the pad is still there while its dialog is destroyed.
         SaveChangedMemo();
+        // Ended other than by the unlock before it was ever drawn: still a lock.
+        RecordLockOnce();
         m_screens.End();
         m_disabledOwner.Release();
         // A run that ends without unlock (the client quitting, the session ending) shows
@@ -154,6 +168,17 @@ bool CoverDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR& result)
             return true;
         }
         return false;
+    }
+}
+
+void CoverDialog::RecordLockOnce() noexcept
+{
+    // The lock outlives the client: a cover that is never unlocked (the client ended,
+    // killed, the power cut) comes back at the next start. A file that cannot take the
+    // record does not stop the cover.
+    if (!m_lockRecorded) {
+        m_lockRecorded = true;
+        RecordLocked();
     }
 }
 
@@ -235,6 +260,7 @@ void CoverDialog::OnUnlock()
         return;
     ShowHostAgain();
     m_gate.Clear();
+    m_lockRecorded = true;
     ClearLockedRecord();
     EndDialog(1);
 }

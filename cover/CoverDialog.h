@@ -63,6 +63,8 @@ private:
     // The line that says Caps Lock is on, shown while the password edit has the focus.
     void ShowCapsLock() noexcept;
     void ShowHostAgain() noexcept;
+    // Locked=1 in the settings file, once, right after the first paint.
+    void RecordLockOnce() noexcept;
     // Brings the cover (or the message box above it) back to the front.
     void ReclaimFocus() noexcept;
     // Asked when the memo pad could not be saved: true to close all the same.
@@ -90,6 +92,7 @@ private:
     WrongPasswordGate m_gate;
     std::string m_wrongLine;
     bool m_capsLockShown = false;
+    bool m_lockRecorded = false;
     // A message box of the unlock is up: Unlock clicks posted meanwhile are no tries.
     bool m_answering = false;
     // The stretched cover's curtains, and the cover kept on the monitors that exist.

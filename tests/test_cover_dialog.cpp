@@ -1284,7 +1284,7 @@ TEST_F(CoverTest, ARunEndedByQuitShowsNothingOfTheClientAndTheLockStaysRecorded)
             HWND window = WaitForThreadDialog(ui, "Eudora");
             ASSERT_NE(nullptr, window);
             EXPECT_FALSE(::IsWindowVisible(host.get()));
-            lockedWhileUp = Stored(kKeyLocked);
+            WaitUntil([&] { return (lockedWhileUp = Stored(kKeyLocked)) == "1"; }, 2000);
             SetItemText(window, IDC_COVER_MEMO, "typed");
             ::PostThreadMessageA(ui, WM_QUIT, 0, 0);
             EXPECT_TRUE(WaitForGone(window));

@@ -96,7 +96,7 @@ TEST_F(LockWhileAway, MailChecksRemindersAndTheAlertShowNothingButTheAlertAndUnl
         [&](DWORD ui) {
             HWND cover = WaitForCover(ui);
             ASSERT_NE(nullptr, cover);
-            EXPECT_EQ("1", Stored(kKeyLocked));
+            EXPECT_TRUE(WaitUntil([&] { return Stored(kKeyLocked) == "1"; }, 2000)) << "recorded as it came up";
             witness.Reset();
             ::PostMessageA(main_, WM_COMMAND, MAKEWPARAM(IDM_HOST_REMIND_NOW, 0), 0);
             ::PostMessageA(main_, WM_COMMAND, MAKEWPARAM(IDM_HOST_CHECK_MAIL, 0), 0);
