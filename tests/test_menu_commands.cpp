@@ -12,7 +12,7 @@
 #include "plugin/PluginState.h"
 #include "resource.h"
 #include "settings/SettingsStore.h"
-#include "support/DialogSearch.h"
+#include "tools/dialogsearch/DialogSearch.h"
 #include "support/TestSupport.h"
 #include "support/TestWindow.h"
 
