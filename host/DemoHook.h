@@ -1,6 +1,6 @@
-// The host's unattended tour for machines without a screen: a second thread picks the
-// menu items, fills in and presses the plug-in's dialogs like a user would, and saves
-// a picture of each step (24-bit BMP files, named after the step).
+// The hook through which the unattended tour (--demo) drives the client: what the tour
+// gets of it, and the two calls the program makes. The tour itself, which knows the
+// plug-in's dialogs, lives in demo/ and is linked into velmora_host from there.
 #pragma once
 #include <windows.h>
 
@@ -19,12 +19,10 @@ struct DemoSetup {
     std::string shotsFolder;
 };
 
-// Starts the tour; the main window is closed when it ends. Returns the thread handle.
+// Starts the tour on a thread of its own; the main window is closed when it ends.
+// Returns the thread handle.
 HANDLE StartDemo(const DemoSetup& setup);
 // Whether every step of a finished tour went as planned.
 bool DemoSucceeded();
-
-// Saves the screen area as a 24-bit BMP file.
-bool SaveScreenArea(const RECT& area, const std::string& path);
 
 } // namespace velmora_host
