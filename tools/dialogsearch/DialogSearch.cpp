@@ -26,7 +26,7 @@ BOOL CALLBACK CollectDialogs(HWND window, LPARAM param)
 }
 
 // The visible dialogs of the thread that `match` accepts, in the system's order; only
-// the first unless `all`. Null `threadId`: every top-level window of the desktop.
+// the first unless `all`. A `threadId` of 0: every top-level window of the desktop.
 std::vector<HWND> Dialogs(DWORD threadId, const Match& match, bool all)
 {
     Search search{&match, all, {}};
