@@ -1,8 +1,7 @@
 #include "bench/FirstPaint.h"
 
-#include <cstring>
-
 #include "bench/Stopwatch.h"
+#include "tools/dialogsearch/DialogSearch.h"
 
 namespace bench {
 
@@ -23,13 +22,6 @@ struct Watched {
 
 HHOOK g_hook = nullptr;
 Watched g_watched;
-
-bool IsDialogWindow(HWND window)
-{
-    char className[16] = "";
-    ::GetClassNameA(window, className, sizeof className);
-    return std::strcmp(className, "#32770") == 0;
-}
 
 BOOL CALLBACK ChildIsPainted(HWND child, LPARAM param)
 {
@@ -53,7 +45,7 @@ void Watch(const MSG& msg)
 {
     if (msg.message == WM_PAINT) {
         HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
-        if (g_watched.dialog == nullptr && root != nullptr && IsDialogWindow(root))
+        if (g_watched.dialog == nullptr && root != nullptr && dialog_search::IsDialogClass(root))
             g_watched.dialog = root;
         if (root == g_watched.dialog && !g_watched.markerPending) {
             g_watched.markerPending = true;

@@ -4,36 +4,11 @@
 
 #include "bench/Stopwatch.h"
 #include "resource.h"
+#include "tools/dialogsearch/DialogSearch.h"
 
 namespace bench {
 
 namespace {
-
-struct Search {
-    HWND exclude;
-    int controlId;
-    HWND found;
-};
-
-BOOL CALLBACK FindDialog(HWND window, LPARAM param)
-{
-    Search* search = reinterpret_cast<Search*>(param);
-    char name[16] = "";
-    ::GetClassNameA(window, name, sizeof name);
-    if (window != search->exclude && std::string(name) == "#32770" && ::IsWindowVisible(window) &&
-        ::GetDlgItem(window, search->controlId) != nullptr) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND DialogOf(DWORD thread, int controlId, HWND exclude = nullptr)
-{
-    Search search{exclude, controlId, nullptr};
-    ::EnumThreadWindows(thread, &FindDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
 
 struct Guesser {
     DWORD ui;
@@ -54,9 +29,7 @@ void Press(HWND cover, const std::string& password)
 DWORD WINAPI Guess(void* param)
 {
     Guesser& g = *static_cast<Guesser*>(param);
-    HWND cover = nullptr;
-    for (int i = 0; i < 500 && cover == nullptr; ++i, ::Sleep(20))
-        cover = DialogOf(g.ui, IDC_COVER_UNLOCK);
+    HWND cover = dialog_search::WaitForDialogWithControl(g.ui, IDC_COVER_UNLOCK, nullptr, 10000);
     if (cover == nullptr)
         return 1;
     const LONGLONG start = Ticks();
@@ -68,7 +41,7 @@ DWORD WINAPI Guess(void* param)
         // means the try was not tested.
         const LONGLONG pressed = Ticks();
         while (TicksToMicroseconds(Ticks() - pressed) < 200000) {
-            HWND box = DialogOf(g.ui, 0xFFFF, cover);
+            HWND box = dialog_search::FindDialogWithControl(g.ui, 0xFFFF, cover);
             if (box != nullptr) {
                 ++g.result.tested;
                 g.result.lastWrongSeconds = seconds();

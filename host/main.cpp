@@ -22,7 +22,7 @@
 #include <string>
 
 #include "host/Client.h"
-#include "host/Demo.h"
+#include "host/DemoHook.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "cover/CoverDialog.h"
 #include "resource.h"
-#include "support/DialogSearch.h"
+#include "tools/dialogsearch/DialogSearch.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;

@@ -10,7 +10,7 @@
 #include "host/HostResource.h"
 #include "resource.h"
 #include "support/ClientLayout.h"
-#include "support/DialogSearch.h"
+#include "tools/dialogsearch/DialogSearch.h"
 #include "support/HookLedger.h"
 #include "support/PluginLibrary.h"
 #include "support/TempDirectory.h"

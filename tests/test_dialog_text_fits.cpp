@@ -16,7 +16,7 @@
 #include "plugin/PluginState.h"
 #include "plugin/ProductInfo.h"
 #include "resource.h"
-#include "support/DialogSearch.h"
+#include "tools/dialogsearch/DialogSearch.h"
 #include "support/TestSupport.h"
 #include "support/TextFit.h"
 

@@ -12,7 +12,7 @@
 #include "host/PluginLoader.h"
 #include "resource.h"
 #include "support/ClientLayout.h"
-#include "support/DialogSearch.h"
+#include "tools/dialogsearch/DialogSearch.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;

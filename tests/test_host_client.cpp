@@ -16,7 +16,7 @@
 #include "host/MailCheck.h"
 #include "host/Reminder.h"
 #include "support/ClientLayout.h"
-#include "support/DialogSearch.h"
+#include "tools/dialogsearch/DialogSearch.h"
 #include "support/TestSupport.h"
 #include "support/TestWindow.h"
 

@@ -7,7 +7,7 @@
 #include "host/PluginLoader.h"
 #include "plugin/VersionInfoReader.h"
 #include "support/ClientLayout.h"
-#include "support/DialogSearch.h"
+#include "tools/dialogsearch/DialogSearch.h"
 #include "support/ProgramRun.h"
 #include "support/SetupEntry.h"
 #include "support/TempDirectory.h"

@@ -17,7 +17,7 @@
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 #include "support/ClientLayout.h"
-#include "support/DialogSearch.h"
+#include "tools/dialogsearch/DialogSearch.h"
 #include "support/HookLedger.h"
 #include "support/ProgramRun.h"
 #include "support/TestSupport.h"

@@ -13,7 +13,7 @@
 #include "resource.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
-#include "support/DialogSearch.h"
+#include "tools/dialogsearch/DialogSearch.h"
 #include "support/TestSupport.h"
 #include "support/TestWindow.h"
 

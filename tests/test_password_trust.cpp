@@ -14,7 +14,7 @@
 #include "host/PluginLoader.h"
 #include "resource.h"
 #include "settings/PasswordScrambler.h"
-#include "support/DialogSearch.h"
+#include "tools/dialogsearch/DialogSearch.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;

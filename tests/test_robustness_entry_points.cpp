@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "resource.h"
-#include "support/DialogSearch.h"
+#include "tools/dialogsearch/DialogSearch.h"
 #include "support/PluginLibrary.h"
 #include "support/SentinelRecord.h"
 #include "support/Seeds.h"

@@ -15,7 +15,7 @@
 #include "resource.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
-#include "support/DialogSearch.h"
+#include "tools/dialogsearch/DialogSearch.h"
 #include "support/PluginLibrary.h"
 #include "support/Seeds.h"
 #include "support/TestSupport.h"

@@ -77,70 +77,9 @@ std::string MemoAsReloaded(const std::string& typed)
 
 // ---- dialogs -------------------------------------------------------------------
 
-namespace {
-
-struct FindState {
-    const char* caption;
-    HWND exclude;
-    HWND found;
-};
-
-BOOL CALLBACK FindDialogProc(HWND window, LPARAM param)
-{
-    auto* state = reinterpret_cast<FindState*>(param);
-    char className[64] = "";
-    ::GetClassNameA(window, className, sizeof className);
-    if (std::string(className) != "#32770" || window == state->exclude || !::IsWindowVisible(window))
-        return TRUE;
-    if (state->caption != nullptr && WindowText(window) != state->caption)
-        return TRUE;
-    state->found = window;
-    return FALSE;
-}
-
-} // namespace
-
-HWND FindThreadDialog(DWORD threadId, const char* caption)
-{
-    FindState state{caption, nullptr, nullptr};
-    ::EnumThreadWindows(threadId, &FindDialogProc, reinterpret_cast<LPARAM>(&state));
-    return state.found;
-}
-
-HWND WaitForThreadDialog(DWORD threadId, const char* caption, DWORD timeoutMs)
-{
-    HWND found = nullptr;
-    WaitUntil([&] { return (found = FindThreadDialog(threadId, caption)) != nullptr; }, timeoutMs);
-    return found;
-}
-
-HWND WaitForOtherDialog(DWORD threadId, HWND exclude, DWORD timeoutMs)
-{
-    HWND found = nullptr;
-    WaitUntil(
-        [&] {
-            FindState state{nullptr, exclude, nullptr};
-            ::EnumThreadWindows(threadId, &FindDialogProc, reinterpret_cast<LPARAM>(&state));
-            found = state.found;
-            return found != nullptr;
-        },
-        timeoutMs);
-    return found;
-}
-
 bool WaitForGone(HWND window, DWORD timeoutMs)
 {
     return WaitUntil([&] { return !::IsWindow(window); }, timeoutMs);
-}
-
-std::string WindowText(HWND window)
-{
-    const int length = static_cast<int>(::SendMessageA(window, WM_GETTEXTLENGTH, 0, 0));
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    const int copied = static_cast<int>(
-        ::SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0])));
-    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-    return text;
 }
 
 std::string ItemText(HWND dialog, int id)
@@ -287,18 +226,6 @@ bool ShowEventsReachInContextHooks()
     ::DestroyWindow(g_probeWindow);
     g_probeWindow = nullptr;
     return seen;
-}
-
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
-{
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-        if (condition())
-            return true;
-        if (::GetTickCount() - start >= timeoutMs)
-            return false;
-        ::Sleep(20);
-    }
 }
 
 bool TryUnlock(HWND cover, DWORD ui, const std::string& password, std::string* message, DWORD timeoutMs)

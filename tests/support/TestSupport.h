@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "support/Files.h"
+#include "tools/dialogsearch/DialogSearch.h"
 
 #include <functional>
 #include <string>
@@ -37,17 +38,13 @@ std::string MemoAsReloaded(const std::string& typed);
 
 // ---- dialogs -------------------------------------------------------------------
 
-// A top-level dialog (class #32770) of the given process thread with that caption
-// (any caption when `caption` is null), or null.
-HWND FindThreadDialog(DWORD threadId, const char* caption);
-// Waits up to `timeoutMs` for such a dialog to appear.
-HWND WaitForThreadDialog(DWORD threadId, const char* caption, DWORD timeoutMs = 5000);
-// Waits for a dialog other than `exclude` (e.g. a message box above a dialog).
-HWND WaitForOtherDialog(DWORD threadId, HWND exclude, DWORD timeoutMs = 5000);
+// Finding dialogs and waiting for them (FindThreadDialog, WaitForDialogWithControl,
+// WaitUntil, WindowText...): the library the benchmark and the host's tour use too.
+using namespace dialog_search;
+
 // Waits until the window is gone.
 bool WaitForGone(HWND window, DWORD timeoutMs = 5000);
 
-std::string WindowText(HWND window);
 std::string ItemText(HWND dialog, int id);
 void SetItemText(HWND dialog, int id, const std::string& text);
 // Presses a button the way a click does, without waiting for its handler.
@@ -86,8 +83,5 @@ INT_PTR RunWithDriver(const std::function<INT_PTR()>& run,
 // thread that showed it, before ShowWindow returns (Windows and wine 10 do; wine 8 tells
 // such a hook only of new windows).
 bool ShowEventsReachInContextHooks();
-
-// Polls `condition` until it holds or the time runs out; returns whether it held.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
 
 } // namespace testing_support

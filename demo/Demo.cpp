@@ -1,18 +1,23 @@
-#include "host/Demo.h"
+// The host's unattended tour for machines without a screen: a second thread picks the
+// menu items, fills in and presses the plug-in's dialogs like a user would, and saves
+// a picture of each step (24-bit BMP files, named after the step).
+#include "host/DemoHook.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <vector>
+#include <initializer_list>
+#include <string>
 
 #include "host/HostResource.h"
 #include "resource.h"
+#include "tools/dialogsearch/DialogSearch.h"
 
 namespace velmora_host {
 
 namespace {
 
 constexpr DWORD kAppearTimeoutMs = 15000;
+constexpr DWORD kPollMs = 50;
 constexpr DWORD kSettleMs = 700;
 constexpr int kMargin = 0;
 const char* const kDemoPassword = "velmora";
@@ -24,70 +29,28 @@ size_t g_velmora = 0;
 
 // ---- finding and driving windows of the host's thread -----------------------------
 
-bool IsDialog(HWND window)
+// What `find` gives within the time, or null with a line saying what did not appear.
+HWND Appeared(const char* what, const std::function<HWND()>& find)
 {
-    char name[16] = "";
-    ::GetClassNameA(window, name, sizeof name);
-    return std::string(name) == "#32770" && ::IsWindowVisible(window);
-}
-
-struct Search {
-    std::function<bool(HWND)> match;
-    HWND found;
-};
-
-BOOL CALLBACK SearchProc(HWND window, LPARAM param)
-{
-    auto* search = reinterpret_cast<Search*>(param);
-    if (search->match(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindOnUiThread(const std::function<bool(HWND)>& match)
-{
-    Search search{match, nullptr};
-    ::EnumThreadWindows(g_setup.uiThread, &SearchProc, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-HWND WaitFor(const char* what, const std::function<bool(HWND)>& match)
-{
-    const DWORD start = ::GetTickCount();
-    while (::GetTickCount() - start < kAppearTimeoutMs) {
-        if (HWND found = FindOnUiThread(match))
-            return found;
-        ::Sleep(50);
-    }
+    if (HWND found = dialog_search::WaitFor(find, kAppearTimeoutMs, kPollMs))
+        return found;
     std::fprintf(stderr, "demo: %s did not appear\n", what);
     return nullptr;
 }
 
+// A dialog of the plug-in, told apart by a control only it has (a message box above a
+// dialog by its text's static control, 0xFFFF).
+HWND WaitForDialog(const char* what, int controlId, HWND exclude = nullptr)
+{
+    return Appeared(what, [=] {
+        return dialog_search::FindDialogWithControl(g_setup.uiThread, controlId, exclude);
+    });
+}
+
 bool WaitGone(HWND window)
 {
-    const DWORD start = ::GetTickCount();
-    while (::IsWindow(window) && ::IsWindowVisible(window)) {
-        if (::GetTickCount() - start > kAppearTimeoutMs)
-            return false;
-        ::Sleep(50);
-    }
-    return true;
-}
-
-// A dialog of the plug-in, told apart by a control only it has.
-std::function<bool(HWND)> DialogWith(int controlId)
-{
-    return [controlId](HWND w) { return IsDialog(w) && ::GetDlgItem(w, controlId) != nullptr; };
-}
-
-// A message box above `owner`: a dialog with the message text's static control.
-std::function<bool(HWND)> MessageBoxAbove(HWND owner)
-{
-    return [owner](HWND w) {
-        return w != owner && IsDialog(w) && ::GetDlgItem(w, 0xFFFF) != nullptr;
-    };
+    return dialog_search::WaitUntil([&] { return !::IsWindow(window) || !::IsWindowVisible(window); },
+                                    kAppearTimeoutMs, kPollMs);
 }
 
 void SetText(HWND dialog, int id, const char* text)
@@ -98,13 +61,6 @@ void SetText(HWND dialog, int id, const char* text)
 void Click(HWND dialog, int id)
 {
     ::PostMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-}
-
-bool IsMenuPopup(HWND window)
-{
-    char name[16] = "";
-    ::GetClassNameA(window, name, sizeof name);
-    return std::string(name) == "#32768" && ::IsWindowVisible(window);
 }
 
 // ---- pictures --------------------------------------------------------------------
@@ -129,176 +85,7 @@ RECT Around(std::initializer_list<HWND> windows, int margin)
     return area;
 }
 
-bool Shot(const char* name, const RECT& area)
-{
-    ::Sleep(kSettleMs);
-    const std::string path = g_setup.shotsFolder + "\\" + name + ".bmp";
-    if (!SaveScreenArea(area, path)) {
-        std::fprintf(stderr, "demo: could not save %s\n", path.c_str());
-        return false;
-    }
-    std::printf("demo: saved %s.bmp (%ldx%ld)\n", name, area.right - area.left, area.bottom - area.top);
-    std::fflush(stdout);
-    return true;
-}
-
-// ---- the tour --------------------------------------------------------------------
-
-void Pick(size_t item)
-{
-    ::PostMessageA(g_setup.mainWindow, WM_COMMAND,
-                   MAKEWPARAM(g_setup.window->CommandFor(g_velmora, item), 0), 0);
-}
-
-bool ShowToolsMenu()
-{
-    // Alt+T, as the keyboard opens it.
-    ::PostMessageA(g_setup.mainWindow, WM_SYSCOMMAND, SC_KEYMENU, 't');
-    HWND popup = WaitFor("the Tools menu", &IsMenuPopup);
-    if (popup == nullptr)
-        return false;
-    const bool saved = Shot("host", Around({g_setup.mainWindow, popup}, kMargin));
-    ::PostMessageA(g_setup.mainWindow, WM_KEYDOWN, VK_ESCAPE, 0);
-    ::PostMessageA(g_setup.mainWindow, WM_KEYDOWN, VK_ESCAPE, 0);
-    ::Sleep(200);
-    ::PostMessageA(g_setup.mainWindow, WM_CANCELMODE, 0, 0);
-    return WaitGone(popup) && saved;
-}
-
-// Opens the plug-in list and Velmora's settings from it; returns both dialogs.
-bool OpenVelmoraSettings(HWND& list, HWND& settings, bool picture)
-{
-    ::PostMessageA(g_setup.mainWindow, WM_COMMAND, MAKEWPARAM(IDM_HOST_PLUGIN_SETTINGS, 0), 0);
-    list = WaitFor("Message Plug-ins Settings", DialogWith(IDC_HOST_PLUGIN_LIST));
-    if (list == nullptr)
-        return false;
-    HWND rows = ::GetDlgItem(list, IDC_HOST_PLUGIN_LIST);
-    ::SendMessageA(rows, LB_SETCURSEL, g_velmora, 0);
-    ::SendMessageA(list, WM_COMMAND, MAKEWPARAM(IDC_HOST_PLUGIN_LIST, LBN_SELCHANGE),
-                   reinterpret_cast<LPARAM>(rows));
-    if (picture && !Shot("plugin-settings", Around({list}, kMargin)))
-        return false;
-    Click(list, IDC_HOST_PLUGIN_SETTINGS);
-    settings = WaitFor("the settings dialog", DialogWith(IDC_SET_APPLY));
-    return settings != nullptr;
-}
-
-bool ApplyPassword(HWND settings, const char* oldPassword, const char* newPassword)
-{
-    SetText(settings, IDC_SET_OLD_PASSWORD, oldPassword);
-    SetText(settings, IDC_SET_NEW_PASSWORD, newPassword);
-    SetText(settings, IDC_SET_NEW_PASSWORD2, newPassword);
-    Click(settings, IDC_SET_APPLY);
-    if (WaitGone(settings))
-        return true;
-    std::fprintf(stderr, "demo: the settings dialog stayed open after Apply\n");
-    return false;
-}
-
-bool CloseList(HWND list)
-{
-    ::PostMessageA(list, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    return WaitGone(list);
-}
-
-bool Unlock(HWND cover, const char* password)
-{
-    SetText(cover, IDC_COVER_PASSWORD, password);
-    Click(cover, IDC_COVER_UNLOCK);
-    return WaitGone(cover);
-}
-
-bool Tour()
-{
-    g_velmora = g_setup.host->IndexOf("velmora.dll");
-    if (g_velmora == std::string::npos) {
-        std::fprintf(stderr, "demo: velmora.dll is not among the plug-ins\n");
-        return false;
-    }
-    if (!ShowToolsMenu())
-        return false;
-
-    // Settings: the about box, then a password.
-    HWND list = nullptr;
-    HWND settings = nullptr;
-    if (!OpenVelmoraSettings(list, settings, true))
-        return false;
-    if (!Shot("settings", Around({settings}, kMargin)))
-        return false;
-    Click(settings, IDC_SET_ABOUT_BOX);
-    HWND about = WaitFor("the about box", DialogWith(IDC_ABOUT_CLOSE));
-    if (about == nullptr || !Shot("about", Around({about}, kMargin)))
-        return false;
-    Click(about, IDC_ABOUT_CLOSE);
-    if (!WaitGone(about) || !ApplyPassword(settings, "", kDemoPassword) || !CloseList(list))
-        return false;
-
-    // The cover, a wrong password, then the right one.
-    Pick(0);
-    HWND cover = WaitFor("the cover", DialogWith(IDC_COVER_UNLOCK));
-    if (cover == nullptr)
-        return false;
-    SetText(cover, IDC_COVER_MEMO,
-            "Call the printer about the brochure proofs.\r\n"
-            "Lunch with Dana, Thursday 12:30.\r\n"
-            "Back in ten minutes.");
-    SetText(cover, IDC_COVER_PASSWORD, "guess");
-    if (!Shot("cover", Around({cover}, kMargin)))
-        return false;
-    Click(cover, IDC_COVER_UNLOCK);
-    HWND box = WaitFor("the Incorrect Password message", MessageBoxAbove(cover));
-    if (box == nullptr || !Shot("wrong-password", Around({cover, box}, kMargin)))
-        return false;
-    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    if (!WaitGone(box) || !Unlock(cover, kDemoPassword))
-        return false;
-
-    // Stretched: switch it on, activate again, unlock.
-    if (!OpenVelmoraSettings(list, settings, false))
-        return false;
-    Click(settings, IDC_SET_STRETCH);
-    ::Sleep(200);
-    if (!ApplyPassword(settings, kDemoPassword, kDemoPassword) || !CloseList(list))
-        return false;
-    Pick(0);
-    cover = WaitFor("the stretched cover", DialogWith(IDC_COVER_UNLOCK));
-    if (cover == nullptr)
-        return false;
-    const RECT screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-    if (!Shot("cover-stretched", screen) || !Unlock(cover, kDemoPassword))
-        return false;
-
-    // The screen-saver item only posts a request; the host carries on.
-    Pick(1);
-    ::Sleep(300);
-    return true;
-}
-
-DWORD WINAPI DemoThread(LPVOID) noexcept
-{
-    g_succeeded = Tour();
-    if (!g_succeeded) {
-        // Whatever is still open must not keep the host up: the plug-in's dialogs end
-        // their runs on WM_QUIT and hand it on.
-        ::PostThreadMessageA(g_setup.uiThread, WM_QUIT, 1, 0);
-    }
-    ::PostMessageA(g_setup.mainWindow, WM_CLOSE, 0, 0);
-    return 0;
-}
-
-} // namespace
-
-HANDLE StartDemo(const DemoSetup& setup)
-{
-    g_setup = setup;
-    return ::CreateThread(nullptr, 0, &DemoThread, nullptr, 0, nullptr);
-}
-
-bool DemoSucceeded()
-{
-    return g_succeeded;
-}
-
+// Saves the screen area as a 24-bit BMP file.
 bool SaveScreenArea(const RECT& area, const std::string& path)
 {
     const int width = area.right - area.left;
@@ -346,6 +133,176 @@ bool SaveScreenArea(const RECT& area, const std::string& path)
     ::DeleteDC(memory);
     ::ReleaseDC(nullptr, screen);
     return ok;
+}
+
+bool Shot(const char* name, const RECT& area)
+{
+    ::Sleep(kSettleMs);
+    const std::string path = g_setup.shotsFolder + "\\" + name + ".bmp";
+    if (!SaveScreenArea(area, path)) {
+        std::fprintf(stderr, "demo: could not save %s\n", path.c_str());
+        return false;
+    }
+    std::printf("demo: saved %s.bmp (%ldx%ld)\n", name, area.right - area.left, area.bottom - area.top);
+    std::fflush(stdout);
+    return true;
+}
+
+// ---- the tour --------------------------------------------------------------------
+
+void Pick(size_t item)
+{
+    ::PostMessageA(g_setup.mainWindow, WM_COMMAND,
+                   MAKEWPARAM(g_setup.window->CommandFor(g_velmora, item), 0), 0);
+}
+
+bool ShowToolsMenu()
+{
+    // Alt+T, as the keyboard opens it.
+    ::PostMessageA(g_setup.mainWindow, WM_SYSCOMMAND, SC_KEYMENU, 't');
+    HWND popup = Appeared("the Tools menu", [] { return dialog_search::VisibleMenuOf(g_setup.uiThread); });
+    if (popup == nullptr)
+        return false;
+    const bool saved = Shot("host", Around({g_setup.mainWindow, popup}, kMargin));
+    ::PostMessageA(g_setup.mainWindow, WM_KEYDOWN, VK_ESCAPE, 0);
+    ::PostMessageA(g_setup.mainWindow, WM_KEYDOWN, VK_ESCAPE, 0);
+    ::Sleep(200);
+    ::PostMessageA(g_setup.mainWindow, WM_CANCELMODE, 0, 0);
+    return WaitGone(popup) && saved;
+}
+
+// Opens the plug-in list and Velmora's settings from it; returns both dialogs.
+bool OpenVelmoraSettings(HWND& list, HWND& settings, bool picture)
+{
+    ::PostMessageA(g_setup.mainWindow, WM_COMMAND, MAKEWPARAM(IDM_HOST_PLUGIN_SETTINGS, 0), 0);
+    list = WaitForDialog("Message Plug-ins Settings", IDC_HOST_PLUGIN_LIST);
+    if (list == nullptr)
+        return false;
+    HWND rows = ::GetDlgItem(list, IDC_HOST_PLUGIN_LIST);
+    ::SendMessageA(rows, LB_SETCURSEL, g_velmora, 0);
+    ::SendMessageA(list, WM_COMMAND, MAKEWPARAM(IDC_HOST_PLUGIN_LIST, LBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(rows));
+    if (picture && !Shot("plugin-settings", Around({list}, kMargin)))
+        return false;
+    Click(list, IDC_HOST_PLUGIN_SETTINGS);
+    settings = WaitForDialog("the settings dialog", IDC_SET_APPLY);
+    return settings != nullptr;
+}
+
+bool ApplyPassword(HWND settings, const char* oldPassword, const char* newPassword)
+{
+    SetText(settings, IDC_SET_OLD_PASSWORD, oldPassword);
+    SetText(settings, IDC_SET_NEW_PASSWORD, newPassword);
+    SetText(settings, IDC_SET_NEW_PASSWORD2, newPassword);
+    Click(settings, IDC_SET_APPLY);
+    if (WaitGone(settings))
+        return true;
+    std::fprintf(stderr, "demo: the settings dialog stayed open after Apply\n");
+    return false;
+}
+
+bool CloseList(HWND list)
+{
+    ::PostMessageA(list, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return WaitGone(list);
+}
+
+bool Unlock(HWND cover, const char* password)
+{
+    SetText(cover, IDC_COVER_PASSWORD, password);
+    Click(cover, IDC_COVER_UNLOCK);
+    return WaitGone(cover);
+}
+
+bool Tour()
+{
+    g_velmora = g_setup.host->IndexOf("velmora.dll");
+    if (g_velmora == std::string::npos) {
+        std::fprintf(stderr, "demo: velmora.dll is not among the plug-ins\n");
+        return false;
+    }
+    if (!ShowToolsMenu())
+        return false;
+
+    // Settings: the about box, then a password.
+    HWND list = nullptr;
+    HWND settings = nullptr;
+    if (!OpenVelmoraSettings(list, settings, true))
+        return false;
+    if (!Shot("settings", Around({settings}, kMargin)))
+        return false;
+    Click(settings, IDC_SET_ABOUT_BOX);
+    HWND about = WaitForDialog("the about box", IDC_ABOUT_CLOSE);
+    if (about == nullptr || !Shot("about", Around({about}, kMargin)))
+        return false;
+    Click(about, IDC_ABOUT_CLOSE);
+    if (!WaitGone(about) || !ApplyPassword(settings, "", kDemoPassword) || !CloseList(list))
+        return false;
+
+    // The cover, a wrong password, then the right one.
+    Pick(0);
+    HWND cover = WaitForDialog("the cover", IDC_COVER_UNLOCK);
+    if (cover == nullptr)
+        return false;
+    SetText(cover, IDC_COVER_MEMO,
+            "Call the printer about the brochure proofs.\r\n"
+            "Lunch with Dana, Thursday 12:30.\r\n"
+            "Back in ten minutes.");
+    SetText(cover, IDC_COVER_PASSWORD, "guess");
+    if (!Shot("cover", Around({cover}, kMargin)))
+        return false;
+    Click(cover, IDC_COVER_UNLOCK);
+    HWND box = WaitForDialog("the Incorrect Password message", 0xFFFF, cover);
+    if (box == nullptr || !Shot("wrong-password", Around({cover, box}, kMargin)))
+        return false;
+    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    if (!WaitGone(box) || !Unlock(cover, kDemoPassword))
+        return false;
+
+    // Stretched: switch it on, activate again, unlock.
+    if (!OpenVelmoraSettings(list, settings, false))
+        return false;
+    Click(settings, IDC_SET_STRETCH);
+    ::Sleep(200);
+    if (!ApplyPassword(settings, kDemoPassword, kDemoPassword) || !CloseList(list))
+        return false;
+    Pick(0);
+    cover = WaitForDialog("the stretched cover", IDC_COVER_UNLOCK);
+    if (cover == nullptr)
+        return false;
+    const RECT screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    if (!Shot("cover-stretched", screen) || !Unlock(cover, kDemoPassword))
+        return false;
+
+    // The screen-saver item only posts a request; the host carries on.
+    Pick(1);
+    ::Sleep(300);
+    return true;
+}
+
+DWORD WINAPI DemoThread(LPVOID) noexcept
+{
+    g_succeeded = Tour();
+    if (!g_succeeded) {
+        // Whatever is still open must not keep the host up: the plug-in's dialogs end
+        // their runs on WM_QUIT and hand it on.
+        ::PostThreadMessageA(g_setup.uiThread, WM_QUIT, 1, 0);
+    }
+    ::PostMessageA(g_setup.mainWindow, WM_CLOSE, 0, 0);
+    return 0;
+}
+
+} // namespace
+
+HANDLE StartDemo(const DemoSetup& setup)
+{
+    g_setup = setup;
+    return ::CreateThread(nullptr, 0, &DemoThread, nullptr, 0, nullptr);
+}
+
+bool DemoSucceeded()
+{
+    return g_succeeded;
 }
 
 } // namespace velmora_host
