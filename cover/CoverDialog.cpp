@@ -242,6 +242,7 @@ void CoverDialog::OnUnlock()
     // Only a user can answer the box; clicks posted behind it are a program's.
     if (m_answering)
         return;
+    RecordLockOnce();
     // While a wait after wrong passwords runs, no password is tried, the right one
     // neither: however Unlock was pressed, guessing gains nothing.
     if (m_gate.Wait() > 0) {
