@@ -3,6 +3,7 @@
 #include <string>
 
 #include "framework/Module.h"
+#include "plugin/AutoLock.h"
 #include "plugin/MenuCommands.h"
 #include "plugin/PluginApp.h"
 #include "plugin/PluginState.h"
@@ -102,7 +103,11 @@ int32_t WINAPI ems_special_hook(void*, MenuItemRecord* item)
     if (item == nullptr)
         return kResultNullRecord;
     switch (item->id) {
-    case kMenuIdActivate: RunActivateCommand(); break;
+    case kMenuIdActivate:
+        // The lock by itself follows settings applied on the way at once.
+        if (RunActivateCommand())
+            RearmAutoLock();
+        break;
     case kMenuIdScreenSaver: RunScreenSaverCommand(); break;
     default: break;
     }
@@ -111,7 +116,9 @@ int32_t WINAPI ems_special_hook(void*, MenuItemRecord* item)
 
 int32_t WINAPI ems_plugin_config(void*, void*)
 {
-    RunSettingsCommand();
+    // The lock by itself follows the new settings at once.
+    if (RunSettingsCommand())
+        RearmAutoLock();
     return kResultOk;
 }
 

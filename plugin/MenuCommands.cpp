@@ -3,7 +3,6 @@
 #include "config_ui/SettingsDialog.h"
 #include "cover/CoverDialog.h"
 #include "framework/Module.h"
-#include "plugin/AutoLock.h"
 #include "plugin/PluginApp.h"
 #include "settings/Settings.h"
 
@@ -80,14 +79,10 @@ void RunCover()
     State().coverEnded = true;
 }
 
-// The settings dialog; after an Apply the lock by itself follows the new settings at once.
 INT_PTR RunSettingsDialog()
 {
     SettingsDialog settings(nullptr);
-    const INT_PTR result = RunCommandDialog(settings);
-    if (result == 1)
-        RearmAutoLock();
-    return result;
+    return RunCommandDialog(settings);
 }
 
 // The settings say a cover is wanted as the client starts.
@@ -98,17 +93,21 @@ bool CoverWantedAtStartUp()
 
 } // namespace
 
-void RunActivateCommand()
+bool RunActivateCommand()
 {
     if (BringRunningCommandForward())
-        return;
+        return false;
     CommandScope scope;
-    if (!SettingsFileExists()) {
-        // Only a successful Apply or the OK command lead on to the cover.
-        if (RunSettingsDialog() != 1 || State().finished)
-            return;
+    if (SettingsFileExists()) {
+        RunCover();
+        return false;
     }
-    RunCover();
+    // Only a successful Apply or the OK command lead on to the cover.
+    if (RunSettingsDialog() != 1)
+        return false;
+    if (!State().finished)
+        RunCover();
+    return true;
 }
 
 void RunScreenSaverCommand()
@@ -116,12 +115,12 @@ void RunScreenSaverCommand()
     PostMessageForCommands(::GetDesktopWindow(), WM_SYSCOMMAND, SC_SCREENSAVE, 1);
 }
 
-void RunSettingsCommand()
+bool RunSettingsCommand()
 {
     if (BringRunningCommandForward())
-        return;
+        return false;
     CommandScope scope;
-    RunSettingsDialog();
+    return RunSettingsDialog() == 1;
 }
 
 void RunStartUpActivation()

@@ -25,12 +25,13 @@ struct CommandState {
     DWORD lastCoverEnd = 0;
 };
 
-// Item 1, "Activate Velmora".
-void RunActivateCommand();
+// Item 1, "Activate Velmora". True when the settings dialog came first (there was no
+// settings file) and was applied.
+bool RunActivateCommand();
 // Item 2, "Activate Screen Saver": asks the desktop window to start the screen saver.
 void RunScreenSaverCommand();
-// The host's settings request.
-void RunSettingsCommand();
+// The host's settings request. True when the settings were applied.
+bool RunSettingsCommand();
 // The last step of initialisation: the cover, when StartUp is 1 or a lock is recorded
 // that the client did not see unlocked.
 void RunStartUpActivation();
