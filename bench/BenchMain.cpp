@@ -397,8 +397,8 @@ int main(int argc, char** argv)
         std::printf(" %s", name.c_str());
         systemOnly = systemOnly && bench::IsSystemLibrary(name);
     }
-    std::printf("\n  size <= 256 KiB, stripped: ");
-    Verdict(facts.bytes <= 256 * 1024 && facts.stripped);
+    std::printf("\n  size <= 128 KiB, stripped: ");
+    Verdict(facts.bytes <= 128 * 1024 && facts.stripped);
     std::printf("  system libraries only: ");
     Verdict(systemOnly && !facts.imports.empty());
 
@@ -441,7 +441,7 @@ int main(int argc, char** argv)
     bench::PaintWatch watch;
 
     Compare("cover (CoverDialog), creation to first complete paint",
-            "empty CDialog from the cover's template (103)", options.runs, 1.5,
+            "empty CDialog from the cover's template (103)", options.runs, 1.2,
             [] { return Painted(RunDialog<CoverDialog>(IDC_COVER_UNLOCK), "the cover"); },
             [] { return TimeEmptyDialog(IDD_COVER); });
 
