@@ -1158,14 +1158,15 @@ TEST_F(CoverTest, AWindowShownByAThreadThatTakesNoMessagesIsHiddenThereByTheShow
     HostMainWindow host;
     ThreadWindow other(ThreadWindow::kSilentUntilShown);
     const INT_PTR result = RunCover([&](DWORD, HWND cover) {
-        const HostWindowGuard::HideCounts before = HostWindowGuard::Hides();
+        static LONG hides[2];   // from here on: by the clock tick [0], by the show event [1]
+        g_guardHidForTests = [](bool byEvent) noexcept { ::InterlockedIncrement(&hides[byEvent]); };
         EXPECT_FALSE(other.ShowThere()) << "visible when ShowWindow returned in its thread";
         // Two clock ticks, for the tick to have had its chance.
         ::Sleep(1100);
         Flush(cover);
-        const HostWindowGuard::HideCounts after = HostWindowGuard::Hides();
-        EXPECT_EQ(before.byEvent + 1, after.byEvent) << "hidden by the show event";
-        EXPECT_EQ(before.byTick, after.byTick) << "hidden by the clock tick";
+        g_guardHidForTests = nullptr;
+        EXPECT_EQ(1, hides[1]) << "hidden by the show event";
+        EXPECT_EQ(0, hides[0]) << "hidden by the clock tick";
         EXPECT_FALSE(::IsWindowVisible(other.get()));
         EXPECT_EQ(0, PaintsOf(other.get())) << "painted";
         Unlock(cover, "");
