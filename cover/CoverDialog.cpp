@@ -12,6 +12,7 @@ constexpr UINT kClockPeriodMs = 500;
 // and the save lands within 2 seconds of the last key even when the timer is late.
 constexpr UINT_PTR kMemoSaveTimer = 2;
 constexpr UINT kMemoSaveDelayMs = 1500;
+constexpr UINT_PTR kLockRecordTimer = 3;
 
 } // namespace
 
@@ -38,6 +39,9 @@ BOOL CoverDialog::OnInitDialog()
 {
     CDialog::OnInitDialog();
     ::SetWindowTextA(m_hWnd, "Eudora");
+    // The lock is recorded once the cover and its controls are drawn: a timer's message
+    // comes only when nothing is left to paint, so nobody waits for the file to see it.
+    ::SetTimer(m_hWnd, kLockRecordTimer, 0, nullptr);
     ::SetTimer(m_hWnd, kClockTimer, kClockPeriodMs, nullptr);
     // The client enables its main window again after every mail check; behind the cover
     // it must stay as the run left it.
@@ -103,23 +107,11 @@ BOOL CoverDialog::PreTranslateMessage(MSG* msg)
 bool CoverDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR& result)
 {
     switch (msg) {
-    case WM_PAINT:
-        if (m_lockRecorded)
-            return false;
-        // The cover and its controls are drawn first, then the lock is recorded, in the
-        // same message: nobody waits for the file to see the cover.
-        {
-            PAINTSTRUCT paint;
-            ::BeginPaint(m_hWnd, &paint);
-            ::EndPaint(m_hWnd, &paint);
-        }
-        ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-        RecordLockOnce();
-        result = 0;
-        return true;
     case WM_TIMER:
-        // A cover never painted (an off screen, say) records the lock on the first tick.
-        RecordLockOnce();
+        if (wParam == kLockRecordTimer) {
+            ::KillTimer(m_hWnd, kLockRecordTimer);
+            RecordLockOnce();
+        }
         if (wParam == kClockTimer)
             OnClockTick();
         else if (wParam == kMemoSaveTimer)

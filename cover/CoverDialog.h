@@ -63,7 +63,8 @@ private:
     // The line that says Caps Lock is on, shown while the password edit has the focus.
     void ShowCapsLock() noexcept;
     void ShowHostAgain() noexcept;
-    // Locked=1 in the settings file, once, right after the first paint.
+    // Locked=1 in the settings file, once: after the first paint, before an unlock attempt,
+    // or as a cover never drawn goes.
     void RecordLockOnce() noexcept;
     // Brings the cover (or the message box above it) back to the front.
     void ReclaimFocus() noexcept;
