@@ -253,7 +253,6 @@ void CoverDialog::OnUnlock()
         return;
     ShowHostAgain();
     m_gate.Clear();
-    m_lockRecorded = true;
     ClearLockedRecord();
     EndDialog(1);
 }
@@ -295,6 +294,9 @@ void CoverDialog::ShowWrongPasswords()
 void CoverDialog::ReadyForNextTry() noexcept
 {
     // The next try replaces the last one as it is typed, however Unlock was pressed.
+    // The cover is made the thread's active window first: the box that went may have
+    // left none, and the focus is kept only in an active one.
+    ::SetActiveWindow(m_hWnd);
     HWND password = GetDlgItem(IDC_COVER_PASSWORD);
     ::SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(password), TRUE);
     ::SendMessageW(password, EM_SETSEL, 0, -1);
