@@ -348,5 +348,15 @@ void CoverDialog::ShowHostAgain() noexcept
 void CoverDialog::ReclaimFocus() noexcept
 {
     HWND front = ::GetLastActivePopup(m_hWnd);
-    ::SetForegroundWindow(front != nullptr ? front : m_hWnd);
+    if (front != nullptr && front != m_hWnd) {
+        ::SetForegroundWindow(front);
+        return;
+    }
+    ::SetForegroundWindow(m_hWnd);
+    // The keyboard comes back to the cover even where the system refuses it the front (a
+    // window that was never active there): the thread's active window is its own to set.
+    ::SetActiveWindow(m_hWnd);
+    HWND focus = ::GetFocus();
+    if (focus == nullptr || !::IsChild(m_hWnd, focus))
+        ::SetFocus(GetDlgItem(IDC_COVER_PASSWORD));
 }
