@@ -30,7 +30,7 @@
 #include "framework/Dialog.h"
 #include "framework/Module.h"
 #include "plugin/HostRecords.h"
-#include "plugin/PluginState.h"
+#include "settings/ProductStrings.h"
 #include "plugin/ProductInfo.h"
 #include "resource.h"
 #include "settings/PasswordScrambler.h"

@@ -1,7 +1,7 @@
 #include "plugin/ProductInfo.h"
 
 #include "framework/TextNumbers.h"
-#include "plugin/PluginState.h"
+#include "settings/ProductStrings.h"
 #include "plugin/VersionInfoReader.h"
 
 std::string FormatVersionText(const std::string& productVersion)

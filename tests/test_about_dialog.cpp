@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "config_ui/AboutDialog.h"
-#include "plugin/PluginState.h"
+#include "settings/ProductStrings.h"
 #include "resource.h"
 #include "support/DialogTemplate.h"
 #include "support/TempDirectory.h"

@@ -14,7 +14,7 @@
 
 #include "cover/CoverDialog.h"
 #include "cover/HostWindowGuard.h"
-#include "plugin/PluginState.h"
+#include "settings/ProductStrings.h"
 #include "settings/PasswordScrambler.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cover/CoverDialog.h"
-#include "plugin/PluginState.h"
+#include "settings/ProductStrings.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 #include "support/TestSupport.h"

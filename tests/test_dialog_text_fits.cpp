@@ -13,7 +13,7 @@
 #include "cover/CoverDialog.h"
 #include "cover/DateClockText.h"
 #include "cover/WrongPasswords.h"
-#include "plugin/PluginState.h"
+#include "settings/ProductStrings.h"
 #include "plugin/ProductInfo.h"
 #include "resource.h"
 #include "tools/dialogsearch/DialogSearch.h"

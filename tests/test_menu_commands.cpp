@@ -9,7 +9,7 @@
 
 #include "plugin/EntryPoints.h"
 #include "plugin/MenuCommands.h"
-#include "plugin/PluginState.h"
+#include "settings/ProductStrings.h"
 #include "resource.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"

@@ -2,7 +2,7 @@
 // Windows code page, and libraries without any.
 #include <gtest/gtest.h>
 
-#include "plugin/PluginState.h"
+#include "settings/ProductStrings.h"
 #include "plugin/ProductInfo.h"
 #include "plugin/VersionInfoReader.h"
 #include "support/TestSupport.h"

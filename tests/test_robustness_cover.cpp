@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cover/CoverDialog.h"
-#include "plugin/PluginState.h"
+#include "settings/ProductStrings.h"
 #include "resource.h"
 #include "settings/PasswordScrambler.h"
 #include "settings/ProfileValue.h"

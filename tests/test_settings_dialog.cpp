@@ -16,7 +16,7 @@
 #include "config_ui/SettingsDialog.h"
 #include "config_ui/SettingsMessages.h"
 #include "config_ui/ShellOpen.h"
-#include "plugin/PluginState.h"
+#include "settings/ProductStrings.h"
 #include "resource.h"
 #include "settings/PasswordScrambler.h"
 #include "settings/Settings.h"

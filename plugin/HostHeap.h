@@ -1,9 +1,7 @@
 // The blocks the plug-in hands to the host.
 #pragma once
+#include <cstddef>
 #include <string>
-
-#include "settings/ProductStrings.h"
-
 
 // Copies of strings and icon holders handed to the host come from this heap and go
 // back through ems_free.

@@ -1,4 +1,4 @@
-#include "plugin/PluginState.h"
+#include "plugin/HostHeap.h"
 
 #include <windows.h>
 
