@@ -29,7 +29,7 @@ std::vector<RECT> Curtains(const std::vector<RECT>& monitors, const RECT& cover)
         same = SameRect(expected[i], actual[i]);
     if (same)
         return ::testing::AssertionSuccess();
-    auto& failure = ::testing::AssertionFailure() << "got";
+    ::testing::AssertionResult failure = ::testing::AssertionFailure() << "got";
     for (const RECT& r : actual)
         failure << " (" << r.left << "," << r.top << ")-(" << r.right << "," << r.bottom << ")";
     return failure;
@@ -96,6 +96,10 @@ TEST(CoverPlace, ALayoutChangeIsSeen)
     EXPECT_TRUE(SameLayout(Layout({kLeft, kRight}), Layout({kLeft, kRight})));
     EXPECT_FALSE(SameLayout(Layout({kLeft, kRight}), Layout({kLeft})));
     EXPECT_FALSE(SameLayout(Layout({kLeft}), Layout({RECT{0, 0, 1280, 1024}})));
+    // A taskbar moved or resized changes only the work area, where the cover stands.
+    MonitorLayout taskbarMoved;
+    taskbarMoved.Add(kLeft, RECT{0, 40, 1024, 768});
+    EXPECT_FALSE(SameLayout(Layout({kLeft}), taskbarMoved));
 }
 
 } // namespace
