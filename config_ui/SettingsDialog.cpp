@@ -151,9 +151,9 @@ void SettingsDialog::OnApply()
     }
     // The password goes last: if anything fails on the way, the stored password is
     // still the old one the user has just typed.
-    if (!SaveSettings({startUp, stretch, saveMemoPadText, hideEudora},
-                      {lockAfterMinutes, lockWithWindows, lockAfterMinutesStored_, lockWithWindowsStored_}) ||
-        (changePassword && !StoreNewPassword(newPassword))) {
+    if (!ApplySettings({startUp, stretch, saveMemoPadText, hideEudora},
+                       {lockAfterMinutes, lockWithWindows, lockAfterMinutesStored_, lockWithWindowsStored_},
+                       changePassword ? &newPassword : nullptr)) {
         Tell(SettingsNotSavedText(SettingsFileName()));
         return;
     }

@@ -7,6 +7,7 @@
 #include "settings/PasswordScrambler.h"
 #include "settings/SettingsStore.h"
 #include "settings/StorablePassword.h"
+#include "settings/WriteJournal.h"
 
 namespace {
 
@@ -29,6 +30,8 @@ bool ReadFileBytes(const std::string& path, std::string& bytes)
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes)
 {
+    if (!PrepareSettingsWrite(path))
+        return false;
     HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
@@ -37,6 +40,7 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes)
     const bool ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
                     written == bytes.size();
     ::CloseHandle(file);
+    SettingsWritten(path);
     return ok;
 }
 
@@ -66,22 +70,18 @@ std::string EveryValue()
     return values;
 }
 
-// Profile writes may wait in a cache; a record that must survive a crash or a power
-// cut goes to the disk at once.
-void FlushSettingsFile() noexcept
-{
-    ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, SettingsFilePath.c_str());
-}
-
 // Removes a record's line, written through; a file without it is left as it is (and
 // not created). False when the file did not take the removal.
 bool RemoveRecord(const char* key)
 {
     if (!SettingPresent(key))
         return true;
+    const SettingsWrite removal;
+    if (!PrepareSettingsWrite(SettingsFilePath))
+        return false;
     const bool removed = ::WritePrivateProfileStringA(kSettingsSection, key, nullptr,
                                                       SettingsFilePath.c_str()) != FALSE;
-    FlushSettingsFile();
+    SettingsWritten(SettingsFilePath);
     return removed;
 }
 
@@ -95,9 +95,10 @@ bool RecordLocked()
     if (!FileExists(SettingsFilePath) || !ReadFileBytes(SettingsFilePath, original))
         return false;
     const std::string values = EveryValue();
+    // The record and its putting back are one write: a crash leaves neither half.
+    const SettingsWrite record;
     if (!WriteSettingInt(kSettingsSection, kKeyLocked, 1, SettingsFilePath))
         return false;
-    FlushSettingsFile();
     // Writing to an odd file (a hand-edited one, say) can change how the rest of it
     // reads, the password included: then the file goes back as it was, unrecorded.
     if (EveryValue() != values) {
@@ -133,16 +134,15 @@ WrongPasswordRecord ReadWrongPasswordRecord()
 
 bool RecordWrongPasswords(const WrongPasswordRecord& record)
 {
-    const bool written =
-        WriteSettingInt(kSettingsSection, kKeyWrongPasswords, record.count, SettingsFilePath) &&
-        WriteSettingString(kSettingsSection, kKeyLastWrongPassword, DecimalText(record.lastTime),
-                           SettingsFilePath);
-    FlushSettingsFile();
-    return written;
+    const SettingsWrite both;
+    return WriteSettingInt(kSettingsSection, kKeyWrongPasswords, record.count, SettingsFilePath) &&
+           WriteSettingString(kSettingsSection, kKeyLastWrongPassword, DecimalText(record.lastTime),
+                              SettingsFilePath);
 }
 
 bool ClearWrongPasswords()
 {
+    const SettingsWrite both;
     const bool countRemoved = RemoveRecord(kKeyWrongPasswords);
     return RemoveRecord(kKeyLastWrongPassword) && countRemoved;
 }
@@ -183,6 +183,9 @@ bool SaveMemoPadText(const WideText& memoText)
     const WideText stored = MemoToStored(memoText);
     std::string ansi;
     bool written = false;
+    // Saved while the cover is up, when the client may be ended any moment: the memo and
+    // its side key are one write.
+    const SettingsWrite save;
     if (ToAnsiExactly(stored, ansi)) {
         written = WriteSettingString(kSettingsSection, kKeyMemoPadText, ansi, SettingsFilePath) &&
                   RemoveRecord(kKeyMemoPadTextUtf8);
@@ -193,8 +196,6 @@ bool SaveMemoPadText(const WideText& memoText)
                   WriteSettingString(kSettingsSection, kKeyMemoPadText, AnsiOrQuestionMarks(stored),
                                      SettingsFilePath);
     }
-    // Saved while the cover is up: the client may be ended any moment after.
-    FlushSettingsFile();
     return written;
 }
 
@@ -202,6 +203,8 @@ void UseSettingsFolder(const std::string& configDirectory)
 {
     SettingsFilePath = SettingsPathFor(configDirectory);
     CreateSettingsFolderIfMissing(configDirectory);
+    // Before anything reads the file: a write cut by a crash is undone first.
+    RecoverInterruptedWrite(SettingsFilePath);
     CreateSettingsFileIfMissing();
     HoldSettingsFile();
 }
@@ -255,6 +258,7 @@ LockSettings ReadLockSettings()
 
 bool SaveSettings(const Switches& switches, const LockSettings& lock)
 {
+    const SettingsWrite apply;
     const auto write = [](const char* key, int value) {
         return WriteSettingInt(kSettingsSection, key, value, SettingsFilePath);
     };
@@ -283,6 +287,8 @@ bool PasswordMatches(const std::string& typed)
 
 bool StoreNewPassword(const std::string& password)
 {
+    // With the old password put back, when that is needed.
+    const SettingsWrite change;
     const std::string previous = StoredPassword();
     const std::string stored = Scramble(password, ScramblerKey);
     const bool written = WriteSettingString(kSettingsSection, kKeyPassword, stored, SettingsFilePath);
@@ -294,4 +300,10 @@ bool StoreNewPassword(const std::string& password)
     if (readBack != previous)
         WriteSettingString(kSettingsSection, kKeyPassword, previous, SettingsFilePath);
     return false;
+}
+
+bool ApplySettings(const Switches& switches, const LockSettings& lock, const std::string* newPassword)
+{
+    const SettingsWrite apply;
+    return SaveSettings(switches, lock) && (newPassword == nullptr || StoreNewPassword(*newPassword));
 }

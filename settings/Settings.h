@@ -52,6 +52,10 @@ LockSettings ReadLockSettings();
 // its line or it is on). False as soon as the file does not take one.
 bool SaveSettings(const Switches& switches, const LockSettings& lock);
 
+// Apply: SaveSettings, then the new password when one is given (StoreNewPassword), as
+// one write: a crash on the way leaves the file as before or as after, never a mix.
+bool ApplySettings(const Switches& switches, const LockSettings& lock, const std::string* newPassword);
+
 // ---- the password ---------------------------------------------------------------------
 
 // Whether the typed text is the stored password (read afresh, unscrambled, compared

@@ -6,6 +6,7 @@
 
 #include "framework/TextNumbers.h"
 #include "settings/ProfileValue.h"
+#include "settings/WriteJournal.h"
 
 const char* const kSettingsSection = "Settings";
 const char* const kKeyStartUp = "StartUp";
@@ -94,10 +95,12 @@ bool WriteSettingString(const std::string& section, const std::string& key,
     if (!IsStorableProfileValue(value))
         return false;
     const std::string stored = QuoteProfileValue(value);
-    if (stored.size() > kLongestStoredValue || !FitsTheProfileFunctions(path))
+    if (stored.size() > kLongestStoredValue || !FitsTheProfileFunctions(path) || !PrepareSettingsWrite(path))
         return false;
-    return ::WritePrivateProfileStringA(section.c_str(), key.c_str(), stored.c_str(),
-                                        path.c_str()) != FALSE;
+    const bool written = ::WritePrivateProfileStringA(section.c_str(), key.c_str(), stored.c_str(),
+                                                      path.c_str()) != FALSE;
+    SettingsWritten(path);
+    return written;
 }
 
 bool WriteSettingInt(const std::string& section, const std::string& key, int value,
@@ -117,8 +120,10 @@ void CreateSettingsFolderIfMissing(const std::string& directory)
 
 void CreateSettingsFileIfMissing()
 {
-    if (!FileExists(SettingsFilePath))
-        WriteSettingString(kSettingsSection, kKeyPassword, "", SettingsFilePath);
+    if (FileExists(SettingsFilePath))
+        return;
+    const SettingsWrite creation;
+    WriteSettingString(kSettingsSection, kKeyPassword, "", SettingsFilePath);
 }
 
 void HoldSettingsFile()

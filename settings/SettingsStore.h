@@ -51,8 +51,9 @@ int ReadSettingInt(const std::string& section, const std::string& key, int defau
 // Writes the value so that it reads back exactly. A value with CR, LF or a zero byte, or
 // one too long for the profile functions (over 32766 characters as stored), cannot be
 // stored, nor can any value under a path they cannot take (as for reads): nothing is
-// written and the result is false. Otherwise the result
-// is whether the profile function reported success.
+// written and the result is false. Inside a group of writes (SettingsWrite) the file is
+// journalled before its first write, and nothing is written when it cannot be. Otherwise
+// the result is whether the profile function reported success.
 bool WriteSettingString(const std::string& section, const std::string& key,
                         const std::string& value, const std::string& path);
 bool WriteSettingInt(const std::string& section, const std::string& key, int value,

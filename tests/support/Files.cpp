@@ -8,6 +8,8 @@
 
 namespace testing_support {
 
+void (*LeftoverJournalFound)(const std::string& path) = nullptr;
+
 ScratchDir::ScratchDir()
 {
     char base[MAX_PATH];
@@ -61,6 +63,8 @@ void RemoveTree(const std::string& path)
             if (name == "." || name == "..")
                 continue;
             const std::string child = path + "\\" + name;
+            if (name == "velmora.ini-journal" && LeftoverJournalFound != nullptr)
+                LeftoverJournalFound(child);
             ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 RemoveTree(child);

@@ -6,6 +6,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <string>
+
+#include "support/Files.h"
+
+namespace {
+
+void FailOnLeftoverJournal(const std::string& path)
+{
+    ADD_FAILURE() << "a journal was left beside velmora.ini: " << path;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -13,5 +25,6 @@ int main(int argc, char** argv)
     // Unbuffered, so that what a program that hangs has reported reaches the log.
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     ::testing::InitGoogleTest(&argc, argv);
+    testing_support::LeftoverJournalFound = FailOnLeftoverJournal;
     return RUN_ALL_TESTS();
 }
