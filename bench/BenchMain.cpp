@@ -36,6 +36,7 @@
 #include "settings/PasswordScrambler.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
+#include "settings/WriteJournal.h"
 
 namespace {
 
@@ -334,6 +335,60 @@ void CheckTheDetector()
     Verdict(allFlagged);
 }
 
+// ---- the memo save ----------------------------------------------------------------
+
+int g_flushes = 0;
+
+void CountFlushes(WriteStep step)
+{
+    if (step == WriteStep::JournalFlushed || step == WriteStep::FileFlushed)
+        ++g_flushes;
+}
+
+// A memo save as the cover makes it while the user types (journal, writes, flushes), next
+// to the one profile write of the same value it rests on, in a held file of a size a user
+// has after a while. Each side writes a value other than the one stored, as typing does.
+void TimeMemoSave(int runs)
+{
+    testing_support::ScratchDir folder;
+    const std::string path = folder.File("velmora.ini");
+    testing_support::WriteFileBytes(path, "[Settings]\r\nPassword=" + Scramble("secret", ScramblerKey) +
+                                              "\r\nStartUp=0\r\nStretch=1\r\nSaveMemoPadText=1\r\nHideEudora=1\r\n"
+                                              "LockAfterMinutes=10\r\nLockWithWindows=1\r\nLocked=1\r\n"
+                                              "MemoPadText=Back at 3\tcall Ann about the invoices\r\n");
+    const std::string saved = SettingsFilePath;
+    UseSettingsFolder(folder.path());
+    const std::string texts[2] = {"Back at 3\r\ncall Ann about the invoices, then the bank",
+                                  "Back at 4\r\ncall Ann about the invoices, then the bank"};
+    int measuredTurn = 0;
+    int baselineTurn = 0;
+    Compare("memo save while typing (journal, profile writes, two flushes, journal removed)",
+            "one profile write of the same value (WritePrivateProfileStringA)", runs, 3.0,
+            [&] {
+                const std::string& text = texts[measuredTurn++ % 2];
+                const WideText memo(text.begin(), text.end());
+                const LONGLONG start = bench::Ticks();
+                SaveMemoPadText(memo);
+                return bench::TicksToMicroseconds(bench::Ticks() - start);
+            },
+            [&] {
+                std::string stored = texts[baselineTurn++ % 2];
+                stored.replace(stored.find("\r\n"), 2, "\t");
+                const LONGLONG start = bench::Ticks();
+                ::WritePrivateProfileStringA("Settings", "MemoPadText", stored.c_str(), path.c_str());
+                return bench::TicksToMicroseconds(bench::Ticks() - start);
+            });
+    g_flushes = 0;
+    WriteStepReached = CountFlushes;
+    SaveMemoPadText(WideText(1, L'x'));
+    WriteStepReached = nullptr;
+    std::printf("  flushes to the disk (FlushFileBuffers) per memo save: %d\n", g_flushes);
+    std::printf("  nothing left beside velmora.ini: ");
+    Verdict(!testing_support::PathExists(JournalPathFor(path)));
+    ReleaseSettings();
+    SettingsFilePath = saved;
+}
+
 // ---- main -------------------------------------------------------------------------
 
 // Initialises a loaded plug-in as the host does and hands back what it was given.
@@ -465,6 +520,8 @@ int main(int argc, char** argv)
             "empty CDialog from the settings template (137)", options.runs, 0,
             [] { return Painted(RunDialog<SettingsDialog>(IDC_SET_CANCEL), "the settings dialog"); },
             [] { return TimeEmptyDialog(IDD_SETTINGS); });
+
+    TimeMemoSave(options.runs);
 
     // ---- leaks
     Heading("Leak check (counters before, half way and after the cycles)");

@@ -162,7 +162,12 @@ void EndGroup() noexcept
 
 std::string JournalPathFor(const std::string& settingsPath)
 {
-    return settingsPath + "-journal";
+    // A name as long as the file's own: a path the profile functions take fits the
+    // journal too.
+    const size_t dot = settingsPath.find_last_of(".\\/");
+    if (dot == std::string::npos || settingsPath[dot] != '.' || settingsPath.size() - dot != 4)
+        return settingsPath + ".jnl";
+    return settingsPath.substr(0, dot) + ".jnl";
 }
 
 uint32_t Crc32(const std::string& bytes) noexcept

@@ -5,7 +5,7 @@
 // the middle of a write could leave it cut: the lock, the password and the memo with it.
 // A group of writes that belong together therefore goes like this: before the first
 // write touches the file, the whole file as it was goes into a journal beside it
-// (velmora.ini-journal) and is flushed to the disk; then the profile functions write and
+// (velmora.jnl) and is flushed to the disk; then the profile functions write and
 // the file is flushed; then the journal records that the write completed and goes.
 // Initialisation, before anything reads the file, puts the file back as it was when a
 // journal is left over, unless the write had completed or the file was changed by hand
@@ -17,7 +17,7 @@
 #include <cstdint>
 #include <string>
 
-// velmora.ini-journal beside the settings file.
+// velmora.jnl beside the settings file (velmora.ini).
 std::string JournalPathFor(const std::string& settingsPath);
 
 // ---- the journal's content ---------------------------------------------------------

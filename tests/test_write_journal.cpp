@@ -53,6 +53,8 @@ TEST(JournalForm, ReadsBackWholeAndRefusesEveryCutOfItself)
     EXPECT_EQ(Crc32("after"), record.postChecksum);
     EXPECT_EQ(42u, record.stamp) << "a put-back dates the journal afresh";
     EXPECT_EQ(0xCBF43926u, Crc32("123456789"));
+    // As long as the file's own name: any path the profile functions take fits it too.
+    EXPECT_EQ("C:\\Mail\\Plugins\\velmora.jnl", JournalPathFor("C:\\Mail\\Plugins\\velmora.ini"));
 }
 
 // ---- a crash at each step, then the next start -----------------------------------
@@ -441,6 +443,7 @@ TEST(KilledWhileSaving, EachNextStartHasTheLockThePasswordAndTheMemoBeforeOrAfte
             ++killedInside;
     }
     std::printf("killed inside a memo save %d of %d times\n", killedInside, kKills);
+    EXPECT_GT(killedInside, 0) << "no kill landed inside a save";
 }
 
 } // namespace

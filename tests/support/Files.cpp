@@ -63,7 +63,7 @@ void RemoveTree(const std::string& path)
             if (name == "." || name == "..")
                 continue;
             const std::string child = path + "\\" + name;
-            if (name == "velmora.ini-journal" && LeftoverJournalFound != nullptr)
+            if (name == "velmora.jnl" && LeftoverJournalFound != nullptr)
                 LeftoverJournalFound(child);
             ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)

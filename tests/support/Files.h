@@ -20,7 +20,7 @@ private:
     std::string path_;
 };
 
-// Called for every velmora.ini-journal a scratch folder still holds when it is removed:
+// Called for every velmora.jnl a scratch folder still holds when it is removed:
 // the plug-in leaves none behind a write that completed, nor after a start. The test
 // programs' main fails the test that left it.
 extern void (*LeftoverJournalFound)(const std::string& path);
