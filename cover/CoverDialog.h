@@ -24,6 +24,11 @@ public:
     // 30000 keeps a stored memo, quotes included, well below that.
     static constexpr int kMemoLimit = 30000;
 
+    // The lines the cover shows about itself while they apply.
+    static const char* const kNoPasswordLine;
+    static const char* const kLockUnrecordedLine;
+    static const char* const kMemoPartLine;
+
     explicit CoverDialog(HWND parent = nullptr);
     ~CoverDialog() override;
 
@@ -77,6 +82,16 @@ private:
     bool SaveMemoAtUnlock();
     // Shows the line about wrong passwords (nothing while there are none).
     void ShowWrongPasswords();
+    // The stored memo into the pad, as much of it as the pad is given (see ShownMemo.h).
+    void ShowStoredMemo();
+    // Says so when an empty field opens the cover: it must not pass for a lock.
+    void ShowNoPassword();
+    // The memo pad entered from the keyboard (Tab, Shift+Tab, its mnemonic): the caret
+    // at the end, nothing selected, so the next key adds to the memo instead of
+    // replacing it.
+    void EnterMemoAtEnd(HWND focusBefore, const MSG& msg) noexcept;
+    static LRESULT CALLBACK MemoProc(HWND memo, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                     DWORD_PTR data) noexcept;
 
     std::string m_dateText;
     std::string m_clockText;
@@ -93,6 +108,10 @@ private:
     WrongPasswordGate m_gate;
     std::string m_wrongLine;
     bool m_capsLockShown = false;
+    bool m_noPasswordShown = false;
+    // The pad holds only the start of the stored memo; the file keeps the rest until the
+    // memo is changed.
+    bool m_memoPartShown = false;
     bool m_lockRecorded = false;
     // A message box of the unlock is up: Unlock clicks posted meanwhile are no tries.
     bool m_answering = false;

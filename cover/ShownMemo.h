@@ -1,0 +1,24 @@
+// How much of a stored memo the memo pad is given when the cover comes up.
+//
+// The pad's edit control wraps each line at its width, and the time that takes grows with
+// the square of the line's length: a memo of 100,000 characters on one line held the
+// cover for 18 seconds under wine, one of 350,000 for over three minutes, while the same
+// text in lines of 100 characters took a tenth of a second. A file can hold anything, so
+// the pad gets a bounded start of the memo: at most as much as can be typed into it, and
+// no line longer than the box could ever show. The rest stays in the file until the memo
+// is changed.
+#pragma once
+#include <cstddef>
+
+#include "framework/WideText.h"
+
+// Longer than the pad shows of one line in any font (some 14 wrapped lines of the box's
+// width, each of at most a couple of hundred of the narrowest characters), short enough
+// to be wrapped at once.
+constexpr size_t kLongestShownMemoLine = 2000;
+
+// The length of the start of `memo` (CR LF line breaks, as the pad holds it) that the pad
+// is given: at most `longestMemo` characters, cut within the first line longer than
+// `longestLine`. Never cuts between a CR and its LF nor between the two halves of a
+// character beyond U+FFFF.
+size_t ShownMemoLength(const WideText& memo, size_t longestMemo, size_t longestLine) noexcept;
