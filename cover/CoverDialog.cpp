@@ -24,9 +24,9 @@ const char* const CoverDialog::kNoPasswordLine =
     "No password is set: Unlock with an empty field opens this cover. "
     "Set one in Message Plug-ins Settings, Velmora, Settings.";
 const char* const CoverDialog::kLockUnrecordedLine =
-    "The lock could not be saved: it will not come back if Eudora ends.";
+    "The lock could not be saved: it won't come back if Eudora ends.";
 const char* const CoverDialog::kMemoPartLine =
-    "Only the start of a long memo is shown; a change keeps only that.";
+    "Only the memo's start is shown; changing it keeps only that.";
 
 CoverDialog::CoverDialog(HWND parent) : CDialog(IDD, parent)
 {

