@@ -234,9 +234,10 @@ void CoverDialog::SaveChangedMemo() noexcept
 void CoverDialog::ShowStoredMemo()
 {
     WideText memo = LoadMemoPadText();
-    const size_t shown = ShownMemoLength(memo, kMemoLimit, kLongestShownMemoLine);
-    m_memoPartShown = shown < memo.size();
-    memo.resize(shown);
+    const size_t stored = memo.size();
+    memo.resize(ShownMemoLength(memo, kMemoLimit, kLongestShownMemoLine));
+    memo.resize(LengthTheBoxShows(memo));
+    m_memoPartShown = memo.size() < stored;
     // What the pad shows counts as what the file holds: untouched, it is never written
     // back, and a memo shown in part stays whole in the file.
     m_memoText = memo;
@@ -247,6 +248,43 @@ void CoverDialog::ShowStoredMemo()
     ::KillTimer(m_hWnd, kMemoSaveTimer);
     if (m_memoPartShown)
         ::SetDlgItemTextA(m_hWnd, IDC_COVER_MEMO_PART, kMemoPartLine);
+}
+
+size_t CoverDialog::LengthTheBoxShows(const WideText& memo) const noexcept
+{
+    HWND pad = GetDlgItem(IDC_COVER_MEMO);
+    RECT box{};
+    HDC dc = ::GetDC(pad);
+    if (dc == nullptr || !::GetClientRect(pad, &box))
+        return memo.size();
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(pad, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc, &metrics);
+    const int rows = metrics.tmHeight > 0 ? box.bottom / metrics.tmHeight : 0;
+    // Wrapping at word breaks leaves part of each row empty: a line that fits the box
+    // fits this room, so nothing the box could hold is ever cut.
+    const int room = box.right * (rows > 1 ? rows : 1);
+    size_t cut = memo.size();
+    for (size_t start = 0; start < memo.size();) {
+        size_t end = start;
+        while (end < memo.size() && memo[end] != L'\r' && memo[end] != L'\n')
+            ++end;
+        INT fit = 0;
+        SIZE extent{};
+        if (end > start && ::GetTextExtentExPointW(dc, &memo[start], static_cast<int>(end - start), room, &fit,
+                                                   nullptr, &extent) &&
+            static_cast<size_t>(fit) < end - start) {
+            cut = start + static_cast<size_t>(fit);
+            // Both halves of a character beyond U+FFFF, or neither.
+            if (cut > start && memo[cut - 1] >= 0xD800 && memo[cut - 1] <= 0xDBFF)
+                --cut;
+            break;
+        }
+        start = end + 1;
+    }
+    ::SelectObject(dc, old);
+    ::ReleaseDC(pad, dc);
+    return cut;
 }
 
 void CoverDialog::ShowNoPassword()

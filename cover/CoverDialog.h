@@ -84,6 +84,10 @@ private:
     void ShowWrongPasswords();
     // The stored memo into the pad, as much of it as the pad is given (see ShownMemo.h).
     void ShowStoredMemo();
+    // How much of `memo` the pad's box can show: each line up to the room of all its
+    // rows (no longer line can be seen whole there, nor typed). The whole memo when the
+    // box cannot be measured.
+    size_t LengthTheBoxShows(const WideText& memo) const noexcept;
     // Says so when an empty field opens the cover: it must not pass for a lock.
     void ShowNoPassword();
     // The memo pad entered from the keyboard (Tab, Shift+Tab, its mnemonic): the caret

@@ -229,8 +229,10 @@ TEST_F(FirstMinuteTest, AMegabyteMemoOnOneLineNeitherFreezesTheClientNorIsCutInT
                           EXPECT_NE(0, ::SendMessageTimeoutA(cover, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer));
                           EXPECT_LT(::GetTickCount() - start, 5000u) << "the cover answers";
                           EXPECT_EQ(CoverDialog::kMemoPartLine, ItemText(cover, IDC_COVER_MEMO_PART));
-                          EXPECT_EQ(static_cast<int>(kLongestShownMemoLine),
-                                    ::GetWindowTextLengthA(::GetDlgItem(cover, IDC_COVER_MEMO)));
+                          // What the box shows of the widest letters: 14 rows of 30 or more.
+                          const int shown = ::GetWindowTextLengthA(::GetDlgItem(cover, IDC_COVER_MEMO));
+                          EXPECT_GT(shown, 14 * 30);
+                          EXPECT_LE(shown, static_cast<int>(kLongestShownMemoLine));
                           if (change)
                               SetItemText(cover, IDC_COVER_MEMO, "a new note");
                           Unlock(cover, "");
@@ -242,6 +244,20 @@ TEST_F(FirstMinuteTest, AMegabyteMemoOnOneLineNeitherFreezesTheClientNorIsCutInT
         else
             EXPECT_NE(std::string::npos, file.find(memoLine)) << "the memo stays whole in the file";
     }
+}
+
+TEST_F(FirstMinuteTest, AParagraphTheBoxHoldsIsShownWholeAndNothingIsSaid)
+{
+    // Some 11 of the box's 14 rows of ordinary words: what anyone can type into it.
+    std::string paragraph;
+    while (paragraph.size() < 600)
+        paragraph += "a note of ordinary words ";
+    WriteSettings(PasswordLine("") + "MemoPadText=" + paragraph + "\tend\r\n");
+    WithCover([&](HWND cover, DWORD) {
+        EXPECT_TRUE(SameText(paragraph + "\r\nend", ItemText(cover, IDC_COVER_MEMO)));
+        EXPECT_EQ("", ItemText(cover, IDC_COVER_MEMO_PART));
+        Unlock(cover, "");
+    });
 }
 
 // How much of a memo the pad is given, on small bounds (a memo of 10, lines of 4).
