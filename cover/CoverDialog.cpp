@@ -235,7 +235,7 @@ void CoverDialog::ShowStoredMemo()
 {
     WideText memo = LoadMemoPadText();
     const size_t stored = memo.size();
-    memo.resize(ShownMemoLength(memo, kMemoLimit, kLongestShownMemoLine));
+    memo.resize(ShownMemoLength(memo, kLongestShownMemo, kLongestShownMemoLine));
     memo.resize(LengthTheBoxShows(memo));
     m_memoPartShown = memo.size() < stored;
     // What the pad shows counts as what the file holds: untouched, it is never written

@@ -23,6 +23,9 @@ public:
     // characters in place of the whole value, and the write still reports success).
     // 30000 keeps a stored memo, quotes included, well below that.
     static constexpr int kMemoLimit = 30000;
+    // Longest start of a stored memo the pad is given: whatever it held comes back whole,
+    // lone line breaks too (one character in the pad, a CR LF pair after a save).
+    static constexpr int kLongestShownMemo = 2 * kMemoLimit;
 
     // The lines the cover shows about itself while they apply.
     static const char* const kNoPasswordLine;

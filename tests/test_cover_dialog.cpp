@@ -765,17 +765,17 @@ TEST_F(CoverTest, MemoAtTheLengthLimitIsStoredAndReadBackWhole)
     EXPECT_EQ(1, result);
 }
 
-TEST_F(CoverTest, StoredMemoLongerThanTheLimitOpensInPartAndIsKeptWhole)
+TEST_F(CoverTest, StoredMemoLongerThanTheLimitOpensWholeAndIsKept)
 {
-    // 12000 TABs open as 24000 characters of line breaks: beyond what can be typed, so
-    // the pad shows what can be, says so, and the file keeps the memo whole.
+    // 12000 TABs open as 24000 characters of line breaks: beyond what can be typed,
+    // yet shown and stored back whole.
     std::string stored;
     for (int i = 0; i < 12000; ++i)
         stored += "x\t";
     WriteString(kKeyMemoPadText, stored);
     const INT_PTR result = RunCover([&](DWORD, HWND cover) {
-        EXPECT_EQ(CoverDialog::kMemoLimit, ::GetWindowTextLengthA(Item(cover, IDC_COVER_MEMO)));
-        EXPECT_EQ(CoverDialog::kMemoPartLine, ItemText(cover, IDC_COVER_MEMO_PART));
+        EXPECT_EQ(static_cast<int>(stored.size() + 12000), ::GetWindowTextLengthA(Item(cover, IDC_COVER_MEMO)));
+        EXPECT_EQ("", ItemText(cover, IDC_COVER_MEMO_PART)) << "nothing left out";
         Unlock(cover, "");
     });
     EXPECT_EQ(1, result);

@@ -246,6 +246,24 @@ TEST_F(FirstMinuteTest, AMegabyteMemoOnOneLineNeitherFreezesTheClientNorIsCutInT
     }
 }
 
+TEST_F(FirstMinuteTest, AMegabyteMemoOfLinesTheBoxCanShowOpensAtOnceInPart)
+{
+    // Each line as long as the box shows, as many as the pad is given: the most work a
+    // file can ask of it.
+    std::string memo;
+    while (memo.size() < (1u << 20))
+        memo += std::string(500, 'w') + "\t";
+    WriteSettings(PasswordLine("") + "MemoPadText=" + memo + "\r\n");
+    const DWORD start = ::GetTickCount();
+    WithCover([&](HWND cover, DWORD) {
+        DWORD_PTR answer = 0;
+        EXPECT_NE(0, ::SendMessageTimeoutA(cover, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer));
+        EXPECT_LT(::GetTickCount() - start, 5000u) << "the cover answers";
+        EXPECT_EQ(CoverDialog::kMemoPartLine, ItemText(cover, IDC_COVER_MEMO_PART));
+        Unlock(cover, "");
+    });
+}
+
 TEST_F(FirstMinuteTest, AParagraphTheBoxHoldsIsShownWholeAndNothingIsSaid)
 {
     // Some 11 of the box's 14 rows of ordinary words: what anyone can type into it.

@@ -233,15 +233,15 @@ struct Expected {
     std::string password;           // the plain password, as far as it can be typed
 };
 
-// The start of the memo the pad is given: at most what can be typed into it, and no line
-// longer than it could show (the rest stays in the file).
+// The start of the memo the pad is given: at most twice what can be typed into it, and no
+// line longer than it could show (the rest stays in the file).
 std::string AsGivenToThePad(const std::string& memo)
 {
     size_t line = 0;
     for (size_t i = 0; i < memo.size(); ++i) {
         const bool lineBreak = memo[i] == '\r' || memo[i] == '\n';
         line = lineBreak ? 0 : line + 1;
-        if (i == static_cast<size_t>(CoverDialog::kMemoLimit) || line > kLongestShownMemoLine)
+        if (i == static_cast<size_t>(CoverDialog::kLongestShownMemo) || line > kLongestShownMemoLine)
             return memo.substr(0, i > 0 && memo[i - 1] == '\r' && memo[i] == '\n' ? i - 1 : i);
     }
     return memo;
