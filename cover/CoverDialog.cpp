@@ -254,8 +254,10 @@ size_t CoverDialog::LengthTheBoxShows(const WideText& memo) const noexcept
 {
     HWND pad = GetDlgItem(IDC_COVER_MEMO);
     RECT box{};
+    if (!::GetClientRect(pad, &box))
+        return memo.size();
     HDC dc = ::GetDC(pad);
-    if (dc == nullptr || !::GetClientRect(pad, &box))
+    if (dc == nullptr)
         return memo.size();
     HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(pad, WM_GETFONT, 0, 0)));
     TEXTMETRICW metrics{};
