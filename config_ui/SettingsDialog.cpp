@@ -63,6 +63,10 @@ BOOL SettingsDialog::OnInitDialog()
     ::SendDlgItemMessageA(m_hWnd, IDC_SET_LOCK_MINUTES, EM_LIMITTEXT, 3, 0);
     ::SetDlgItemInt(m_hWnd, IDC_SET_LOCK_MINUTES, static_cast<UINT>(lockAfterMinutes), FALSE);
 
+    opened_ = switches;
+    openedLockWithWindows_ = lockWithWindows;
+    openedLockMinutes_ = GetItemText(IDC_SET_LOCK_MINUTES);
+
     for (int field : {IDC_SET_NEW_PASSWORD, IDC_SET_NEW_PASSWORD2})
         ::SendDlgItemMessageA(m_hWnd, field, EM_LIMITTEXT, kLongestPassword, 0);
 
@@ -158,6 +162,37 @@ void SettingsDialog::OnApply()
         return;
     }
     EndDialog(1);
+}
+
+void SettingsDialog::OnOK()
+{
+    if (!HasUnappliedChanges()) {
+        CDialog::OnOK();
+        return;
+    }
+    switch (::MessageBoxA(m_hWnd, kApplyChangesQuestion, ProductInfo.productName.c_str(), MB_YESNOCANCEL)) {
+    case IDYES:
+        // As the button: the dialog ends only when everything is saved, and stays open
+        // with the reason otherwise (a wrong old password, say).
+        OnApply();
+        break;
+    case IDNO:
+        CDialog::OnOK();
+        break;
+    default:
+        break;
+    }
+}
+
+bool SettingsDialog::HasUnappliedChanges() const
+{
+    for (int field : {IDC_SET_OLD_PASSWORD, IDC_SET_NEW_PASSWORD, IDC_SET_NEW_PASSWORD2}) {
+        if (::GetWindowTextLengthW(GetDlgItem(field)) > 0)
+            return true;
+    }
+    return startUp != opened_.startUp || stretch != opened_.stretch ||
+           saveMemoPadText != opened_.saveMemoPadText || hideEudora != opened_.hideEudora ||
+           lockWithWindows != openedLockWithWindows_ || GetItemText(IDC_SET_LOCK_MINUTES) != openedLockMinutes_;
 }
 
 void SettingsDialog::OnCancelButton()

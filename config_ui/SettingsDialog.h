@@ -3,6 +3,7 @@
 #include <string>
 
 #include "framework/Dialog.h"
+#include "settings/Settings.h"
 #include "resource.h"
 
 // The maker's web page that "On the Internet" opens.
@@ -29,6 +30,9 @@ protected:
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* dx) override;
     const ClickEntry* GetClickTable() const override { return kClickTable; }
+    // Enter gives the standard OK command. With changes not applied yet it asks first,
+    // so a new password typed and confirmed with Enter is never dropped unsaid.
+    void OnOK() override;
 
 private:
     static const ClickEntry kClickTable[];
@@ -50,9 +54,15 @@ private:
     // The minutes typed into the "Lock after" field, into lockAfterMinutes; false (with a
     // message, and the field focused) when they are not a number from 0 to 999.
     bool TakeLockMinutes();
+    // Text in a password field, or a switch or lock setting other than at the opening.
+    bool HasUnappliedChanges() const;
 
     // Whether the two lock keys were in the file when the dialog opened: a file without
     // them stays without them while both are off.
     bool lockAfterMinutesStored_ = false;
     bool lockWithWindowsStored_ = false;
+    // What the dialog showed when it opened, to tell changes from it.
+    Switches opened_;
+    int openedLockWithWindows_ = 0;
+    std::string openedLockMinutes_;
 };

@@ -8,6 +8,12 @@ const char* const kIncorrectOldPasswordText = "Incorrect old password.";
 const char* const kPasswordsDontMatchText =
     "Passwords don't match. Please re-enter the new password.";
 
+const char* const kApplyChangesQuestion =
+    "You typed a password or changed a setting that is not saved yet. Save it now?\n\n"
+    "Yes: save it, as the Apply button does.\n"
+    "No: close without saving anything.\n"
+    "Cancel: go back to the settings.";
+
 const char* const kPasswordOutsideCodePageText =
     "The new password contains a character that this system's character set (its ANSI "
     "code page) does not have, such as a letter of another alphabet or an emoji. The "

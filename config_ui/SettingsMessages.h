@@ -5,6 +5,9 @@
 extern const char* const kIncorrectOldPasswordText; // "Incorrect old password."
 extern const char* const kPasswordsDontMatchText;
 
+// Asked when Enter would close the dialog with changes not applied yet (Yes, No, Cancel).
+extern const char* const kApplyChangesQuestion;
+
 // Names the characters a new password cannot hold, e.g. "'", "*" or a space.
 std::string UnstorablePasswordText(const std::string& characters);
 

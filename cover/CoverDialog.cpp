@@ -1,5 +1,8 @@
 #include "cover/CoverDialog.h"
 
+#include <commctrl.h>
+
+#include "cover/ShownMemo.h"
 #include "settings/MemoCodec.h"
 #include "settings/ProductStrings.h"
 #include "settings/Settings.h"
@@ -13,8 +16,17 @@ constexpr UINT kClockPeriodMs = 500;
 constexpr UINT_PTR kMemoSaveTimer = 2;
 constexpr UINT kMemoSaveDelayMs = 1500;
 constexpr UINT_PTR kLockRecordTimer = 3;
+constexpr UINT_PTR kMemoSubclassId = 1;
 
 } // namespace
+
+const char* const CoverDialog::kNoPasswordLine =
+    "No password is set: Unlock with an empty field opens this cover. "
+    "Set one in Message Plug-ins Settings, Velmora, Settings.";
+const char* const CoverDialog::kLockUnrecordedLine =
+    "The lock could not be saved: it won't come back if Eudora ends.";
+const char* const CoverDialog::kMemoPartLine =
+    "Only the memo's start is shown; changing it keeps only that.";
 
 CoverDialog::CoverDialog(HWND parent) : CDialog(IDD, parent)
 {
@@ -52,15 +64,10 @@ BOOL CoverDialog::OnInitDialog()
     ::SendDlgItemMessageA(m_hWnd, IDC_COVER_MEMO, EM_LIMITTEXT, kMemoLimit, 0);
     const Switches switches = ReadSwitches();
     m_saveMemoPadText = switches.saveMemoPadText;
-    if (m_saveMemoPadText == 1) {
-        m_memoText = LoadMemoPadText();
-        m_memoText.push_back(L'\0');
-        ::SetDlgItemTextW(m_hWnd, IDC_COVER_MEMO, m_memoText.data());
-        m_memoText.pop_back();
-        // The text just loaded is what the file holds: no save for it (wine reports
-        // the change of a multi-line edit's text that Windows does not).
-        ::KillTimer(m_hWnd, kMemoSaveTimer);
-    }
+    if (m_saveMemoPadText == 1)
+        ShowStoredMemo();
+    // Only the dialog manager's rule selects the memo's whole text as it gets the focus.
+    ::SetWindowSubclass(GetDlgItem(IDC_COVER_MEMO), &CoverDialog::MemoProc, kMemoSubclassId, 0);
 
     m_hideEudora = switches.hideEudora;
     m_hostWindow = ::FindWindowExA(nullptr, nullptr, kHostWindowClass, nullptr);
@@ -77,6 +84,7 @@ BOOL CoverDialog::OnInitDialog()
     // and their wait goes on.
     m_gate.Wait();
     ShowWrongPasswords();
+    ShowNoPassword();
 
     // Shown here, the cover is already visible when its creation would show it
     // normally, so it stays maximised. The controls keep their template places.
@@ -98,7 +106,9 @@ BOOL CoverDialog::PreTranslateMessage(MSG* msg)
         if (msg->wParam == VK_ESCAPE || msg->wParam == VK_CANCEL)
             return TRUE;
     }
+    HWND focusBefore = ::GetFocus();
     const BOOL handled = CDialog::PreTranslateMessage(msg);
+    EnterMemoAtEnd(focusBefore, *msg);
     if ((msg->message == WM_KEYDOWN || msg->message == WM_KEYUP) && msg->wParam == VK_CAPITAL)
         ShowCapsLock();
     return handled;
@@ -139,6 +149,7 @@ bool CoverDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR& result)
         // Ended other than by the unlock before it was ever drawn: still a lock.
         RecordLockOnce();
         m_screens.End();
+        ::RemoveWindowSubclass(GetDlgItem(IDC_COVER_MEMO), &CoverDialog::MemoProc, kMemoSubclassId);
         m_disabledOwner.Release();
         // A run that ends without unlock (the client quitting, the session ending) shows
         // nothing of the client: it is going away, and the lock stays recorded.
@@ -170,7 +181,9 @@ void CoverDialog::RecordLockOnce() noexcept
     // record does not stop the cover.
     if (!m_lockRecorded) {
         m_lockRecorded = true;
-        RecordLocked();
+        // Said on the cover's face, as the memo and Apply say when they cannot save.
+        if (!RecordLocked() && m_hWnd != nullptr && ::IsWindow(m_hWnd))
+            ::SetDlgItemTextA(m_hWnd, IDC_COVER_LOCK_UNRECORDED, kLockUnrecordedLine);
     }
 }
 
@@ -208,8 +221,106 @@ void CoverDialog::SaveChangedMemo() noexcept
     WideText memo = GetItemTextW(IDC_COVER_MEMO);
     // Only what was typed: the text as loaded or last saved would overwrite a change
     // made to the file meanwhile.
-    if (memo != m_memoText && SaveMemoPadText(memo))
+    if (memo != m_memoText && SaveMemoPadText(memo)) {
         m_memoText = std::move(memo);
+        // The file now holds what the pad holds.
+        if (m_memoPartShown) {
+            m_memoPartShown = false;
+            ::SetDlgItemTextA(m_hWnd, IDC_COVER_MEMO_PART, "");
+        }
+    }
+}
+
+void CoverDialog::ShowStoredMemo()
+{
+    WideText memo = LoadMemoPadText();
+    const size_t stored = memo.size();
+    memo.resize(ShownMemoLength(memo, kLongestShownMemo, kLongestShownMemoLine));
+    memo.resize(LengthTheBoxShows(memo));
+    m_memoPartShown = memo.size() < stored;
+    // What the pad shows counts as what the file holds: untouched, it is never written
+    // back, and a memo shown in part stays whole in the file.
+    m_memoText = memo;
+    memo.push_back(L'\0');
+    ::SetDlgItemTextW(m_hWnd, IDC_COVER_MEMO, memo.data());
+    // The text just loaded is what the file holds: no save for it (wine reports the
+    // change of a multi-line edit's text that Windows does not).
+    ::KillTimer(m_hWnd, kMemoSaveTimer);
+    if (m_memoPartShown)
+        ::SetDlgItemTextA(m_hWnd, IDC_COVER_MEMO_PART, kMemoPartLine);
+}
+
+size_t CoverDialog::LengthTheBoxShows(const WideText& memo) const noexcept
+{
+    HWND pad = GetDlgItem(IDC_COVER_MEMO);
+    RECT box{};
+    if (!::GetClientRect(pad, &box))
+        return memo.size();
+    HDC dc = ::GetDC(pad);
+    if (dc == nullptr)
+        return memo.size();
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(pad, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc, &metrics);
+    const int rows = metrics.tmHeight > 0 ? box.bottom / metrics.tmHeight : 0;
+    // Wrapping at word breaks leaves part of each row empty: a line that fits the box
+    // fits this room, so nothing the box could hold is ever cut.
+    const int room = box.right * (rows > 1 ? rows : 1);
+    size_t cut = memo.size();
+    for (size_t start = 0; start < memo.size();) {
+        size_t end = start;
+        while (end < memo.size() && memo[end] != L'\r' && memo[end] != L'\n')
+            ++end;
+        INT fit = 0;
+        SIZE extent{};
+        if (end > start && ::GetTextExtentExPointW(dc, &memo[start], static_cast<int>(end - start), room, &fit,
+                                                   nullptr, &extent) &&
+            static_cast<size_t>(fit) < end - start) {
+            cut = start + static_cast<size_t>(fit);
+            // Both halves of a character beyond U+FFFF, or neither.
+            if (cut > start && memo[cut - 1] >= 0xD800 && memo[cut - 1] <= 0xDBFF)
+                --cut;
+            break;
+        }
+        start = end + 1;
+    }
+    ::SelectObject(dc, old);
+    ::ReleaseDC(pad, dc);
+    return cut;
+}
+
+void CoverDialog::ShowNoPassword()
+{
+    const bool show = PasswordMatches("");
+    if (show != m_noPasswordShown) {
+        m_noPasswordShown = show;
+        ::SetDlgItemTextA(m_hWnd, IDC_COVER_NO_PASSWORD, show ? kNoPasswordLine : "");
+    }
+}
+
+void CoverDialog::EnterMemoAtEnd(HWND focusBefore, const MSG& msg) noexcept
+{
+    // Clicks and the mouse place the caret themselves; only the keys that move the
+    // focus between controls come here.
+    const bool key = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN || msg.message == WM_CHAR ||
+                     msg.message == WM_SYSCHAR;
+    HWND memo = GetDlgItem(IDC_COVER_MEMO);
+    if (!key || focusBefore == memo || ::GetFocus() != memo)
+        return;
+    const int end = ::GetWindowTextLengthW(memo);
+    ::SendMessageW(memo, EM_SETSEL, static_cast<WPARAM>(end), end);
+    ::SendMessageW(memo, EM_SCROLLCARET, 0, 0);
+}
+
+LRESULT CALLBACK CoverDialog::MemoProc(HWND memo, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                       DWORD_PTR) noexcept
+{
+    const LRESULT result = ::DefSubclassProc(memo, msg, wParam, lParam);
+    // Without this the dialog manager selects all of the memo whenever it gives it the
+    // focus (Tab, a mnemonic, the cover active again), and one key replaces it.
+    if (msg == WM_GETDLGCODE)
+        return result & ~static_cast<LRESULT>(DLGC_HASSETSEL);
+    return result;
 }
 
 void CoverDialog::OnClockTick()
@@ -243,9 +354,15 @@ void CoverDialog::OnUnlock()
         return;
     }
     // Read at every attempt: the settings dialog may have changed it meanwhile.
-    if (!PasswordMatches(GetItemText(IDC_COVER_PASSWORD))) {
-        m_gate.AddWrong();
-        ShowWrongPasswords();
+    const std::string typed = GetItemText(IDC_COVER_PASSWORD);
+    ShowNoPassword();
+    if (!PasswordMatches(typed)) {
+        // An empty field is nobody's guess (a child, a visitor pressing the button): it
+        // is refused, but never holds the owner off with the right password.
+        if (!typed.empty()) {
+            m_gate.AddWrong();
+            ShowWrongPasswords();
+        }
         RefuseTry();
         return;
     }
@@ -273,6 +390,9 @@ bool CoverDialog::SaveMemoAtUnlock()
     if (m_saveMemoPadText != 1)
         return true;
     const WideText memo = GetItemTextW(IDC_COVER_MEMO);
+    // Untouched, a memo shown in part stays whole in the file.
+    if (m_memoPartShown && memo == m_memoText)
+        return true;
     if (SaveMemoPadText(memo)) {
         m_memoText = memo;
         return true;

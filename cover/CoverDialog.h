@@ -23,6 +23,14 @@ public:
     // characters in place of the whole value, and the write still reports success).
     // 30000 keeps a stored memo, quotes included, well below that.
     static constexpr int kMemoLimit = 30000;
+    // Longest start of a stored memo the pad is given: whatever it held comes back whole,
+    // lone line breaks too (one character in the pad, a CR LF pair after a save).
+    static constexpr int kLongestShownMemo = 2 * kMemoLimit;
+
+    // The lines the cover shows about itself while they apply.
+    static const char* const kNoPasswordLine;
+    static const char* const kLockUnrecordedLine;
+    static const char* const kMemoPartLine;
 
     explicit CoverDialog(HWND parent = nullptr);
     ~CoverDialog() override;
@@ -77,6 +85,20 @@ private:
     bool SaveMemoAtUnlock();
     // Shows the line about wrong passwords (nothing while there are none).
     void ShowWrongPasswords();
+    // The stored memo into the pad, as much of it as the pad is given (see ShownMemo.h).
+    void ShowStoredMemo();
+    // How much of `memo` the pad's box can show: each line up to the room of all its
+    // rows (no longer line can be seen whole there, nor typed). The whole memo when the
+    // box cannot be measured.
+    size_t LengthTheBoxShows(const WideText& memo) const noexcept;
+    // Says so when an empty field opens the cover: it must not pass for a lock.
+    void ShowNoPassword();
+    // The memo pad entered from the keyboard (Tab, Shift+Tab, its mnemonic): the caret
+    // at the end, nothing selected, so the next key adds to the memo instead of
+    // replacing it.
+    void EnterMemoAtEnd(HWND focusBefore, const MSG& msg) noexcept;
+    static LRESULT CALLBACK MemoProc(HWND memo, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                     DWORD_PTR data) noexcept;
 
     std::string m_dateText;
     std::string m_clockText;
@@ -93,6 +115,10 @@ private:
     WrongPasswordGate m_gate;
     std::string m_wrongLine;
     bool m_capsLockShown = false;
+    bool m_noPasswordShown = false;
+    // The pad holds only the start of the stored memo; the file keeps the rest until the
+    // memo is changed.
+    bool m_memoPartShown = false;
     bool m_lockRecorded = false;
     // A message box of the unlock is up: Unlock clicks posted meanwhile are no tries.
     bool m_answering = false;

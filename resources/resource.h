@@ -27,6 +27,10 @@
 #define IDC_COVER_DATE          1008
 #define IDC_COVER_WRONG_PASSWORDS   1009
 #define IDC_COVER_CAPS_LOCK     1011
+// Lines the cover shows about itself when they apply.
+#define IDC_COVER_NO_PASSWORD       1012
+#define IDC_COVER_LOCK_UNRECORDED   1013
+#define IDC_COVER_MEMO_PART         1014
 
 // Settings dialog (IDD_SETTINGS)
 #define IDC_SET_STARTUP         1004

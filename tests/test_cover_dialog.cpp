@@ -570,7 +570,7 @@ TEST(CoverTemplate, MatchesTheCoverLayout)
 {
     DialogTemplate t;
     ASSERT_TRUE(ReadDialogTemplate(nullptr, IDD_COVER, t));
-    ExpectVelmoraFrame(t, static_cast<DWORD>(WS_POPUP | WS_VISIBLE | DS_MODALFRAME | DS_3DLOOK | DS_SETFONT), 242, 224);
+    ExpectVelmoraFrame(t, static_cast<DWORD>(WS_POPUP | WS_VISIBLE | DS_MODALFRAME | DS_3DLOOK | DS_SETFONT), 242, 266);
 
     struct Control {
         int id;
@@ -592,6 +592,9 @@ TEST(CoverTemplate, MatchesTheCoverLayout)
         {IDC_COVER_DATE, "STATIC", "datum", SS_CENTER | WS_GROUP, 0, 15, 163, 211, 10},
         {IDC_COVER_WRONG_PASSWORDS, "STATIC", "", SS_CENTER | SS_NOPREFIX | WS_GROUP, 0, 7, 196, 228, 24},
         {IDC_COVER_CAPS_LOCK, "STATIC", "", SS_RIGHT | SS_NOPREFIX | WS_GROUP, 0, 169, 147, 66, 10},
+        {IDC_COVER_NO_PASSWORD, "STATIC", "", SS_CENTER | SS_NOPREFIX | WS_GROUP, 0, 7, 222, 228, 20},
+        {IDC_COVER_LOCK_UNRECORDED, "STATIC", "", SS_CENTER | SS_NOPREFIX | WS_GROUP, 0, 7, 243, 228, 10},
+        {IDC_COVER_MEMO_PART, "STATIC", "", SS_CENTER | SS_NOPREFIX | WS_GROUP, 0, 7, 253, 228, 10},
     };
     ASSERT_EQ(std::size(expected), t.controls.size());
     for (size_t i = 0; i < t.controls.size(); ++i) {
@@ -772,6 +775,7 @@ TEST_F(CoverTest, StoredMemoLongerThanTheLimitOpensWholeAndIsKept)
     WriteString(kKeyMemoPadText, stored);
     const INT_PTR result = RunCover([&](DWORD, HWND cover) {
         EXPECT_EQ(static_cast<int>(stored.size() + 12000), ::GetWindowTextLengthA(Item(cover, IDC_COVER_MEMO)));
+        EXPECT_EQ("", ItemText(cover, IDC_COVER_MEMO_PART)) << "nothing left out";
         Unlock(cover, "");
     });
     EXPECT_EQ(1, result);

@@ -579,6 +579,15 @@ TEST_F(SettingsDialogTest, RightOldPasswordStoresTheScrambledNewOne)
     }
 }
 
+// Answers the question Enter asks with changes not applied yet.
+void AnswerNo(HWND d)
+{
+    HWND box = WaitForOtherDialog(::GetWindowThreadProcessId(d, nullptr), d);
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ(kApplyChangesQuestion, MessageBoxText(box));
+    ::PostMessageA(box, WM_COMMAND, IDNO, 0);
+}
+
 TEST_F(SettingsDialogTest, StandardCommandsAndTheCancelButtonWriteNothing)
 {
     struct Case {
@@ -587,8 +596,9 @@ TEST_F(SettingsDialogTest, StandardCommandsAndTheCancelButtonWriteNothing)
         INT_PTR result;
     };
     const Case cases[] = {
-        {"Enter in the new password field", [](HWND d) { PostKey(::GetDlgItem(d, IDC_SET_NEW_PASSWORD), VK_RETURN); }, IDOK},
-        {"Enter in the old password field", [](HWND d) { PostKey(::GetDlgItem(d, IDC_SET_OLD_PASSWORD), VK_RETURN); }, IDOK},
+        // With changes typed Enter asks first; No ends it as Enter always did.
+        {"Enter in the new password field, then No", [](HWND d) { PostKey(::GetDlgItem(d, IDC_SET_NEW_PASSWORD), VK_RETURN); AnswerNo(d); }, IDOK},
+        {"Enter in the old password field, then No", [](HWND d) { PostKey(::GetDlgItem(d, IDC_SET_OLD_PASSWORD), VK_RETURN); AnswerNo(d); }, IDOK},
         {"Esc", [](HWND d) { PostKey(::GetDlgItem(d, IDC_SET_NEW_PASSWORD2), VK_ESCAPE); }, IDCANCEL},
         {"Cancel button", [](HWND d) { PostClick(d, IDC_SET_CANCEL); }, 0},
     };

@@ -1,0 +1,24 @@
+// How much of a stored memo the memo pad is given when the cover comes up.
+//
+// The pad's edit control wraps each line at its width, and the time that takes grows with
+// the square of the line's length: a memo of 100,000 characters on one line held the
+// cover for 18 seconds under wine, one of 350,000 for over three minutes, while the same
+// text in lines of 100 characters took a tenth of a second. A file can hold anything, so
+// the pad gets a bounded start of the memo: at most as much as can be typed into it, and
+// no line longer than the box could ever show (the cover measures that with the pad's
+// font). The rest stays in the file until the memo is changed.
+#pragma once
+#include <cstddef>
+
+#include "framework/WideText.h"
+
+// A first bound on one line, before the box measures what it shows (some 1,400 of the
+// narrowest characters, 550 of the widest): wrapped in about 10 ms under wine, where
+// 16,000 characters took 1.8 s.
+constexpr size_t kLongestShownMemoLine = 2000;
+
+// The length of the start of `memo` (CR LF line breaks, as the pad holds it) that the pad
+// is given: at most `longestMemo` characters, cut within the first line longer than
+// `longestLine`. Never cuts between a CR and its LF nor between the two halves of a
+// character beyond U+FFFF.
+size_t ShownMemoLength(const WideText& memo, size_t longestMemo, size_t longestLine) noexcept;
