@@ -115,6 +115,11 @@ protected:
     std::string path_;
 };
 
+// The cover's clock ticks every 500 ms and what it mends follows within one tick; a
+// loaded machine may hand the cover its timer message a second late.
+constexpr DWORD kTickDeadlineMs = 500 + 1000;
+
+
 // ---- two monitors side by side -----------------------------------------------------
 
 using TwoMonitors = ScreensTest;
@@ -147,6 +152,13 @@ TEST_F(TwoMonitors, StretchedCoverAndACurtainHideBothUntilTheUnlock)
             ::GetWindowRect(client, &r);
             EXPECT_NE(client, TopAt(Centre(r))) << "a window of the client is readable";
         }
+        // Put below the client's main window (from this thread wine lets it sink below its
+        // owner, as it now and then restacks windows on its own, telling nobody), the cover
+        // is above the client's windows again within a tick.
+        ::SetWindowPos(cover, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        WaitUntil([&] { return TopAt(Centre(monitors[0])) == host.get(); }, 1000, 1);
+        EXPECT_TRUE(WaitUntil([&] { return TopAt(Centre(monitors[0])) == cover; }, kTickDeadlineMs))
+            << "the client's window stays above the cover";
         curtains = OwnedBy(cover);
         ASSERT_EQ(1u, curtains.size());
         RECT curtain{};
@@ -213,9 +225,6 @@ protected:
     void TearDown() override { ::ChangeDisplaySettingsA(nullptr, 0); }
 };
 
-// The cover's clock ticks every 500 ms; the fit follows within one tick (a little more
-// for the scheduling of a loaded machine).
-constexpr DWORD kOneTickMs = 500 + 250;
 
 TEST_P(DisplayChange, TheCoverIsFittedAgainWithinATick)
 {
@@ -243,7 +252,7 @@ TEST_P(DisplayChange, TheCoverIsFittedAgainWithinATick)
         ::GetWindowRect(cover, &window);
         EXPECT_TRUE(fitted) << "not fitted to the new screen: the cover is at " << window.left << ","
                             << window.top << "-" << window.right << "," << window.bottom;
-        EXPECT_LE(took, kOneTickMs);
+        EXPECT_LE(took, kTickDeadlineMs);
         if (c.stretch == 1) {
             const POINT corner{c.after.cx - 2, c.after.cy - 2};
             EXPECT_EQ(cover, TopAt(corner)) << "the new part of the screen shows what is under it";
