@@ -921,8 +921,23 @@ void SetCapsLock(DWORD ui, bool on)
     ::AttachThreadInput(::GetCurrentThreadId(), ui, FALSE);
 }
 
+// Reads the Caps Lock line on the cover's thread when its message comes: a message
+// posted after a key is handled after it, and before any timer's.
+char g_capsLine[64];
+volatile LONG g_capsLineRead = 0;
+LRESULT CALLBACK CapsLineReader(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept
+{
+    if (msg != WM_APP)
+        return ::DefWindowProcA(window, msg, wParam, lParam);
+    ::GetWindowTextA(reinterpret_cast<HWND>(lParam), g_capsLine, sizeof g_capsLine);
+    ::InterlockedExchange(&g_capsLineRead, 1);
+    return 0;
+}
+
 TEST_F(CoverTest, CapsLockIsToldWhileThePasswordEditHasTheFocus)
 {
+    TestWindow reader("VelmoraTestCapsLineReader", "", &CapsLineReader, WS_POPUP);
+    ::InterlockedExchange(&g_capsLineRead, 0);
     RunCover([&](DWORD ui, HWND cover) {
         HWND line = Item(cover, IDC_COVER_CAPS_LOCK);
         ASSERT_NE(nullptr, line);
@@ -930,7 +945,12 @@ TEST_F(CoverTest, CapsLockIsToldWhileThePasswordEditHasTheFocus)
             return WaitUntil([&] { return WindowText(line) == text; }, 2000);
         };
         EXPECT_TRUE(shows(""));
+        // Told at the key itself, not at the clock's next tick.
         SetCapsLock(ui, true);
+        ::PostMessageA(Item(cover, IDC_COVER_PASSWORD), WM_KEYDOWN, VK_CAPITAL, 1);
+        ::PostMessageA(reader.get(), WM_APP, 0, reinterpret_cast<LPARAM>(line));
+        ASSERT_TRUE(WaitUntil([&] { return ::InterlockedCompareExchange(&g_capsLineRead, 0, 0) == 1; }, 5000));
+        EXPECT_STREQ("Caps Lock is on.", g_capsLine) << "not told at the key";
         EXPECT_TRUE(shows("Caps Lock is on.")) << WindowText(line);
         FocusControl(ui, cover, IDC_COVER_MEMO);
         EXPECT_TRUE(shows("")) << "only while the password is typed";
