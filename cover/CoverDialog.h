@@ -67,6 +67,7 @@ private:
     // or as a cover never drawn goes.
     void RecordLockOnce() noexcept;
     // Brings the cover (or the message box above it) back to the front.
+    void KeepKeyboard() noexcept;
     void ReclaimFocus() noexcept;
     // Asked when the memo pad could not be saved: true to close all the same.
     bool ConfirmUnsavedMemo();
