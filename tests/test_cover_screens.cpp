@@ -2,6 +2,7 @@
 // its own (tests/CMakeLists.txt): two monitors side by side whose sizes can be changed.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -166,10 +167,26 @@ TEST_F(TwoMonitors, StretchedCoverAndACurtainHideBothUntilTheUnlock)
         EXPECT_TRUE(Contains(curtain, monitors[1])) << "the curtain covers the second monitor whole";
         EXPECT_NE(0, ::GetWindowLongA(curtains[0], GWL_EXSTYLE) & WS_EX_NOACTIVATE);
         EXPECT_EQ(0, ::GetWindowTextLengthA(curtains[0]));
-        // A click on the curtain leaves the keyboard with the cover.
+        // A click on the curtain leaves the keyboard with the cover, also once another
+        // window (of this thread, which answers while it waits) has the front.
+        HWND other = ::CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "Another program",
+                                       WS_POPUP | WS_VISIBLE, monitors[1].left, 0, 100, 100, nullptr,
+                                       nullptr, nullptr, nullptr);
+        const auto answering = [](const std::function<bool()>& condition) {
+            return [condition] {
+                MSG msg;
+                while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+                    ::DispatchMessageA(&msg);
+                return condition();
+            };
+        };
+        ::SetForegroundWindow(other);
+        EXPECT_TRUE(WaitUntil(answering([&] { return ::GetForegroundWindow() == other; }), 2000));
         ::SendMessageA(curtains[0], WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(curtains[0]),
                        MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
-        EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == cover; }, 2000));
+        EXPECT_TRUE(WaitUntil(answering([&] { return ::GetForegroundWindow() == cover; }), 2000))
+            << "the click on the curtain did not bring the cover back";
+        ::DestroyWindow(other);
     });
     for (HWND curtain : curtains)
         EXPECT_FALSE(::IsWindow(curtain)) << "a curtain outlived the unlock";
