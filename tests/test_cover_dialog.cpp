@@ -1322,6 +1322,30 @@ TEST_F(CoverTest, ARunEndedByQuitShowsNothingOfTheClientAndTheLockStaysRecorded)
     EXPECT_TRUE(::IsWindowVisible(host.get()));
 }
 
+// Exit with the memo pad untouched: what another program wrote to the file meanwhile stays.
+TEST_F(CoverTest, ARunEndedByQuitWithTheMemoUntouchedLeavesAChangedFileAlone)
+{
+    WriteString(kKeyMemoPadText, "before");
+    CoverDialog cover;
+    const INT_PTR result = RunWithDriver(
+        [&] {
+            const INT_PTR r = cover.DoModal();
+            MSG msg;
+            ::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+            return r;
+        },
+        [&](DWORD ui) {
+            HWND window = WaitForThreadDialog(ui, "Eudora");
+            ASSERT_NE(nullptr, window);
+            ASSERT_TRUE(WaitUntil([&] { return ItemText(window, IDC_COVER_MEMO) == "before"; }, 2000));
+            WriteString(kKeyMemoPadText, "written elsewhere");
+            ::PostThreadMessageA(ui, WM_QUIT, 0, 0);
+            EXPECT_TRUE(WaitForGone(window));
+        });
+    EXPECT_EQ(CDialog::kNoResult, result);
+    EXPECT_EQ("written elsewhere", Stored(kKeyMemoPadText)) << "the memo as loaded was written back";
+}
+
 TEST_F(CoverTest, TheEndOfTheSessionEndsTheCoverWithTheMemoSavedAndTheLockRecorded)
 {
     WriteInt(kKeyHideEudora, 1);
