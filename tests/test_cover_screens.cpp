@@ -10,6 +10,8 @@
 #include "settings/ProductStrings.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
+#include "support/PluginLibrary.h"
+#include "support/SentinelRecord.h"
 #include "support/TestSupport.h"
 #include "support/TestWindow.h"
 
@@ -192,6 +194,46 @@ TEST_F(TwoMonitors, StretchedCoverAndACurtainHideBothUntilTheUnlock)
         EXPECT_FALSE(::IsWindow(curtain)) << "a curtain outlived the unlock";
     EXPECT_EQ(tool, TopAt(Centre(monitors[1])));
     ::DestroyWindow(tool);
+}
+
+// A stretched cover of the real plug-in brings curtains; their window class goes with the
+// plug-in's finish, so a later load (of another build, maybe at the same address) never
+// finds a class whose window procedure is gone.
+TEST(CurtainClass, GoesWithThePlugInsFinish)
+{
+    ASSERT_EQ(2u, MonitorRects().size());
+    ScratchDir pluginDir;
+    CopyPluginInto(pluginDir.path());
+    PluginLibrary plugin(pluginDir.path());
+    ASSERT_TRUE(plugin.loaded());
+    ScratchDir config;
+    WriteFileBytes(config.File("velmora.ini"), "[Settings]\r\nPassword=\r\nStretch=1\r\n");
+    const std::string directory = config.path();
+    Record mailConfig;
+    mailConfig.set(8, static_cast<int32_t>(reinterpret_cast<intptr_t>(directory.c_str())));
+    Record info;
+    ASSERT_EQ(0, plugin.init(nullptr, 6, mailConfig.data(), info.data()));
+    plugin.release(info.ptr<void*>(16));
+    plugin.release(info.ptr<void*>(24));
+
+    WNDCLASSEXA curtainClass{};
+    curtainClass.cbSize = sizeof curtainClass;
+    bool registered = false;
+    Record activate;
+    activate.set(4, 1);
+    RunWithDriver([&] { return static_cast<INT_PTR>(plugin.specialHook(nullptr, activate.data())); },
+                  [&](DWORD ui) {
+                      HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
+                      ASSERT_NE(nullptr, cover);
+                      WaitUntil([&] { return OwnedBy(cover).size() == 1; }, 3000);
+                      registered = ::GetClassInfoExA(plugin.module(), "VelmoraCurtain", &curtainClass) != FALSE;
+                      PostClick(cover, IDC_COVER_UNLOCK);
+                      EXPECT_TRUE(WaitForGone(cover));
+                  });
+    ASSERT_TRUE(registered) << "the stretched cover brought no curtain";
+    EXPECT_EQ(0, plugin.finish(nullptr));
+    EXPECT_FALSE(::GetClassInfoExA(plugin.module(), "VelmoraCurtain", &curtainClass))
+        << "the curtains' class outlived the plug-in";
 }
 
 // ---- display changes -----------------------------------------------------------------
