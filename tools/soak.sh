@@ -12,6 +12,8 @@
 #   regex      the CTest tests to run (-R); all of them when left out
 #
 # The logs of failed runs are kept in build/Testing/soak/ (VELMORA_BUILD_DIR moves build/).
+# Soaks of tests with different wine prefixes (test_cover_screens has one of its own) can
+# run side by side; two soaks of tests in the same prefix cannot.
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${VELMORA_BUILD_DIR:-$ROOT/build}
@@ -97,7 +99,8 @@ total_failed=0
 soak_wine() {
     name=$1
     runner=$2
-    out="$SOAK/$name"
+    # Soaks of other tests may run beside this one: each keeps its logs apart.
+    out="$SOAK/$name-$(printf '%s' "${regex:-all}" | tr -c 'A-Za-z0-9_' '_')"
     rm -rf "$out"
     mkdir -p "$out"
     echo "=== $name: $runs runs of ${regex:-every test}$( [ "$busy" = 1 ] && echo ', one core kept busy') ==="
