@@ -63,8 +63,18 @@ void MoveTo(HWND window, const RECT& r, UINT flags) noexcept
                    flags | SWP_NOACTIVATE);
 }
 
+bool OwnedBy(HWND window, HWND cover) noexcept
+{
+    for (HWND owner = ::GetWindow(window, GW_OWNER); owner != nullptr; owner = ::GetWindow(owner, GW_OWNER)) {
+        if (owner == cover)
+            return true;
+    }
+    return false;
+}
+
 // A visible window of the client's own (this process) that lies above `cover` and over
-// it, other than the cover's own windows (its curtains, its message box).
+// it, other than the windows the cover owns (its curtains, its message box, an alert
+// above it).
 bool ClientWindowAbove(HWND cover) noexcept
 {
     RECT coverRect{};
@@ -73,9 +83,8 @@ bool ClientWindowAbove(HWND cover) noexcept
         DWORD process = 0;
         ::GetWindowThreadProcessId(w, &process);
         RECT r{}, common{};
-        if (process == ::GetCurrentProcessId() && ::IsWindowVisible(w) &&
-            ::GetWindow(w, GW_OWNER) != cover && ::GetWindowRect(w, &r) &&
-            ::IntersectRect(&common, &r, &coverRect))
+        if (process == ::GetCurrentProcessId() && ::IsWindowVisible(w) && !OwnedBy(w, cover) &&
+            ::GetWindowRect(w, &r) && ::IntersectRect(&common, &r, &coverRect))
             return true;
     }
     return false;
