@@ -338,6 +338,17 @@ void CoverDialog::OnClockTick()
         ShowWrongPasswords();
     m_hostGuard.Recheck();
     m_screens.Recheck();
+    KeepKeyboard();
+}
+
+void CoverDialog::KeepKeyboard() noexcept
+{
+    // Wine hands the foreground to the desktop when it learns late that a window of the
+    // client lost the keyboard (one hidden while it had it): the cover's thread is left
+    // with no active window, nobody has the keyboard, and nothing tells the cover.
+    HWND front = ::GetForegroundWindow();
+    if (::GetActiveWindow() == nullptr && (front == nullptr || front == ::GetDesktopWindow()))
+        ReclaimFocus();
 }
 
 void CoverDialog::OnUnlock()

@@ -74,6 +74,8 @@ private:
     // Locked=1 in the settings file, once: after the first paint, before an unlock attempt,
     // or as a cover never drawn goes.
     void RecordLockOnce() noexcept;
+    // The clock tick: the keyboard back when nobody has it.
+    void KeepKeyboard() noexcept;
     // Brings the cover (or the message box above it) back to the front.
     void ReclaimFocus() noexcept;
     // Asked when the memo pad could not be saved: true to close all the same.

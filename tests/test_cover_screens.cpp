@@ -2,6 +2,7 @@
 // its own (tests/CMakeLists.txt): two monitors side by side whose sizes can be changed.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,8 @@
 #include "settings/ProductStrings.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
+#include "support/PluginLibrary.h"
+#include "support/SentinelRecord.h"
 #include "support/TestSupport.h"
 #include "support/TestWindow.h"
 
@@ -115,6 +118,11 @@ protected:
     std::string path_;
 };
 
+// The cover's clock ticks every 500 ms and what it mends follows within one tick; a
+// loaded machine may hand the cover its timer message a second late.
+constexpr DWORD kTickDeadlineMs = 500 + 1000;
+
+
 // ---- two monitors side by side -----------------------------------------------------
 
 using TwoMonitors = ScreensTest;
@@ -147,6 +155,13 @@ TEST_F(TwoMonitors, StretchedCoverAndACurtainHideBothUntilTheUnlock)
             ::GetWindowRect(client, &r);
             EXPECT_NE(client, TopAt(Centre(r))) << "a window of the client is readable";
         }
+        // Put below the client's main window (from this thread wine lets it sink below its
+        // owner, as it now and then restacks windows on its own, telling nobody), the cover
+        // is above the client's windows again within a tick.
+        ::SetWindowPos(cover, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        WaitUntil([&] { return TopAt(Centre(monitors[0])) == host.get(); }, 1000, 1);
+        EXPECT_TRUE(WaitUntil([&] { return TopAt(Centre(monitors[0])) == cover; }, kTickDeadlineMs))
+            << "the client's window stays above the cover";
         curtains = OwnedBy(cover);
         ASSERT_EQ(1u, curtains.size());
         RECT curtain{};
@@ -154,15 +169,71 @@ TEST_F(TwoMonitors, StretchedCoverAndACurtainHideBothUntilTheUnlock)
         EXPECT_TRUE(Contains(curtain, monitors[1])) << "the curtain covers the second monitor whole";
         EXPECT_NE(0, ::GetWindowLongA(curtains[0], GWL_EXSTYLE) & WS_EX_NOACTIVATE);
         EXPECT_EQ(0, ::GetWindowTextLengthA(curtains[0]));
-        // A click on the curtain leaves the keyboard with the cover.
+        // A click on the curtain leaves the keyboard with the cover, also once another
+        // window (of this thread, which answers while it waits) has the front.
+        HWND other = ::CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "Another program",
+                                       WS_POPUP | WS_VISIBLE, monitors[1].left, 0, 100, 100, nullptr,
+                                       nullptr, nullptr, nullptr);
+        const auto answering = [](const std::function<bool()>& condition) {
+            return [condition] {
+                MSG msg;
+                while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+                    ::DispatchMessageA(&msg);
+                return condition();
+            };
+        };
+        ::SetForegroundWindow(other);
+        EXPECT_TRUE(WaitUntil(answering([&] { return ::GetForegroundWindow() == other; }), 2000));
         ::SendMessageA(curtains[0], WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(curtains[0]),
                        MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
-        EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == cover; }, 2000));
+        EXPECT_TRUE(WaitUntil(answering([&] { return ::GetForegroundWindow() == cover; }), 2000))
+            << "the click on the curtain did not bring the cover back";
+        ::DestroyWindow(other);
     });
     for (HWND curtain : curtains)
         EXPECT_FALSE(::IsWindow(curtain)) << "a curtain outlived the unlock";
     EXPECT_EQ(tool, TopAt(Centre(monitors[1])));
     ::DestroyWindow(tool);
+}
+
+// A stretched cover of the real plug-in brings curtains; their window class goes with the
+// plug-in's finish, so a later load (of another build, maybe at the same address) never
+// finds a class whose window procedure is gone.
+TEST(CurtainClass, GoesWithThePlugInsFinish)
+{
+    ASSERT_EQ(2u, MonitorRects().size());
+    ScratchDir pluginDir;
+    CopyPluginInto(pluginDir.path());
+    PluginLibrary plugin(pluginDir.path());
+    ASSERT_TRUE(plugin.loaded());
+    ScratchDir config;
+    WriteFileBytes(config.File("velmora.ini"), "[Settings]\r\nPassword=\r\nStretch=1\r\n");
+    const std::string directory = config.path();
+    Record mailConfig;
+    mailConfig.set(8, static_cast<int32_t>(reinterpret_cast<intptr_t>(directory.c_str())));
+    Record info;
+    ASSERT_EQ(0, plugin.init(nullptr, 6, mailConfig.data(), info.data()));
+    plugin.release(info.ptr<void*>(16));
+    plugin.release(info.ptr<void*>(24));
+
+    WNDCLASSEXA curtainClass{};
+    curtainClass.cbSize = sizeof curtainClass;
+    bool registered = false;
+    Record activate;
+    activate.set(4, 1);
+    RunWithDriver([&] { return static_cast<INT_PTR>(plugin.specialHook(nullptr, activate.data())); },
+                  [&](DWORD ui) {
+                      HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
+                      ASSERT_NE(nullptr, cover);
+                      WaitUntil([&] { return OwnedBy(cover).size() == 1; }, 3000);
+                      registered = ::GetClassInfoExA(plugin.module(), "VelmoraCurtain", &curtainClass) != FALSE;
+                      PostClick(cover, IDC_COVER_UNLOCK);
+                      EXPECT_TRUE(WaitForGone(cover));
+                  });
+    ASSERT_TRUE(registered) << "the stretched cover brought no curtain";
+    EXPECT_EQ(0, plugin.finish(nullptr));
+    EXPECT_FALSE(::GetClassInfoExA(plugin.module(), "VelmoraCurtain", &curtainClass))
+        << "the curtains' class outlived the plug-in";
 }
 
 // ---- display changes -----------------------------------------------------------------
@@ -213,9 +284,6 @@ protected:
     void TearDown() override { ::ChangeDisplaySettingsA(nullptr, 0); }
 };
 
-// The cover's clock ticks every 500 ms; the fit follows within one tick (a little more
-// for the scheduling of a loaded machine).
-constexpr DWORD kOneTickMs = 500 + 250;
 
 TEST_P(DisplayChange, TheCoverIsFittedAgainWithinATick)
 {
@@ -243,7 +311,7 @@ TEST_P(DisplayChange, TheCoverIsFittedAgainWithinATick)
         ::GetWindowRect(cover, &window);
         EXPECT_TRUE(fitted) << "not fitted to the new screen: the cover is at " << window.left << ","
                             << window.top << "-" << window.right << "," << window.bottom;
-        EXPECT_LE(took, kOneTickMs);
+        EXPECT_LE(took, kTickDeadlineMs);
         if (c.stretch == 1) {
             const POINT corner{c.after.cx - 2, c.after.cy - 2};
             EXPECT_EQ(cover, TopAt(corner)) << "the new part of the screen shows what is under it";

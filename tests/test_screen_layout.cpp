@@ -81,8 +81,9 @@ TEST(CoverPlace, KeptOnAMonitorThatExists)
         {{900, 100, 1263, 463}, false, {661, 100, 1024, 463}},
         {{2100, 900, 2463, 1263}, false, {661, 365, 1024, 728}},
         {{-500, -400, -137, -37}, false, {0, 0, 363, 363}},
-        // Larger than the area: its top left corner stays in it.
+        // Larger than the area: its top left corner stays in it, from either side.
         {{-50, -50, 1150, 850}, false, {0, 0, 1200, 900}},
+        {{100, 100, 1300, 1000}, false, {0, 0, 1200, 900}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.window.left << "," << c.window.top);
