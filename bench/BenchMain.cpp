@@ -394,43 +394,34 @@ void TimeMemoSave(int runs)
                                   "Back at 4\r\ncall Ann about the invoices, then the bank"};
     int measuredTurn = 0;
     int baselineTurn = 0;
+    const auto memoSave = [&] {
+        const std::string& text = texts[measuredTurn++ % 2];
+        const WideText memo(text.begin(), text.end());
+        const LONGLONG start = bench::Ticks();
+        SaveMemoPadText(memo);
+        return bench::TicksToMicroseconds(bench::Ticks() - start);
+    };
+    // One profile write of the same value, flushed inside the timing or after it (else
+    // the next save's flushes would write it out too).
+    const auto profileWrite = [&](bool flushTimed) {
+        std::string stored = texts[baselineTurn++ % 2];
+        stored.replace(stored.find("\r\n"), 2, "\t");
+        const LONGLONG start = bench::Ticks();
+        ::WritePrivateProfileStringA("Settings", "MemoPadText", stored.c_str(), path.c_str());
+        if (flushTimed)
+            FlushFile(path);
+        const double us = bench::TicksToMicroseconds(bench::Ticks() - start);
+        if (!flushTimed)
+            FlushFile(path);
+        return us;
+    };
     Compare("memo save while typing (journal, profile writes, two flushes, journal removed)",
-            "one profile write of the same value (WritePrivateProfileStringA)", runs, 3.0,
-            [&] {
-                const std::string& text = texts[measuredTurn++ % 2];
-                const WideText memo(text.begin(), text.end());
-                const LONGLONG start = bench::Ticks();
-                SaveMemoPadText(memo);
-                return bench::TicksToMicroseconds(bench::Ticks() - start);
-            },
-            [&] {
-                std::string stored = texts[baselineTurn++ % 2];
-                stored.replace(stored.find("\r\n"), 2, "\t");
-                const LONGLONG start = bench::Ticks();
-                ::WritePrivateProfileStringA("Settings", "MemoPadText", stored.c_str(), path.c_str());
-                const double us = bench::TicksToMicroseconds(bench::Ticks() - start);
-                // Untimed: otherwise the next save's flushes would write this out too.
-                FlushFile(path);
-                return us;
-            });
+            "one profile write of the same value (WritePrivateProfileStringA)", runs, 3.0, memoSave,
+            [&] { return profileWrite(false); });
     // What any write that is on the disk when it returns costs at least.
     Compare("memo save while typing, as above",
-            "one profile write of the same value and one FlushFileBuffers of the file", runs, 0,
-            [&] {
-                const std::string& text = texts[measuredTurn++ % 2];
-                const WideText memo(text.begin(), text.end());
-                const LONGLONG start = bench::Ticks();
-                SaveMemoPadText(memo);
-                return bench::TicksToMicroseconds(bench::Ticks() - start);
-            },
-            [&] {
-                std::string stored = texts[baselineTurn++ % 2];
-                stored.replace(stored.find("\r\n"), 2, "\t");
-                const LONGLONG start = bench::Ticks();
-                ::WritePrivateProfileStringA("Settings", "MemoPadText", stored.c_str(), path.c_str());
-                FlushFile(path);
-                return bench::TicksToMicroseconds(bench::Ticks() - start);
-            });
+            "one profile write of the same value and one FlushFileBuffers of the file", runs, 0, memoSave,
+            [&] { return profileWrite(true); });
     // Where the time goes: each step of the save, timed from the one before.
     WriteStepReached = TimeStep;
     for (int i = 0; i < runs; ++i) {

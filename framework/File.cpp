@@ -84,3 +84,14 @@ void CFile::Close() noexcept
     m_bCloseOnDelete = false;
     m_strFileName.clear();
 }
+
+bool ReadToEnd(HANDLE file, std::string& bytes)
+{
+    bytes.clear();
+    char buffer[4096];
+    DWORD got = 0;
+    bool ok = true;
+    while ((ok = ::ReadFile(file, buffer, sizeof buffer, &got, nullptr) != FALSE) && got > 0)
+        bytes.append(buffer, got);
+    return ok;
+}

@@ -66,3 +66,6 @@ public:
     bool m_bCloseOnDelete = false;
     std::string m_strFileName;
 };
+
+// Reads from the handle's position to the end of the file; false when a read fails.
+bool ReadToEnd(HANDLE file, std::string& bytes);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "framework/File.h"
 #include "framework/TextNumbers.h"
 #include "settings/MemoCodec.h"
 #include "settings/PasswordScrambler.h"
@@ -18,12 +19,7 @@ bool ReadFileBytes(const std::string& path, std::string& bytes)
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
-    bytes.clear();
-    char buffer[4096];
-    DWORD got = 0;
-    bool ok = true;
-    while ((ok = ::ReadFile(file, buffer, sizeof buffer, &got, nullptr) != FALSE) && got > 0)
-        bytes.append(buffer, got);
+    const bool ok = ReadToEnd(file, bytes);
     ::CloseHandle(file);
     return ok;
 }

@@ -1,5 +1,7 @@
 #include "settings/WriteJournal.h"
 
+#include "framework/File.h"
+
 void (*WriteStepReached)(WriteStep step) = nullptr;
 
 namespace {
@@ -51,17 +53,6 @@ FileTimeValue Now() noexcept
 // Every handle here lets the held handle, the profile functions and other programs go on.
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-bool ReadWhole(HANDLE file, std::string& bytes)
-{
-    bytes.clear();
-    char buffer[4096];
-    DWORD got = 0;
-    bool ok = true;
-    while ((ok = ::ReadFile(file, buffer, sizeof buffer, &got, nullptr) != FALSE) && got > 0)
-        bytes.append(buffer, got);
-    return ok;
-}
-
 bool WriteWhole(HANDLE file, const std::string& bytes)
 {
     DWORD written = 0;
@@ -81,7 +72,7 @@ bool FindFile(const std::string& path, FileFound& found)
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     }
     FILETIME written{};
-    bool ok = ::GetFileTime(file, nullptr, nullptr, &written) && ReadWhole(file, found.bytes);
+    bool ok = ::GetFileTime(file, nullptr, nullptr, &written) && ReadToEnd(file, found.bytes);
     ::CloseHandle(file);
     found.exists = true;
     found.lastWrite = (static_cast<FileTimeValue>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
@@ -290,7 +281,7 @@ void RecoverInterruptedWrite(const std::string& settingsPath)
     std::string bytes;
     JournalRecord record;
     FileFound file;
-    const bool whole = ReadWhole(journal, bytes) && ParseJournal(bytes, record);
+    const bool whole = ReadToEnd(journal, bytes) && ParseJournal(bytes, record);
     // A file that cannot be read now is left, and its journal with it, for a later start.
     if (whole && !FindFile(settingsPath, file)) {
         ::CloseHandle(journal);
