@@ -238,15 +238,24 @@ TEST(CurtainClass, GoesWithThePlugInsFinish)
 
 // ---- display changes -----------------------------------------------------------------
 
-bool SetScreenSize(int width, int height)
+// Wine 10 on a busy machine can answer the old metrics for a moment after the change
+// returned: the new size counts once the metrics say it.
+::testing::AssertionResult SetScreenSize(int width, int height)
 {
     DEVMODEA mode{};
     mode.dmSize = sizeof mode;
     mode.dmPelsWidth = static_cast<DWORD>(width);
     mode.dmPelsHeight = static_cast<DWORD>(height);
     mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-    return ::ChangeDisplaySettingsA(&mode, 0) == DISP_CHANGE_SUCCESSFUL &&
-           ::GetSystemMetrics(SM_CXSCREEN) == width && ::GetSystemMetrics(SM_CYSCREEN) == height;
+    const LONG changed = ::ChangeDisplaySettingsA(&mode, 0);
+    if (changed != DISP_CHANGE_SUCCESSFUL)
+        return ::testing::AssertionFailure() << "ChangeDisplaySettingsA answered " << changed;
+    if (!WaitUntil([&] {
+            return ::GetSystemMetrics(SM_CXSCREEN) == width && ::GetSystemMetrics(SM_CYSCREEN) == height;
+        }, 2000))
+        return ::testing::AssertionFailure() << "the screen still measures " << ::GetSystemMetrics(SM_CXSCREEN)
+                                             << "x" << ::GetSystemMetrics(SM_CYSCREEN);
+    return ::testing::AssertionSuccess();
 }
 
 // From the monitor: wine keeps answering SPI_GETWORKAREA with the size a process saw
