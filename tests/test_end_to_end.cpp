@@ -92,8 +92,7 @@ protected:
     void SetUp() override
     {
         plugins_ = root_.path() + "\\Plugins";
-        ASSERT_TRUE(::CreateDirectoryA(plugins_.c_str(), nullptr));
-        CopyPluginInto(plugins_);
+        ASSERT_NO_FATAL_FAILURE(MakePluginsFolder(plugins_));
         host_ = std::make_unique<PluginHost>(plugins_, guard_.slot());
         host_->observer = [this](const PluginHost&, const HostEvent& e) {
             if (e.kind == Kind::Init)

@@ -30,8 +30,7 @@ protected:
     void SetUp() override
     {
         plugins_ = root_.path() + "\\Plugins";
-        ASSERT_TRUE(::CreateDirectoryA(plugins_.c_str(), nullptr));
-        CopyPluginInto(plugins_);
+        ASSERT_NO_FATAL_FAILURE(MakePluginsFolder(plugins_));
         host_ = std::make_unique<PluginHost>(plugins_, &mainWindow_);
         ASSERT_EQ(1u, host_->LoadAll());
     }

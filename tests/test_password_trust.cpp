@@ -77,8 +77,7 @@ protected:
     void SetUp() override
     {
         plugins_ = root_.path() + "\\Plugins";
-        ASSERT_TRUE(::CreateDirectoryA(plugins_.c_str(), nullptr));
-        CopyPluginInto(plugins_);
+        ASSERT_NO_FATAL_FAILURE(MakePluginsFolder(plugins_));
     }
     void TearDown() override { host_.reset(); }
 

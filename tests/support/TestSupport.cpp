@@ -21,6 +21,12 @@ void CopyPluginInto(const std::string& directory)
         << "velmora.dll must be built beside the test program";
 }
 
+void MakePluginsFolder(const std::string& directory)
+{
+    ASSERT_TRUE(::CreateDirectoryA(directory.c_str(), nullptr)) << directory;
+    CopyPluginInto(directory);
+}
+
 void UseSettingsFile(const std::string& path)
 {
     SettingsFilePath = path;

@@ -20,6 +20,8 @@ namespace testing_support {
 std::string BuiltPluginPath();
 // Copies the built velmora.dll into a folder (as the host's Plugins folder holds it).
 void CopyPluginInto(const std::string& directory);
+// Makes the host's Plugins folder with velmora.dll in it.
+void MakePluginsFolder(const std::string& directory);
 
 // Points the in-process settings store at a settings file (what initialisation does).
 void UseSettingsFile(const std::string& path);
