@@ -526,7 +526,7 @@ Var SettingsNote
 Function un.SettingsNoteFollowsBox
     ${NSD_GetState} $SettingsBox $RemoveSettings
     ${If} $RemoveSettings = ${BST_CHECKED}
-        ${NSD_SetText} $SettingsNote "Your settings (password, switches and memo pad) will be removed as well: velmora.ini in that folder is deleted."
+        ${NSD_SetText} $SettingsNote "Your settings (password, switches and memo pad) will be removed as well: velmora.ini in that folder is deleted, with velmora.jnl beside it when there is one."
     ${Else}
         ${NSD_SetText} $SettingsNote "Your settings (password, switches and memo pad) stay in velmora.ini in that folder, so they are there again if you install Velmora later."
     ${EndIf}
@@ -559,6 +559,9 @@ Section "un.Velmora"
     Delete "$INSTDIR\velmora.txt"
     ${If} $RemoveSettings = ${BST_CHECKED}
         Delete "$INSTDIR\velmora.ini"
+        ; The write journal beside it holds the settings as they were before a write:
+        ; the password's scrambled form and the memo too.
+        Delete "$INSTDIR\velmora.jnl"
     ${EndIf}
     ${If} ${FileExists} "$INSTDIR\velmora.dll"
     ${OrIf} ${FileExists} "$INSTDIR\velmora.txt"

@@ -146,6 +146,8 @@ TEST_F(InstallerTest, UpgradeAndSilentUninstallKeepTheUsersSettings)
     WriteFileBytes(Installed("velmora.dll"), "an earlier velmora.dll");
     WriteFileBytes(Installed("velmora.txt"), "earlier release notes");
     WriteFileBytes(Installed("velmora.ini"), kUserSettings);
+    // Left by a write the client's end cut short: the settings' own, kept with them.
+    WriteFileBytes(Installed("velmora.jnl"), kUserSettings);
     // Earlier setups had one entry, whatever the data folder: it gives way, no duplicate.
     const std::string earlierEntry = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmora";
     OwnedUserKey earlier(earlierEntry);
@@ -160,9 +162,11 @@ TEST_F(InstallerTest, UpgradeAndSilentUninstallKeepTheUsersSettings)
 
     EXPECT_EQ(0u, RunToEnd(QuietUninstall()));
 
-    EXPECT_EQ(std::vector<std::string>{"velmora.ini"}, ListDirectory(layout_.DataPlugins()));
+    EXPECT_EQ((std::vector<std::string>{"velmora.ini", "velmora.jnl"}), ListDirectory(layout_.DataPlugins()));
     EXPECT_EQ(kUserSettings, ReadFileBytes(Installed("velmora.ini")));
     ExpectRemoved(layout_);
+    // Planted here, not left by the plug-in.
+    ::DeleteFileA(Installed("velmora.jnl").c_str());
 }
 
 TEST_F(InstallerTest, RefusesSilentlyWhileTheClientRuns)
@@ -206,10 +210,13 @@ TEST_F(InstallerTest, WaitsForTheClientToCloseAndShowsTheRecordedDataFolder)
     ExpectInstalled();
 }
 
+// Ticked, the settings go with their journal: the password's scrambled form and the memo
+// as they were before a write.
 TEST_F(InstallerTest, UninstallerRemovesTheSettingsOnlyWhenTheUserTicksTheBox)
 {
     ASSERT_EQ(0u, RunToEnd(Quoted(kSetup) + " /S /D=" + layout_.data()));
     WriteFileBytes(Installed("velmora.ini"), kUserSettings);
+    WriteFileBytes(Installed("velmora.jnl"), kUserSettings);
     WriteFileBytes(Installed("esp.dll"), "another plug-in");
 
     ProgramRun uninstall(Entry("UninstallString"));
