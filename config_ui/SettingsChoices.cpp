@@ -6,6 +6,20 @@
 #include "settings/PasswordScrambler.h"
 #include "settings/StorablePassword.h"
 
+namespace {
+
+// Minutes that Apply would write alike ("00" and "0", " 5" and "5") are no change; text
+// that is no number differs from anything but itself.
+bool SameMinutes(const std::string& a, const std::string& b)
+{
+    int first = 0, second = 0;
+    if (ParseLockMinutes(a, kLongestLockAfterMinutes, first) && ParseLockMinutes(b, kLongestLockAfterMinutes, second))
+        return first == second;
+    return a == b;
+}
+
+} // namespace
+
 bool HasUnappliedChanges(const SettingsShown& opened, const SettingsShown& now, const PasswordsTyped& typed)
 {
     if (typed.old || typed.fresh || typed.again)
@@ -14,7 +28,7 @@ bool HasUnappliedChanges(const SettingsShown& opened, const SettingsShown& now, 
     const Switches& b = now.switches;
     return a.startUp != b.startUp || a.stretch != b.stretch || a.saveMemoPadText != b.saveMemoPadText ||
            a.hideEudora != b.hideEudora || opened.lockWithWindows != now.lockWithWindows ||
-           opened.lockMinutes != now.lockMinutes;
+           !SameMinutes(opened.lockMinutes, now.lockMinutes);
 }
 
 namespace {

@@ -30,6 +30,8 @@ const ChangeRow kChangeRows[] = {
     {"Lock with Windows alone", {{0, 0, 1, 0}, 1, "0"}, {}, true},
     {"the minutes alone", {{0, 0, 1, 0}, 0, "15"}, {}, true},
     {"the minutes emptied", {{0, 0, 1, 0}, 0, ""}, {}, true},
+    {"the same minutes written otherwise", {{0, 0, 1, 0}, 0, " 00"}, {}, false},
+    {"no number for minutes", {{0, 0, 1, 0}, 0, "0x"}, {}, true},
     {"old password typed", kOpened, {true, false, false}, true},
     {"new password typed", kOpened, {false, true, false}, true},
     {"new password typed again only", kOpened, {false, false, true}, true},
