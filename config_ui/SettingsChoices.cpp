@@ -31,6 +31,15 @@ bool HasUnappliedChanges(const SettingsShown& opened, const SettingsShown& now, 
            !SameMinutes(opened.lockMinutes, now.lockMinutes);
 }
 
+std::string ApplyChangesQuestion(const PasswordsTyped& typed, bool passwordSet)
+{
+    std::string question = kApplyChangesQuestion;
+    // After the question's first paragraph, before the answers.
+    if (passwordSet && !typed.old)
+        question.insert(question.find("\n\n"), kOldPasswordNeededNote);
+    return question;
+}
+
 namespace {
 
 ApplyAnswer Refuse(std::string text, SettingsField focus = SettingsField::kNone)

@@ -25,6 +25,10 @@ struct PasswordsTyped {
 // Text in a password field, or a switch or lock setting other than at the opening.
 bool HasUnappliedChanges(const SettingsShown& opened, const SettingsShown& now, const PasswordsTyped& typed);
 
+// The question Enter asks about unapplied changes; it names Old Password while a
+// password is set and that field is empty, since Yes would then be refused.
+std::string ApplyChangesQuestion(const PasswordsTyped& typed, bool passwordSet);
+
 // What Apply is given.
 struct ApplyRequest {
     SettingsShown now;

@@ -143,7 +143,8 @@ void SettingsDialog::OnOK()
         CDialog::OnOK();
         return;
     }
-    switch (::MessageBoxA(m_hWnd, kApplyChangesQuestion, ProductInfo.productName.c_str(), MB_YESNOCANCEL)) {
+    const std::string question = ApplyChangesQuestion(typed, !PasswordMatches(""));
+    switch (::MessageBoxA(m_hWnd, question.c_str(), ProductInfo.productName.c_str(), MB_YESNOCANCEL)) {
     case IDYES:
         // As the button: the dialog ends only when everything is saved, and stays open
         // with the reason otherwise (a wrong old password, say).

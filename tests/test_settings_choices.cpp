@@ -2,6 +2,7 @@
 // refuses (in which order, with which message, where the focus goes) or writes.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "config_ui/SettingsChoices.h"
@@ -45,6 +46,24 @@ TEST(SettingsChoices, EnterAsksAboutEveryChangeAndNothingElse)
     // clicked on and off again is written as 0, a change.
     EXPECT_FALSE(HasUnappliedChanges({{0, 1, 1, 0}, 0, "0"}, {{0, 1, 1, 0}, 0, "0"}, {}));
     EXPECT_TRUE(HasUnappliedChanges({{2, 0, 1, 0}, 0, "0"}, {{0, 0, 1, 0}, 0, "0"}, {}));
+}
+
+TEST(SettingsChoices, TheQuestionNamesOldPasswordOnlyWhenYesWouldBeRefusedWithoutIt)
+{
+    const std::string named = std::string("Save it now?") + kOldPasswordNeededNote + "\n\nYes:";
+    struct Row {
+        bool oldTyped;
+        bool passwordSet;
+        bool names;
+    } const rows[] = {{false, true, true}, {true, true, false}, {false, false, false}};
+    for (const Row& row : rows) {
+        std::string question = ApplyChangesQuestion({row.oldTyped, true, true}, row.passwordSet);
+        EXPECT_EQ(row.names, question.find(named) != std::string::npos) << question;
+        const size_t note = question.find(kOldPasswordNeededNote);
+        if (note != std::string::npos)
+            question.erase(note, std::strlen(kOldPasswordNeededNote));
+        EXPECT_EQ(kApplyChangesQuestion, question) << "the rest as it was";
+    }
 }
 
 // ---- Apply ---------------------------------------------------------------------------

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "config_ui/SettingsChoices.h"
 #include "config_ui/SettingsDialog.h"
 #include "config_ui/SettingsMessages.h"
 #include "config_ui/ShellOpen.h"
@@ -543,11 +544,11 @@ TEST_F(SettingsDialogTest, RightOldPasswordStoresTheScrambledNewOne)
 }
 
 // Answers the question Enter asks with changes not applied yet.
-void AnswerNo(HWND d)
+void AnswerNo(HWND d, const std::string& question = kApplyChangesQuestion)
 {
     HWND box = WaitForOtherDialog(::GetWindowThreadProcessId(d, nullptr), d);
     ASSERT_NE(nullptr, box);
-    EXPECT_EQ(kApplyChangesQuestion, MessageBoxText(box));
+    EXPECT_EQ(question, MessageBoxText(box));
     ::PostMessageA(box, WM_COMMAND, IDNO, 0);
 }
 
@@ -578,6 +579,16 @@ TEST_F(SettingsDialogTest, StandardCommandsAndTheCancelButtonWriteNothing)
         EXPECT_EQ(c.result, result);
         EXPECT_EQ(before, ReadFileBytes(path_));
     }
+}
+
+TEST_F(SettingsDialogTest, EnterWithAPasswordSetAndOldPasswordEmptySaysItIsNeeded)
+{
+    StorePassword("keep");
+    EXPECT_EQ(IDOK, Run([](HWND d, DWORD) {
+        ClickAndWait(d, IDC_SET_STRETCH);
+        PostKey(::GetDlgItem(d, IDC_SET_OLD_PASSWORD), VK_RETURN);
+        AnswerNo(d, ApplyChangesQuestion({}, true));
+    }));
 }
 
 // ---- passwords the file cannot keep, and files that cannot be written --------------
