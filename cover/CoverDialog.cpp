@@ -398,7 +398,7 @@ void CoverDialog::RefuseTry()
 bool CoverDialog::SaveMemoAtUnlock()
 {
     const WideText memo = m_saveMemoPadText == 1 ? GetItemTextW(IDC_COVER_MEMO) : WideText();
-    if (!SavesMemoAtUnlock(m_saveMemoPadText == 1, memo, m_memoText, m_memoPartShown))
+    if (!SavesMemoAtUnlock(m_saveMemoPadText == 1, memo, m_memoText))
         return true;
     if (SaveMemoPadText(memo)) {
         m_memoText = memo;

@@ -82,8 +82,8 @@ private:
     bool ConfirmUnsavedMemo();
     // A wrong password: the message, and the password edit ready for the next try.
     void RefuseTry();
-    // The memo saved at unlock (with the switch on); false when it could not be and the
-    // user keeps the cover open to copy it.
+    // The memo saved at unlock (with the switch on, when changed); false when it could not
+    // be and the user keeps the cover open to copy it.
     bool SaveMemoAtUnlock();
     // Shows the line about wrong passwords (nothing while there are none).
     void ShowWrongPasswords();

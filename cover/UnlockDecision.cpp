@@ -9,12 +9,9 @@ UnlockStep DecideUnlock(uint32_t waitMs, bool fieldEmpty, bool typedMatches) noe
     return fieldEmpty ? UnlockStep::kRefuseUncounted : UnlockStep::kRefuseCounted;
 }
 
-bool SavesMemoAtUnlock(bool switchOn, const WideText& now, const WideText& known, bool partShown)
+bool SavesMemoAtUnlock(bool switchOn, const WideText& now, const WideText& known)
 {
-    if (!switchOn)
-        return false;
-    // Untouched, a memo shown in part stays whole in the file.
-    return !(partShown && now == known);
+    return switchOn && now != known;
 }
 
 bool AsksBeforeDroppingMemo(bool memoEmpty, bool fileHoldsIt) noexcept

@@ -22,9 +22,10 @@ enum class UnlockStep {
 UnlockStep DecideUnlock(uint32_t waitMs, bool fieldEmpty, bool typedMatches) noexcept;
 
 // Whether the cover, opening, writes the memo `now` in its pad: only with the switch on,
-// and never over the file a memo shown in part and untouched (`known` is the memo as the
-// file holds it as far as the cover knows).
-bool SavesMemoAtUnlock(bool switchOn, const WideText& now, const WideText& known, bool partShown);
+// and only when it differs from `known`, the memo as loaded or last saved. The save while
+// typing has written every change already; an untouched memo written back could only
+// undo another program's change, or cut a memo shown in part.
+bool SavesMemoAtUnlock(bool switchOn, const WideText& now, const WideText& known);
 
 // After the memo could not be saved: whether to ask before the cover closes all the
 // same. An empty memo, or one the file holds as it is, loses nothing.

@@ -262,6 +262,19 @@ TEST_F(FirstMinuteTest, AParagraphTheBoxHoldsIsShownWholeAndNothingIsSaid)
     });
 }
 
+TEST_F(FirstMinuteTest, UnlockLeavesAMemoChangedElsewhereWhenThePadIsUntouched)
+{
+    WriteSettings(PasswordLine("") + "MemoPadText=mine\r\n");
+    WithCover([&](HWND cover, DWORD) {
+        ASSERT_TRUE(WaitUntil([&] { return ReadFileBytes(SettingsFile()).find("Locked=1") != std::string::npos; }));
+        EXPECT_EQ("mine", ItemText(cover, IDC_COVER_MEMO));
+        ::WritePrivateProfileStringA("Settings", "MemoPadText", "another's", SettingsFile().c_str());
+        Unlock(cover, "");
+    });
+    EXPECT_NE(std::string::npos, ReadFileBytes(SettingsFile()).find("MemoPadText=another's\r\n"))
+        << ReadFileBytes(SettingsFile());
+}
+
 // How much of a memo the pad is given, on small bounds (a memo of 10, lines of 4).
 TEST(ShownMemo, TheStartUpToTheBoundsNeverSplittingALineBreakOrACharacter)
 {

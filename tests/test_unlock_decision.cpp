@@ -27,7 +27,7 @@ TEST(UnlockDecision, TheWaitComesFirstThenTheRightPasswordOpensAndOnlyAGuessCoun
             << row.waitMs << " ms, empty " << row.fieldEmpty << ", matches " << row.matches;
 }
 
-TEST(UnlockDecision, TheMemoIsWrittenWithTheSwitchOnUnlessShownInPartAndUntouched)
+TEST(UnlockDecision, TheMemoIsWrittenOnlyWithTheSwitchOnAndOnlyWhenItChanged)
 {
     const WideText loaded{L'o', L'l', L'd'};
     const WideText typed{L'n', L'e', L'w'};
@@ -35,18 +35,15 @@ TEST(UnlockDecision, TheMemoIsWrittenWithTheSwitchOnUnlessShownInPartAndUntouche
         const char* name;
         bool switchOn;
         const WideText& now;
-        bool partShown;
         bool saves;
     } const rows[] = {
-        {"switch off, typed", false, typed, false, false},
-        {"untouched, shown whole", true, loaded, false, true},
-        {"untouched, shown in part", true, loaded, true, false},
-        {"typed, shown whole", true, typed, false, true},
-        {"typed, shown in part", true, typed, true, true},
-        {"emptied, shown in part", true, WideText(), true, true},
+        {"switch off, typed", false, typed, false},
+        {"untouched", true, loaded, false},
+        {"typed", true, typed, true},
+        {"emptied", true, WideText(), true},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(row.saves, SavesMemoAtUnlock(row.switchOn, row.now, loaded, row.partShown)) << row.name;
+        EXPECT_EQ(row.saves, SavesMemoAtUnlock(row.switchOn, row.now, loaded)) << row.name;
 }
 
 TEST(UnlockDecision, AMemoThatCouldNotBeSavedIsDroppedUnaskedOnlyWhenNothingIsLost)
