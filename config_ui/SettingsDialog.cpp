@@ -8,7 +8,6 @@
 #include "config_ui/SettingsMessages.h"
 #include "config_ui/ShellOpen.h"
 #include "framework/Module.h"
-#include "settings/PasswordScrambler.h"
 #include "settings/ProductStrings.h"
 #include "settings/Settings.h"
 #include "settings/StorablePassword.h"
@@ -63,9 +62,7 @@ BOOL SettingsDialog::OnInitDialog()
     ::SendDlgItemMessageA(m_hWnd, IDC_SET_LOCK_MINUTES, EM_LIMITTEXT, 3, 0);
     ::SetDlgItemInt(m_hWnd, IDC_SET_LOCK_MINUTES, static_cast<UINT>(lockAfterMinutes), FALSE);
 
-    opened_ = switches;
-    openedLockWithWindows_ = lockWithWindows;
-    openedLockMinutes_ = GetItemText(IDC_SET_LOCK_MINUTES);
+    opened_ = Shown();
 
     for (int field : {IDC_SET_NEW_PASSWORD, IDC_SET_NEW_PASSWORD2})
         ::SendDlgItemMessageA(m_hWnd, field, EM_LIMITTEXT, kLongestPassword, 0);
@@ -105,59 +102,33 @@ void SettingsDialog::OnToggleLockWithWindows()
     Toggle(IDC_SET_LOCK_WITH_WINDOWS, lockWithWindows);
 }
 
-bool SettingsDialog::TakeLockMinutes()
-{
-    int minutes = 0;
-    if (ParseLockMinutes(GetItemText(IDC_SET_LOCK_MINUTES), kLongestLockAfterMinutes, minutes)) {
-        lockAfterMinutes = minutes;
-        return true;
-    }
-    Tell(BadLockMinutesText(kLongestLockAfterMinutes));
-    HWND field = GetDlgItem(IDC_SET_LOCK_MINUTES);
-    ::SetFocus(field);
-    ::SendMessageA(field, EM_SETSEL, 0, -1);
-    return false;
-}
-
 void SettingsDialog::OnApply()
 {
-    if (!TakeLockMinutes())
-        return;
+    ApplyRequest request;
+    request.now = Shown();
+    request.lockMinutesStored = lockAfterMinutesStored_;
+    request.lockWithWindowsStored = lockWithWindowsStored_;
     // The old password is read as the cover reads the password at unlock, so that one
     // stored by an earlier version (with "?" for what the code page lacked) still
     // matches. The new ones are read whole, to refuse what the code page cannot keep.
-    const WideText newTyped = GetItemTextW(IDC_SET_NEW_PASSWORD);
-    const WideText newAgain = GetItemTextW(IDC_SET_NEW_PASSWORD2);
-    if (!PasswordMatches(GetItemText(IDC_SET_OLD_PASSWORD))) {
-        Tell(kIncorrectOldPasswordText);
+    request.oldPasswordRight = PasswordMatches(GetItemText(IDC_SET_OLD_PASSWORD));
+    request.fresh = GetItemTextW(IDC_SET_NEW_PASSWORD);
+    request.again = GetItemTextW(IDC_SET_NEW_PASSWORD2);
+    request.freshAnsiExact = ToAnsiExactly(request.fresh, request.freshAnsi);
+    const ApplyAnswer answer = DecideApply(request);
+    if (!answer.refusal.empty()) {
+        Tell(answer.refusal);
+        if (answer.focus == SettingsField::kLockMinutes) {
+            HWND field = GetDlgItem(IDC_SET_LOCK_MINUTES);
+            ::SetFocus(field);
+            ::SendMessageA(field, EM_SETSEL, 0, -1);
+        }
         return;
     }
-    if (newTyped != newAgain) {
-        Tell(kPasswordsDontMatchText);
-        return;
-    }
-    // Both new fields empty: the user changes only the settings, and the password stays
-    // exactly as stored.
-    const bool changePassword = !newTyped.empty();
-    std::string newPassword;
-    if (!ToAnsiExactly(newTyped, newPassword)) {
-        Tell(kPasswordOutsideCodePageText);
-        return;
-    }
-    // A password the file cannot keep whole would never match again at unlock.
-    if (newPassword.size() > kLongestPassword) {
-        Tell(PasswordTooLongText(kLongestPassword));
-        return;
-    }
-    if (!IsStorablePassword(newPassword)) {
-        Tell(UnstorablePasswordText(UnstorablePasswordCharacters(ScramblerKeyByte(ScramblerKey))));
-        return;
-    }
+    lockAfterMinutes = answer.lock.afterMinutes;
     // The password goes last: if anything fails on the way, the stored password is
     // still the old one the user has just typed.
-    if (!ApplySettings({startUp, stretch, saveMemoPadText, hideEudora},
-                       {lockAfterMinutes, lockWithWindows, lockAfterMinutesStored_, lockWithWindowsStored_},
-                       changePassword ? &newPassword : nullptr)) {
+    if (!ApplySettings(answer.switches, answer.lock, answer.changePassword ? &answer.newPassword : nullptr)) {
         Tell(SettingsNotSavedText(SettingsFileName()));
         return;
     }
@@ -166,11 +137,14 @@ void SettingsDialog::OnApply()
 
 void SettingsDialog::OnOK()
 {
-    if (!HasUnappliedChanges()) {
+    const PasswordsTyped typed{FieldHasText(IDC_SET_OLD_PASSWORD), FieldHasText(IDC_SET_NEW_PASSWORD),
+                               FieldHasText(IDC_SET_NEW_PASSWORD2)};
+    if (!HasUnappliedChanges(opened_, Shown(), typed)) {
         CDialog::OnOK();
         return;
     }
-    switch (::MessageBoxA(m_hWnd, kApplyChangesQuestion, ProductInfo.productName.c_str(), MB_YESNOCANCEL)) {
+    const std::string question = ApplyChangesQuestion(typed, !PasswordMatches(""));
+    switch (::MessageBoxA(m_hWnd, question.c_str(), ProductInfo.productName.c_str(), MB_YESNOCANCEL)) {
     case IDYES:
         // As the button: the dialog ends only when everything is saved, and stays open
         // with the reason otherwise (a wrong old password, say).
@@ -184,15 +158,14 @@ void SettingsDialog::OnOK()
     }
 }
 
-bool SettingsDialog::HasUnappliedChanges() const
+SettingsShown SettingsDialog::Shown() const
 {
-    for (int field : {IDC_SET_OLD_PASSWORD, IDC_SET_NEW_PASSWORD, IDC_SET_NEW_PASSWORD2}) {
-        if (::GetWindowTextLengthW(GetDlgItem(field)) > 0)
-            return true;
-    }
-    return startUp != opened_.startUp || stretch != opened_.stretch ||
-           saveMemoPadText != opened_.saveMemoPadText || hideEudora != opened_.hideEudora ||
-           lockWithWindows != openedLockWithWindows_ || GetItemText(IDC_SET_LOCK_MINUTES) != openedLockMinutes_;
+    return {{startUp, stretch, saveMemoPadText, hideEudora}, lockWithWindows, GetItemText(IDC_SET_LOCK_MINUTES)};
+}
+
+bool SettingsDialog::FieldHasText(int field) const noexcept
+{
+    return ::GetWindowTextLengthW(GetDlgItem(field)) > 0;
 }
 
 void SettingsDialog::OnCancelButton()

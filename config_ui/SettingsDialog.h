@@ -2,6 +2,7 @@
 #pragma once
 #include <string>
 
+#include "config_ui/SettingsChoices.h"
 #include "framework/Dialog.h"
 #include "settings/Settings.h"
 #include "resource.h"
@@ -51,18 +52,14 @@ private:
     void Toggle(int boxId, int& member) noexcept;
     void ShowSwitch(int boxId, int value) noexcept;
     void Tell(const std::string& text) const noexcept;
-    // The minutes typed into the "Lock after" field, into lockAfterMinutes; false (with a
-    // message, and the field focused) when they are not a number from 0 to 999.
-    bool TakeLockMinutes();
-    // Text in a password field, or a switch or lock setting other than at the opening.
-    bool HasUnappliedChanges() const;
+    // The switches and lock fields as they are now.
+    SettingsShown Shown() const;
+    bool FieldHasText(int field) const noexcept;
 
     // Whether the two lock keys were in the file when the dialog opened: a file without
     // them stays without them while both are off.
     bool lockAfterMinutesStored_ = false;
     bool lockWithWindowsStored_ = false;
     // What the dialog showed when it opened, to tell changes from it.
-    Switches opened_;
-    int openedLockWithWindows_ = 0;
-    std::string openedLockMinutes_;
+    SettingsShown opened_;
 };

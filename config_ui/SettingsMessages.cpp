@@ -13,6 +13,8 @@ const char* const kApplyChangesQuestion =
     "Yes: save it, as the Apply button does.\n"
     "No: close without saving anything.\n"
     "Cancel: go back to the settings.";
+const char* const kOldPasswordNeededNote =
+    " A password is set: saving anything, the switches too, needs it typed in Old Password.";
 
 const char* const kPasswordOutsideCodePageText =
     "The new password contains a character that this system's character set (its ANSI "

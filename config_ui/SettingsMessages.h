@@ -7,6 +7,9 @@ extern const char* const kPasswordsDontMatchText;
 
 // Asked when Enter would close the dialog with changes not applied yet (Yes, No, Cancel).
 extern const char* const kApplyChangesQuestion;
+// Said in that question while a password is set and Old Password is empty: Yes would be
+// refused, for the switches too.
+extern const char* const kOldPasswordNeededNote;
 
 // Names the characters a new password cannot hold, e.g. "'", "*" or a space.
 std::string UnstorablePasswordText(const std::string& characters);

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "cover/ShownMemo.h"
+#include "cover/UnlockDecision.h"
 #include "settings/MemoCodec.h"
 #include "settings/ProductStrings.h"
 #include "settings/Settings.h"
@@ -84,7 +85,7 @@ BOOL CoverDialog::OnInitDialog()
     // and their wait goes on.
     m_gate.Wait();
     ShowWrongPasswords();
-    ShowNoPassword();
+    ShowNoPassword(PasswordMatches(""));
 
     // Shown here, the cover is already visible when its creation would show it
     // normally, so it stays maximised. The controls keep their template places.
@@ -289,9 +290,8 @@ size_t CoverDialog::LengthTheBoxShows(const WideText& memo) const noexcept
     return cut;
 }
 
-void CoverDialog::ShowNoPassword()
+void CoverDialog::ShowNoPassword(bool show)
 {
-    const bool show = PasswordMatches("");
     if (show != m_noPasswordShown) {
         m_noPasswordShown = show;
         ::SetDlgItemTextA(m_hWnd, IDC_COVER_NO_PASSWORD, show ? kNoPasswordLine : "");
@@ -357,25 +357,24 @@ void CoverDialog::OnUnlock()
     if (m_answering)
         return;
     RecordLockOnce();
-    // While a wait after wrong passwords runs, no password is tried, the right one
-    // neither: however Unlock was pressed, guessing gains nothing.
-    if (m_gate.Wait() > 0) {
+    // Read at every attempt: the settings dialog may have changed it meanwhile.
+    const std::string typed = GetItemText(IDC_COVER_PASSWORD);
+    ShowNoPassword(PasswordMatches(""));
+    switch (DecideUnlock(m_gate.Wait(), typed.empty(), PasswordMatches(typed))) {
+    case UnlockStep::kWait:
         ShowWrongPasswords();
         ::MessageBeep(MB_OK);
         return;
-    }
-    // Read at every attempt: the settings dialog may have changed it meanwhile.
-    const std::string typed = GetItemText(IDC_COVER_PASSWORD);
-    ShowNoPassword();
-    if (!PasswordMatches(typed)) {
-        // An empty field is nobody's guess (a child, a visitor pressing the button): it
-        // is refused, but never holds the owner off with the right password.
-        if (!typed.empty()) {
-            m_gate.AddWrong();
-            ShowWrongPasswords();
-        }
+    case UnlockStep::kRefuseCounted:
+        m_gate.AddWrong();
+        ShowWrongPasswords();
         RefuseTry();
         return;
+    case UnlockStep::kRefuseUncounted:
+        RefuseTry();
+        return;
+    case UnlockStep::kOpen:
+        break;
     }
     if (!SaveMemoAtUnlock())
         return;
@@ -398,18 +397,15 @@ void CoverDialog::RefuseTry()
 
 bool CoverDialog::SaveMemoAtUnlock()
 {
-    if (m_saveMemoPadText != 1)
-        return true;
-    const WideText memo = GetItemTextW(IDC_COVER_MEMO);
-    // Untouched, a memo shown in part stays whole in the file.
-    if (m_memoPartShown && memo == m_memoText)
+    const WideText memo = m_saveMemoPadText == 1 ? GetItemTextW(IDC_COVER_MEMO) : WideText();
+    if (!SavesMemoAtUnlock(m_saveMemoPadText == 1, memo, m_memoText))
         return true;
     if (SaveMemoPadText(memo)) {
         m_memoText = memo;
         return true;
     }
-    // A memo the file still holds as it is (or an empty one) loses nothing.
-    return memo.empty() || LoadMemoPadText() == StoredToMemo(MemoToStored(memo)) || ConfirmUnsavedMemo();
+    const bool fileHoldsIt = LoadMemoPadText() == StoredToMemo(MemoToStored(memo));
+    return !AsksBeforeDroppingMemo(memo.empty(), fileHoldsIt) || ConfirmUnsavedMemo();
 }
 
 void CoverDialog::ShowWrongPasswords()

@@ -82,8 +82,8 @@ private:
     bool ConfirmUnsavedMemo();
     // A wrong password: the message, and the password edit ready for the next try.
     void RefuseTry();
-    // The memo saved at unlock (with the switch on); false when it could not be and the
-    // user keeps the cover open to copy it.
+    // The memo saved at unlock (with the switch on, when changed); false when it could not
+    // be and the user keeps the cover open to copy it.
     bool SaveMemoAtUnlock();
     // Shows the line about wrong passwords (nothing while there are none).
     void ShowWrongPasswords();
@@ -93,8 +93,8 @@ private:
     // rows (no longer line can be seen whole there, nor typed). The whole memo when the
     // box cannot be measured.
     size_t LengthTheBoxShows(const WideText& memo) const noexcept;
-    // Says so when an empty field opens the cover: it must not pass for a lock.
-    void ShowNoPassword();
+    // Says so while an empty field opens the cover (`show`): it must not pass for a lock.
+    void ShowNoPassword(bool show);
     // The memo pad entered from the keyboard (Tab, Shift+Tab, its mnemonic): the caret
     // at the end, nothing selected, so the next key adds to the memo instead of
     // replacing it.

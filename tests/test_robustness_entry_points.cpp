@@ -182,8 +182,8 @@ TEST_F(RobustEntryPoints, DialogEntryPointsNeverReadTheirHostValues)
     EXPECT_EQ(0, result);
     EXPECT_TRUE(OnlyWritten(item, {4}));
     EXPECT_EQ(0, plugin_->finish(kBogusHostValue));
-    // The unlock saved the (empty) memo pad; nothing else changed.
-    EXPECT_EQ(before + "MemoPadText=\r\n", ReadFileBytes(dir_.File("velmora.ini")));
+    // The unlock left the untouched memo pad alone; nothing changed.
+    EXPECT_EQ(before, ReadFileBytes(dir_.File("velmora.ini")));
 }
 
 TEST_F(RobustEntryPoints, OddConfigurationDirectoriesStillInitialiseAndWriteNothingElsewhere)
