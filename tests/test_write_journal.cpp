@@ -23,22 +23,9 @@ using namespace testing_support;
 
 namespace {
 
-TEST(JournalForm, ReadsBackWholeAndRefusesAnyCutOrChange)
+// The journal's own format and the recovery decision are tested in test_journal_format.cpp.
+TEST(JournalPath, BesideTheSettingsFile)
 {
-    const std::string first = EncodeJournal(true, "[Settings]\r\nPassword=abc\r\n", 7);
-    JournalRecord record;
-    for (size_t cut = 0; cut < first.size(); ++cut)
-        EXPECT_FALSE(ParseJournal(first.substr(0, cut), record)) << "cut at " << cut;
-    std::string changed = first;
-    changed[changed.size() - 10] ^= 0x20;
-    EXPECT_FALSE(ParseJournal(changed, record)) << "a changed byte of the file as it was";
-    const std::string done = EncodeCompleted("after");
-    ASSERT_TRUE(ParseJournal(first + done.substr(0, 15), record));
-    EXPECT_FALSE(record.completed) << "a cut record counts as never written";
-    ASSERT_TRUE(ParseJournal(first + done + EncodePutBackBegun(42), record));
-    EXPECT_TRUE(record.completed && record.fileExisted);
-    EXPECT_EQ("[Settings]\r\nPassword=abc\r\n", record.preImage);
-    EXPECT_EQ(42u, record.stamp) << "a put-back dates the journal afresh";
     EXPECT_EQ("C:\\Mail\\velmora.jnl", JournalPathFor("C:\\Mail\\velmora.ini")) << "no longer a path";
 }
 

@@ -1,0 +1,111 @@
+// The journal's own format and the recovery decision, as plain functions on bytes and
+// file times: what a start makes of a journal it finds beside velmora.ini.
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+
+#include "settings/JournalFormat.h"
+
+namespace {
+
+TEST(JournalForm, ReadsBackWholeAndRefusesAnyCutOrChange)
+{
+    const std::string first = EncodeJournal(true, "[Settings]\r\nPassword=abc\r\n", 7);
+    JournalRecord record;
+    for (size_t cut = 0; cut < first.size(); ++cut)
+        EXPECT_FALSE(ParseJournal(first.substr(0, cut), record)) << "cut at " << cut;
+    std::string changed = first;
+    changed[changed.size() - 10] ^= 0x20;
+    EXPECT_FALSE(ParseJournal(changed, record)) << "a changed byte of the file as it was";
+    const std::string done = EncodeCompleted("after");
+    ASSERT_TRUE(ParseJournal(first + done.substr(0, 15), record));
+    EXPECT_FALSE(record.completed) << "a cut record counts as never written";
+    ASSERT_TRUE(ParseJournal(first + done + EncodePutBackBegun(42), record));
+    EXPECT_TRUE(record.completed && record.fileExisted);
+    EXPECT_EQ("[Settings]\r\nPassword=abc\r\n", record.preImage);
+    EXPECT_EQ(42u, record.stamp) << "a put-back dates the journal afresh";
+}
+
+// ---- the recovery decision ------------------------------------------------------------
+
+constexpr FileTimeValue kSecond = 10000000;
+// A journal written on a day in 2024, in file-time units.
+constexpr FileTimeValue kStamp = 133500000000000000ull;
+const char kBefore[] = "[Settings]\r\nPassword=abc\r\nMemoPadText=before\r\n";
+const char kAfter[] = "[Settings]\r\nPassword=abc\r\nMemoPadText=after\r\n";
+const char kCut[] = "[Settings]\r\nPassword=abc\r\nMemoPad";
+
+// The file as the next start finds it.
+enum class Found { AsBefore, AsAfter, Cut, Removed };
+
+struct RecoveryRow {
+    Found found;
+    bool completed; // the journal holds the write's completed record
+    double secondsAfterStamp; // the file's last write; negative: before the journal
+    Recovery expected;
+    const char* why;
+};
+void PrintTo(const RecoveryRow& row, std::ostream* out)
+{
+    *out << row.why << " (" << row.secondsAfterStamp << " s)";
+}
+
+constexpr Recovery kLeave = Recovery::Leave;
+constexpr Recovery kPutBack = Recovery::PutBack;
+
+const RecoveryRow kRecoveryRows[] = {
+    // As before the write: untouched, whenever it was last written.
+    {Found::AsBefore, false, 0, kLeave, "as before"},
+    {Found::AsBefore, false, 5, kLeave, "as before"},
+    {Found::AsBefore, false, 9.9, kLeave, "as before"},
+    {Found::AsBefore, false, 10.1, kLeave, "as before"},
+    {Found::AsBefore, false, 60, kLeave, "as before"},
+    // As after a write that marked itself completed.
+    {Found::AsAfter, true, 0, kLeave, "as after"},
+    {Found::AsAfter, true, 5, kLeave, "as after"},
+    {Found::AsAfter, true, 9.9, kLeave, "as after"},
+    {Found::AsAfter, true, 10.1, kLeave, "as after"},
+    {Found::AsAfter, true, 60, kLeave, "as after"},
+    // As after, but the mark never reached the journal: the write may be torn.
+    {Found::AsAfter, false, 0, kPutBack, "as after, unmarked"},
+    {Found::AsAfter, false, 9.9, kPutBack, "as after, unmarked"},
+    // Cut: neither before nor after. Within moments of the journal it is the write's
+    // own work and is put back; later it is somebody's change made by hand.
+    {Found::Cut, false, 0, kPutBack, "cut"},
+    {Found::Cut, false, 5, kPutBack, "cut"},
+    {Found::Cut, false, 9.9, kPutBack, "cut"},
+    {Found::Cut, false, 10.1, kLeave, "cut, changed by hand"},
+    {Found::Cut, false, 60, kLeave, "cut, changed by hand"},
+    {Found::Cut, true, 9.9, kPutBack, "cut after the mark"},
+    {Found::Cut, true, 10.1, kLeave, "changed by hand after the mark"},
+    // Removed: writes never remove the file, so somebody did.
+    {Found::Removed, false, 0, kLeave, "removed"},
+    {Found::Removed, false, 5, kLeave, "removed"},
+    {Found::Removed, false, 9.9, kLeave, "removed"},
+    {Found::Removed, false, 10.1, kLeave, "removed"},
+    {Found::Removed, false, 60, kLeave, "removed"},
+};
+
+class RecoveryDecision : public ::testing::TestWithParam<RecoveryRow> {};
+
+TEST_P(RecoveryDecision, PutsBackOnlyWhatTheInterruptedWriteCanHaveTorn)
+{
+    const RecoveryRow& row = GetParam();
+    JournalRecord journal;
+    ASSERT_TRUE(ParseJournal(EncodeJournal(true, kBefore, kStamp) +
+                                 (row.completed ? EncodeCompleted(kAfter) : std::string()),
+                             journal));
+    FileFound file;
+    file.exists = row.found != Found::Removed;
+    file.bytes = row.found == Found::AsBefore ? kBefore : row.found == Found::AsAfter ? kAfter
+               : row.found == Found::Cut ? kCut : "";
+    const double offset = row.secondsAfterStamp * static_cast<double>(kSecond);
+    file.lastWrite = offset < 0 ? kStamp - static_cast<FileTimeValue>(-offset)
+                                : kStamp + static_cast<FileTimeValue>(offset);
+    EXPECT_EQ(row.expected, DecideRecovery(journal, file));
+}
+
+INSTANTIATE_TEST_SUITE_P(Edges, RecoveryDecision, ::testing::ValuesIn(kRecoveryRows));
+
+} // namespace
