@@ -103,9 +103,38 @@ TEST_P(RecoveryDecision, PutsBackOnlyWhatTheInterruptedWriteCanHaveTorn)
     const double offset = row.secondsAfterStamp * static_cast<double>(kSecond);
     file.lastWrite = offset < 0 ? kStamp - static_cast<FileTimeValue>(-offset)
                                 : kStamp + static_cast<FileTimeValue>(offset);
-    EXPECT_EQ(row.expected, DecideRecovery(journal, file));
+    EXPECT_STREQ(row.expected == kLeave ? "leave" : "put back",
+                 DecideRecovery(journal, file) == kLeave ? "leave" : "put back");
 }
 
 INSTANTIATE_TEST_SUITE_P(Edges, RecoveryDecision, ::testing::ValuesIn(kRecoveryRows));
+
+// Found by fuzzing: a stamp at the end of the file-time range once wrapped round, and a
+// file cut moments before it was taken for a change made by hand.
+TEST(RecoveryDecisionRange, AStampAtEitherEndOfTheRangeDecidesAsAnyOther)
+{
+    struct Row {
+        FileTimeValue stamp, lastWrite;
+        Recovery expected;
+    } rows[] = {
+        {~0ull, ~0ull - 3 * kSecond, Recovery::PutBack},
+        {~0ull, ~0ull, Recovery::PutBack},
+        {~0ull - 3 * kSecond, ~0ull, Recovery::PutBack},
+        {0, 0, Recovery::PutBack},
+        {0, 11 * kSecond, Recovery::Leave},
+        {0, ~0ull, Recovery::Leave},
+    };
+    for (const Row& row : rows) {
+        JournalRecord journal;
+        journal.fileExisted = true;
+        journal.preImage = kBefore;
+        journal.stamp = row.stamp;
+        FileFound file;
+        file.exists = true;
+        file.bytes = kCut;
+        file.lastWrite = row.lastWrite;
+        EXPECT_EQ(row.expected, DecideRecovery(journal, file)) << row.stamp << " " << row.lastWrite;
+    }
+}
 
 } // namespace
