@@ -215,7 +215,7 @@ void CheckDecision(FuzzedDataProvider& in)
     const bool asAfter = journal.completed && file.bytes.size() == journal.postSize &&
                          Crc32(file.bytes) == journal.postChecksum;
     const bool later = file.lastWrite > journal.stamp && file.lastWrite - journal.stamp > kHandEditAfter;
-    const bool earlier = false;
+    const bool earlier = journal.stamp > file.lastWrite && journal.stamp - file.lastWrite > kUntouchedBefore;
     const bool leave = !file.exists || asBefore || asAfter || later || earlier;
     FUZZ_CHECK(decided == (leave ? Recovery::Leave : Recovery::PutBack));
 }

@@ -114,5 +114,7 @@ Recovery DecideRecovery(const JournalRecord& journal, const FileFound& file) noe
     // Differences, never sums: a damaged journal's stamp or a file's time can be any number.
     if (file.lastWrite > journal.stamp && file.lastWrite - journal.stamp > kHandEditAfter)
         return Recovery::Leave;
+    if (journal.stamp > file.lastWrite && journal.stamp - file.lastWrite > kUntouchedBefore)
+        return Recovery::Leave;
     return Recovery::PutBack;
 }

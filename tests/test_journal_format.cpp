@@ -79,6 +79,15 @@ const RecoveryRow kRecoveryRows[] = {
     {Found::Cut, false, 60, kLeave, "cut, changed by hand"},
     {Found::Cut, true, 9.9, kPutBack, "cut after the mark"},
     {Found::Cut, true, 10.1, kLeave, "changed by hand after the mark"},
+    // Last written before the journal: not touched by the write (a backup put back by
+    // hand keeps its date), beyond the margin for coarse file times.
+    {Found::Cut, false, -1, kPutBack, "cut, within the margin"},
+    {Found::Cut, false, -4.9, kPutBack, "cut, within the margin"},
+    {Found::Cut, false, -5.1, kLeave, "put back from before"},
+    {Found::Cut, false, -3 * 86400, kLeave, "a backup three days old"},
+    {Found::Cut, true, -3 * 86400, kLeave, "a backup, after the mark"},
+    {Found::AsBefore, false, -3 * 86400, kLeave, "as before, three days old"},
+    {Found::Removed, false, -3 * 86400, kLeave, "removed"},
     // Removed: writes never remove the file, so somebody did.
     {Found::Removed, false, 0, kLeave, "removed"},
     {Found::Removed, false, 5, kLeave, "removed"},
@@ -118,6 +127,8 @@ TEST(RecoveryDecisionRange, AStampAtEitherEndOfTheRangeDecidesAsAnyOther)
         Recovery expected;
     } rows[] = {
         {~0ull, ~0ull - 3 * kSecond, Recovery::PutBack},
+        {~0ull, ~0ull - 6 * kSecond, Recovery::Leave},
+        {~0ull, 0, Recovery::Leave},
         {~0ull, ~0ull, Recovery::PutBack},
         {~0ull - 3 * kSecond, ~0ull, Recovery::PutBack},
         {0, 0, Recovery::PutBack},
