@@ -1,9 +1,11 @@
-// velmora.jnl as a start finds it: any bytes, a journal as written then cut, changed or
+// velmora.jnl as a start finds it: any bytes (as they are, or with their checksums mended
+// so that the fields behind them are tried), a journal as written then cut, changed or
 // followed by more, and the recovery decision over any journal and any file.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "FuzzCheck.h"
 #include "settings/JournalFormat.h"
