@@ -1,9 +1,13 @@
 // The cover's date line and clock, built from a reading of the local time. The names
 // are English whatever the system's language; no locale is consulted.
+//
+// The texts are plain logic; the readings of the system's clock are in LocalTime.cpp, the
+// one part that needs Windows.
 #pragma once
-#include <windows.h>
-
 #include <string>
+
+// SYSTEMTIME of <windows.h>: only the code that reads one needs the whole type.
+struct _SYSTEMTIME;
 
 // Local date and time at whole-second resolution. An invalid reading has -1 in every
 // field and is formatted like any other.
@@ -22,7 +26,7 @@ struct ClockReading {
 // The current local time.
 ClockReading CurrentReading() noexcept;
 // A local time as the system gives it; invalid when it is no real date and time.
-ClockReading ReadingFromLocalTime(const SYSTEMTIME& local) noexcept;
+ClockReading ReadingFromLocalTime(const _SYSTEMTIME& local) noexcept;
 
 // "Saturday, 1 January, 2000". A weekday or month without a name shows its number.
 std::string DateText(const ClockReading& reading);

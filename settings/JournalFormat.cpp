@@ -111,7 +111,10 @@ Recovery DecideRecovery(const JournalRecord& journal, const FileFound& file) noe
         return Recovery::Leave;
     if (journal.completed && file.bytes.size() == journal.postSize && Crc32(file.bytes) == journal.postChecksum)
         return Recovery::Leave;
-    if (file.lastWrite > journal.stamp + kHandEditAfter)
+    // Differences, never sums: a damaged journal's stamp or a file's time can be any number.
+    if (file.lastWrite > journal.stamp && file.lastWrite - journal.stamp > kHandEditAfter)
+        return Recovery::Leave;
+    if (journal.stamp > file.lastWrite && journal.stamp - file.lastWrite > kUntouchedBefore)
         return Recovery::Leave;
     return Recovery::PutBack;
 }

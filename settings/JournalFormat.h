@@ -39,8 +39,13 @@ struct FileFound {
 // A file last written this long after the journal's stamp was changed by hand after the
 // crash: the write itself ends within moments of its journal.
 constexpr FileTimeValue kHandEditAfter = 10ull * 10000000ull;
+// A file last written this long before the journal's stamp was not touched by the write
+// (a backup put back by hand keeps its date): the margin covers coarse file times (FAT
+// keeps them to 2 s).
+constexpr FileTimeValue kUntouchedBefore = 5ull * 10000000ull;
 
 enum class Recovery { Leave, PutBack };
 // Leave: the file is as before the write (untouched), as after it (completed), or as
-// somebody made it by hand since (changed later, or removed). PutBack otherwise.
+// somebody made it by hand since (changed later, put back from before, or removed).
+// PutBack otherwise.
 Recovery DecideRecovery(const JournalRecord& journal, const FileFound& file) noexcept;

@@ -21,55 +21,6 @@ using namespace testing_support;
 
 namespace {
 
-// ---- the schedule, as it stands in the product --------------------------------------
-
-TEST(WrongPasswordSchedule, FiveAreFreeThenThirtySecondsDoublingUpToFiveMinutes)
-{
-    const uint32_t expected[] = {0, 0, 0, 0, 0, 0, 30, 60, 120, 240, 300, 300};
-    for (int count = 0; count < 12; ++count)
-        EXPECT_EQ(expected[count], WaitAfterWrongPasswords(count)) << count << " wrong";
-    EXPECT_EQ(300u, WaitAfterWrongPasswords(1000000));
-
-    // A guesser that tries the moment each wait ends gets 20 passwords tested in the
-    // first hour.
-    WrongPasswordWait wait;
-    WrongPasswordRecord record;
-    int tested = 0;
-    for (uint32_t ms = 0; ms < 3600 * 1000u; ms += 100) {
-        if (wait.Remaining(record, ms / 1000, ms) == 0) {
-            record = wait.AddWrong(record, ms / 1000, ms);
-            ++tested;
-        }
-    }
-    EXPECT_EQ(20, tested);
-}
-
-// A record seen for the first time (another start of the client) is timed by the clock
-// once; a clock set back never makes the wait longer than a full one, and a clock
-// changed later does not matter at all.
-TEST(WrongPasswordSchedule, ARecordFromBeforeIsTimedByTheClockOnceAndNeverOverAFullWait)
-{
-    const long long now = 1800000000;
-    const uint32_t tick = 4000000000u; // near the wrap of the tick count
-    struct Case {
-        WrongPasswordRecord record;
-        uint32_t remainingMs;
-    } cases[] = {
-        {{6, now - 25}, 5000},
-        {{7, now - 61}, 0},
-        {{5, now}, 0},
-        {{6, now + 3600}, 30000},      // typed "in the future": the clock went back
-        {{12, now + 86400}, 300000},
-    };
-    for (const Case& c : cases) {
-        WrongPasswordWait wait;
-        EXPECT_EQ(c.remainingMs, wait.Remaining(c.record, now, tick)) << c.record.count;
-        // An hour later on the clock, ten seconds later on the tick count.
-        const uint32_t later = c.remainingMs > 10000 ? c.remainingMs - 10000 : 0;
-        EXPECT_EQ(later, wait.Remaining(c.record, now - 3600, tick + 10000)) << c.record.count;
-    }
-}
-
 // ---- through the plug-in -------------------------------------------------------------
 
 class PasswordTrust : public ::testing::Test {

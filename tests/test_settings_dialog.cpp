@@ -675,24 +675,6 @@ TEST(PasswordStorage, EveryByteAtEveryPlaceIsRefusedOrComesBackWholeFromTheFile)
     }
 }
 
-TEST(PasswordStorage, RefusedCharactersFollowFromTheKeyByte)
-{
-    EXPECT_EQ(42, ScramblerKeyByte(ScramblerKey));
-    EXPECT_EQ(std::string(kRefusedCharacters), UnstorablePasswordCharacters(42));
-    EXPECT_EQ(std::string("\n\r"), UnstorablePasswordCharacters(0));
-    EXPECT_EQ(std::string("\x80\x8A\x8D"), UnstorablePasswordCharacters(0x80));
-}
-
-TEST(SettingsMessages, TheRefusalNamesEachCharacterReadably)
-{
-    EXPECT_NE(std::string::npos,
-              UnstorablePasswordText(" '*").find("cannot contain \"'\", \"*\" or a space:"));
-    EXPECT_NE(std::string::npos,
-              UnstorablePasswordText("\n\r").find("cannot contain the character with code 10 or the character with code 13:"));
-    EXPECT_NE(std::string::npos, UnstorablePasswordText("x").find("cannot contain \"x\":"));
-    EXPECT_NE(std::string::npos, SettingsNotSavedText("C:\\Mail\\velmora.ini").find("\"C:\\Mail\\velmora.ini\""));
-}
-
 TEST_F(SettingsDialogTest, AMissingFolderIsReportedWithThePathAndTheDialogStaysOpen)
 {
     const std::string missing = dir_.File("absent") + "\\velmora.ini";

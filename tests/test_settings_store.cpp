@@ -143,17 +143,6 @@ TEST_F(SettingsFileTest, IntegersAreWrittenAsPlainDecimal)
     EXPECT_EQ(INT_MIN, ReadInt("C", 0));
 }
 
-TEST(ParseProfileInt, MatchesTheStoredNumberRules)
-{
-    struct Case { const char* text; int value; } cases[] = {
-        {"", 0}, {"0", 0}, {"2", 2}, {"-1", -1}, {" \t 42abc", 42}, {"- 4", 0}, {"+", 0},
-        {"2147483647", INT_MAX}, {"2147483648", INT_MAX}, {"-2147483648", INT_MIN},
-        {"-2147483649", INT_MIN}, {"0007", 7}, {"1x", 1},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.value, ParseProfileInt(c.text)) << '"' << c.text << '"';
-}
-
 // ---- string reads and writes ------------------------------------------------------
 
 TEST_F(SettingsFileTest, LongValuesComeBackWhole)
@@ -250,26 +239,6 @@ TEST_F(SettingsFileTest, NewKeysAreAppendedAndExistingKeysKeepTheirLine)
 
 // ---- memo pad stored form ---------------------------------------------------------
 
-TEST(MemoStoredForm, LineBreaksBecomeTabsAndTabsComeBackAsLineBreaks)
-{
-    struct Case { const char* memo; const char* stored; const char* loaded; } cases[] = {
-        {"", "", ""},
-        {"one", "one", "one"},
-        {"a\r\nb", "a\tb", "a\r\nb"},
-        {"a\r\n\r\nb", "a\t\tb", "a\r\n\r\nb"},
-        {"a\tb", "a\tb", "a\r\nb"},               // a typed TAB comes back as a line break
-        {"a\rb", "a\tb", "a\r\nb"},               // lone CR (pasted text) is a line break too
-        {"a\nb", "a\tb", "a\r\nb"},               // as is a lone LF
-        {"a\r\r\nb", "a\t\tb", "a\r\n\r\nb"},
-        {"\r\n lead and trail \r\n", "\t lead and trail \t", "\r\n lead and trail \r\n"},
-        {"\xE9t\xE9\r\n\xFF", "\xE9t\xE9\t\xFF", "\xE9t\xE9\r\n\xFF"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(c.stored, MemoToStored(std::string(c.memo))) << c.memo;
-        EXPECT_EQ(c.loaded, StoredToMemo(MemoToStored(std::string(c.memo)))) << c.memo;
-    }
-}
-
 TEST_F(SettingsFileTest, MemoWithBlankEdgesAndEmptyLinesSurvivesTheFile)
 {
     SettingsFilePath = path_;
@@ -314,33 +283,6 @@ TEST_F(SettingsFileTest, AMemoInAnyScriptComesBackWholeAndEarlierVersionsReadWha
         ASSERT_TRUE(WriteSettingString(kSettingsSection, kKeyMemoPadText, earlier, path_));
         EXPECT_EQ(earlier, AnsiOrQuestionMarks(LoadMemoPadText()));
     }
-}
-
-TEST(MemoStoredForm, EscapedUtf8TakesOnlyWhatItWrites)
-{
-    WideText text;
-    for (const char* bad : {"%", "%4", "%4g", "%e9", "\t", "%C3", "%C3%28", "%C0%80", "%F4%90%80%80", "%80"}) {
-        EXPECT_FALSE(FromEscapedUtf8(bad, text)) << bad;
-    }
-    ASSERT_TRUE(FromEscapedUtf8("a%25%F0%9F%98%80", text));
-    EXPECT_TRUE((WideText{L'a', L'%', 0xD83D, 0xDE00}) == text);
-}
-
-// ---- quoting, as plain logic -------------------------------------------------------
-
-TEST(QuoteProfileValue, QuotesOnlyWhatAReadWouldStrip)
-{
-    EXPECT_EQ("", QuoteProfileValue(""));
-    EXPECT_EQ("plain", QuoteProfileValue("plain"));
-    EXPECT_EQ("in side", QuoteProfileValue("in side"));
-    EXPECT_EQ("\" x\"", QuoteProfileValue(" x"));
-    EXPECT_EQ("\"x\t\"", QuoteProfileValue("x\t"));
-    EXPECT_EQ("\"\"x\"\"", QuoteProfileValue("\"x\""));
-    EXPECT_EQ("\"'\"", QuoteProfileValue("'"));
-    EXPECT_TRUE(IsStorableProfileValue("any \t\"' text"));
-    EXPECT_FALSE(IsStorableProfileValue("a\r"));
-    EXPECT_FALSE(IsStorableProfileValue("\n"));
-    EXPECT_FALSE(IsStorableProfileValue(std::string("\0", 1)));
 }
 
 } // namespace

@@ -23,22 +23,9 @@ using namespace testing_support;
 
 namespace {
 
-TEST(JournalForm, ReadsBackWholeAndRefusesAnyCutOrChange)
+// The journal's own format and the recovery decision are tested in test_journal_format.cpp.
+TEST(JournalPath, BesideTheSettingsFile)
 {
-    const std::string first = EncodeJournal(true, "[Settings]\r\nPassword=abc\r\n", 7);
-    JournalRecord record;
-    for (size_t cut = 0; cut < first.size(); ++cut)
-        EXPECT_FALSE(ParseJournal(first.substr(0, cut), record)) << "cut at " << cut;
-    std::string changed = first;
-    changed[changed.size() - 10] ^= 0x20;
-    EXPECT_FALSE(ParseJournal(changed, record)) << "a changed byte of the file as it was";
-    const std::string done = EncodeCompleted("after");
-    ASSERT_TRUE(ParseJournal(first + done.substr(0, 15), record));
-    EXPECT_FALSE(record.completed) << "a cut record counts as never written";
-    ASSERT_TRUE(ParseJournal(first + done + EncodePutBackBegun(42), record));
-    EXPECT_TRUE(record.completed && record.fileExisted);
-    EXPECT_EQ("[Settings]\r\nPassword=abc\r\n", record.preImage);
-    EXPECT_EQ(42u, record.stamp) << "a put-back dates the journal afresh";
     EXPECT_EQ("C:\\Mail\\velmora.jnl", JournalPathFor("C:\\Mail\\velmora.ini")) << "no longer a path";
 }
 
@@ -124,7 +111,7 @@ const std::vector<WriteGroup>& Groups()
 }
 
 // What happens after the crash, before the next start.
-enum class Then { Nothing, EditedByHand, RemovedByHand, PutBackCutAnHourLater };
+enum class Then { Nothing, EditedByHand, OldCopyPutBack, RemovedByHand, PutBackCutAnHourLater };
 enum class Found { Before, After, ByHand };
 
 struct CrashRow {
@@ -152,6 +139,8 @@ const CrashRow kRows[] = {
     {WriteStep::Completed, false, Cut::None, Cut::None, Then::Nothing, Found::After, "marked complete"},
     {WriteStep::JournalRemoved, false, Cut::None, Cut::None, Then::Nothing, Found::After, "done"},
     {WriteStep::ValueWritten, true, Cut::Half, Cut::None, Then::EditedByHand, Found::ByHand, "edited by hand"},
+    {WriteStep::ValueWritten, true, Cut::Half, Cut::None, Then::OldCopyPutBack, Found::ByHand,
+     "a copy three days old put back by hand, keeping its date"},
     {WriteStep::ValueWritten, true, Cut::Half, Cut::None, Then::RemovedByHand, Found::ByHand, "removed by hand"},
     {WriteStep::ValueWritten, false, Cut::Empty, Cut::None, Then::PutBackCutAnHourLater, Found::Before,
      "put-back cut"},
@@ -210,12 +199,14 @@ TEST_P(CrashAtEachStep, TheNextStartFindsTheFileAsBeforeAsAfterOrAsChangedByHand
         Leave(path_, file_, row.file);
         Leave(JournalPathFor(path_), journal_, row.journal);
         std::string byHand = ReadFileBytes(path_);
-        if (row.then == Then::EditedByHand) {
-            // The README's way out of a forgotten password, saved a minute after the crash.
+        if (row.then == Then::EditedByHand || row.then == Then::OldCopyPutBack) {
+            // The README's way out of a forgotten password, saved a minute after the crash,
+            // or a copy of the file from before, dated days before the journal.
             const size_t line = byHand.find("Password=");
             if (line != std::string::npos)
                 byHand.erase(line, byHand.find('\n', line) + 1 - line);
-            Leave(path_, DiskFile{true, byHand, file_.written}, Cut::None, 60);
+            Leave(path_, DiskFile{true, byHand, file_.written}, Cut::None,
+                  row.then == Then::EditedByHand ? 60 : -3 * 86400);
         } else if (row.then == Then::RemovedByHand) {
             ::DeleteFileA(path_.c_str());
             byHand = "[Settings]\r\nPassword=\r\n";
