@@ -10,7 +10,7 @@
 #include "framework/Module.h"
 #include "settings/PasswordScrambler.h"
 #include "settings/ProductStrings.h"
-#include "settings/Settings.h"
+#include "settings/SettingsFile.h"
 #include "settings/StorablePassword.h"
 
 const char* const kMakerWebPage = "https://velmora.example/";
@@ -31,7 +31,8 @@ const CDialog::ClickEntry SettingsDialog::kClickTable[] = {
     {0, nullptr},
 };
 
-SettingsDialog::SettingsDialog(HWND parent) noexcept : CDialog(IDD, parent)
+SettingsDialog::SettingsDialog(SettingsFile& settings, HWND parent) noexcept
+    : CDialog(IDD, parent), settings_(settings)
 {
     // The template's up-down control needs its window class before the dialog is made.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS};
@@ -43,7 +44,7 @@ BOOL SettingsDialog::OnInitDialog()
     CDialog::OnInitDialog();
     ::SetWindowTextA(m_hWnd, ProductInfo.productName.c_str());
 
-    const Switches switches = ReadSwitches();
+    const Switches switches = settings_.ReadSwitches();
     startUp = switches.startUp;
     ShowSwitch(IDC_SET_STARTUP, startUp);
     stretch = switches.stretch;
@@ -52,7 +53,7 @@ BOOL SettingsDialog::OnInitDialog()
     ShowSwitch(IDC_SET_SAVE_MEMO, saveMemoPadText);
     hideEudora = switches.hideEudora;
     ShowSwitch(IDC_SET_HIDE_EUDORA, hideEudora);
-    const LockSettings lock = ReadLockSettings();
+    const LockSettings lock = settings_.ReadLockSettings();
     lockWithWindows = lock.withWindows;
     lockWithWindowsStored_ = lock.withWindowsStored;
     ShowSwitch(IDC_SET_LOCK_WITH_WINDOWS, lockWithWindows);
@@ -128,7 +129,7 @@ void SettingsDialog::OnApply()
     // matches. The new ones are read whole, to refuse what the code page cannot keep.
     const WideText newTyped = GetItemTextW(IDC_SET_NEW_PASSWORD);
     const WideText newAgain = GetItemTextW(IDC_SET_NEW_PASSWORD2);
-    if (!PasswordMatches(GetItemText(IDC_SET_OLD_PASSWORD))) {
+    if (!settings_.PasswordMatches(GetItemText(IDC_SET_OLD_PASSWORD))) {
         Tell(kIncorrectOldPasswordText);
         return;
     }
@@ -155,10 +156,10 @@ void SettingsDialog::OnApply()
     }
     // The password goes last: if anything fails on the way, the stored password is
     // still the old one the user has just typed.
-    if (!ApplySettings({startUp, stretch, saveMemoPadText, hideEudora},
+    if (!settings_.ApplySettings({startUp, stretch, saveMemoPadText, hideEudora},
                        {lockAfterMinutes, lockWithWindows, lockAfterMinutesStored_, lockWithWindowsStored_},
                        changePassword ? &newPassword : nullptr)) {
-        Tell(SettingsNotSavedText(SettingsFileName()));
+        Tell(SettingsNotSavedText(settings_.FileName()));
         return;
     }
     EndDialog(1);
@@ -202,7 +203,7 @@ void SettingsDialog::OnCancelButton()
 
 void SettingsDialog::OnReleaseNotes()
 {
-    const std::string notes = ReleaseNotesFile(ModuleFolder());
+    const std::string notes = settings_.ReleaseNotesFile(ModuleFolder());
     if (!notes.empty())
         ShellExecuteForDialogs(nullptr, "open", notes.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
 }

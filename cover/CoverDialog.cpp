@@ -5,7 +5,7 @@
 #include "cover/ShownMemo.h"
 #include "settings/MemoCodec.h"
 #include "settings/ProductStrings.h"
-#include "settings/Settings.h"
+#include "settings/SettingsFile.h"
 
 namespace {
 
@@ -28,7 +28,8 @@ const char* const CoverDialog::kLockUnrecordedLine =
 const char* const CoverDialog::kMemoPartLine =
     "Only the memo's start is shown; changing it keeps only that.";
 
-CoverDialog::CoverDialog(HWND parent) : CDialog(IDD, parent)
+CoverDialog::CoverDialog(SettingsFile& settings, HWND parent)
+    : CDialog(IDD, parent), m_settings(settings), m_gate(settings)
 {
 }
 
@@ -62,7 +63,7 @@ BOOL CoverDialog::OnInitDialog()
     // A limit on what can be typed, so everything in the pad can be stored and read
     // back; text set from the file is not cut by it.
     ::SendDlgItemMessageA(m_hWnd, IDC_COVER_MEMO, EM_LIMITTEXT, kMemoLimit, 0);
-    const Switches switches = ReadSwitches();
+    const Switches switches = m_settings.ReadSwitches();
     m_saveMemoPadText = switches.saveMemoPadText;
     if (m_saveMemoPadText == 1)
         ShowStoredMemo();
@@ -182,7 +183,7 @@ void CoverDialog::RecordLockOnce() noexcept
     if (!m_lockRecorded) {
         m_lockRecorded = true;
         // Said on the cover's face, as the memo and Apply say when they cannot save.
-        if (!RecordLocked() && m_hWnd != nullptr && ::IsWindow(m_hWnd))
+        if (!m_settings.RecordLocked() && m_hWnd != nullptr && ::IsWindow(m_hWnd))
             ::SetDlgItemTextA(m_hWnd, IDC_COVER_LOCK_UNRECORDED, kLockUnrecordedLine);
     }
 }
@@ -221,7 +222,7 @@ void CoverDialog::SaveChangedMemo() noexcept
     WideText memo = GetItemTextW(IDC_COVER_MEMO);
     // Only what was typed: the text as loaded or last saved would overwrite a change
     // made to the file meanwhile.
-    if (memo != m_memoText && SaveMemoPadText(memo)) {
+    if (memo != m_memoText && m_settings.SaveMemoPadText(memo)) {
         m_memoText = std::move(memo);
         // The file now holds what the pad holds.
         if (m_memoPartShown) {
@@ -233,7 +234,7 @@ void CoverDialog::SaveChangedMemo() noexcept
 
 void CoverDialog::ShowStoredMemo()
 {
-    WideText memo = LoadMemoPadText();
+    WideText memo = m_settings.LoadMemoPadText();
     const size_t stored = memo.size();
     memo.resize(ShownMemoLength(memo, kLongestShownMemo, kLongestShownMemoLine));
     memo.resize(LengthTheBoxShows(memo));
@@ -291,7 +292,7 @@ size_t CoverDialog::LengthTheBoxShows(const WideText& memo) const noexcept
 
 void CoverDialog::ShowNoPassword()
 {
-    const bool show = PasswordMatches("");
+    const bool show = m_settings.PasswordMatches("");
     if (show != m_noPasswordShown) {
         m_noPasswordShown = show;
         ::SetDlgItemTextA(m_hWnd, IDC_COVER_NO_PASSWORD, show ? kNoPasswordLine : "");
@@ -367,7 +368,7 @@ void CoverDialog::OnUnlock()
     // Read at every attempt: the settings dialog may have changed it meanwhile.
     const std::string typed = GetItemText(IDC_COVER_PASSWORD);
     ShowNoPassword();
-    if (!PasswordMatches(typed)) {
+    if (!m_settings.PasswordMatches(typed)) {
         // An empty field is nobody's guess (a child, a visitor pressing the button): it
         // is refused, but never holds the owner off with the right password.
         if (!typed.empty()) {
@@ -381,7 +382,7 @@ void CoverDialog::OnUnlock()
         return;
     ShowHostAgain();
     m_gate.Clear();
-    ClearLockedRecord();
+    m_settings.ClearLockedRecord();
     EndDialog(1);
 }
 
@@ -404,12 +405,13 @@ bool CoverDialog::SaveMemoAtUnlock()
     // Untouched, a memo shown in part stays whole in the file.
     if (m_memoPartShown && memo == m_memoText)
         return true;
-    if (SaveMemoPadText(memo)) {
+    if (m_settings.SaveMemoPadText(memo)) {
         m_memoText = memo;
         return true;
     }
     // A memo the file still holds as it is (or an empty one) loses nothing.
-    return memo.empty() || LoadMemoPadText() == StoredToMemo(MemoToStored(memo)) || ConfirmUnsavedMemo();
+    return memo.empty() || m_settings.LoadMemoPadText() == StoredToMemo(MemoToStored(memo)) ||
+           ConfirmUnsavedMemo();
 }
 
 void CoverDialog::ShowWrongPasswords()
@@ -461,7 +463,7 @@ bool CoverDialog::ConfirmUnsavedMemo()
 {
     // Closing now would lose what the user wrote: let them keep the cover open and copy
     // it elsewhere first.
-    const std::string text = "The memo pad could not be saved in \"" + SettingsFileName() +
+    const std::string text = "The memo pad could not be saved in \"" + m_settings.FileName() +
                              "\". Press OK to close the cover anyway, or Cancel to keep it "
                              "open and copy your notes.";
     m_answering = true;
