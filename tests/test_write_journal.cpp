@@ -103,6 +103,7 @@ std::string AllValues(const SettingsFile& settings)
 
 const std::string kLocked = "[Settings]\r\nPassword=" + Scramble("pw", ScramblerKey) +
                             "\r\nStretch=1\r\nMemoPadText=before\r\nLocked=1\r\n";
+const std::string kLockedAfterWrongTries = kLocked + "WrongPasswords=3\r\nLastWrongPassword=1700000000\r\n";
 
 // The writes the plug-in makes as one unit, each from the file it finds (none: first run).
 struct GroupCase {
@@ -124,6 +125,9 @@ const std::vector<GroupCase>& Groups()
         {"Apply with a new password", kLocked,
          [](SettingsFile& s) { s.ApplySettings({1, 0, 0, 0}, {5, 1, false, false}, &newPassword); }, "new"},
         {"first-run creation", "", [](SettingsFile& s) { s.CreateIfMissing(); }, ""},
+        {"unlock: the lock record removed", kLocked, [](SettingsFile& s) { s.ClearLockedRecord(); }, "pw"},
+        {"unlock: the wrong tries cleared", kLockedAfterWrongTries, [](SettingsFile& s) { s.ClearWrongPasswords(); },
+         "pw"},
     };
     return groups;
 }
@@ -247,11 +251,56 @@ TEST_P(CrashAtEachStep, TheNextStartFindsTheFileAsBeforeAsAfterOrAsChangedByHand
         const bool isAfter = row.found == Found::After || group.file.empty();
         EXPECT_EQ(isAfter ? after : before, AllValues(settings_));
         EXPECT_TRUE(settings_.PasswordMatches(isAfter ? group.passwordAfter : "pw"));
-        EXPECT_TRUE(group.file != kLocked || settings_.LockedRecorded()) << "the lock is lost";
+        EXPECT_TRUE(isAfter || group.file.find("Locked=1") == std::string::npos || settings_.LockedRecorded())
+            << "the lock is lost";
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryStep, CrashAtEachStep, ::testing::ValuesIn(kRows));
+
+// Without a journal nothing is written: a cut file could cost the password or the lock.
+TEST(NoJournal, EveryKindOfWriteLeavesTheFileAsItWas)
+{
+    static const std::string newPassword = "new";
+    const struct {
+        const char* name;
+        std::function<bool(SettingsFile&)> write;
+    } writes[] = {
+        {"Apply, switches only", [](SettingsFile& s) { return s.ApplySettings({1, 1, 0, 1}, {5, 1, true, true}, nullptr); }},
+        {"Apply with a new password", [](SettingsFile& s) { return s.ApplySettings({}, {}, &newPassword); }},
+        {"memo save", [](SettingsFile& s) { return s.SaveMemoPadText({L'\u03a3', L'x'}); }},
+        {"lock record", [](SettingsFile& s) { return s.RecordLocked(); }},
+        {"lock record removed", [](SettingsFile& s) { return s.ClearLockedRecord(); }},
+        {"wrong tries recorded", [](SettingsFile& s) { return s.RecordWrongPasswords({4, 1700000100}); }},
+        {"wrong tries cleared", [](SettingsFile& s) { return s.ClearWrongPasswords(); }},
+    };
+    const struct {
+        const char* name;
+        bool folder;  // a folder of the journal's name; else the journal held without sharing
+    } blockers[] = {{"a folder named velmora.jnl", true}, {"velmora.jnl held by another program", false}};
+    for (const auto& blocker : blockers) {
+        for (const auto& write : writes) {
+            SCOPED_TRACE(std::string(blocker.name) + ", " + write.name);
+            ScratchDir dir;
+            const std::string path = dir.File("velmora.ini");
+            const std::string file = write.name == std::string("lock record") ? kLocked.substr(0, kLocked.size() - 10)
+                                                                                : kLockedAfterWrongTries;
+            WriteFileBytes(path, file);
+            ScopedHandle held;
+            if (blocker.folder)
+                ASSERT_TRUE(::CreateDirectoryA(JournalPathFor(path).c_str(), nullptr));
+            else
+                held.Reset(::CreateFileA(JournalPathFor(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            ASSERT_TRUE(blocker.folder || held.IsValid());
+            SettingsFile settings(path);
+            EXPECT_FALSE(write.write(settings));
+            EXPECT_EQ(file, ReadFileBytes(path));
+            held.Reset();
+            ::RemoveDirectoryA(JournalPathFor(path).c_str()) || ::DeleteFileA(JournalPathFor(path).c_str());
+        }
+    }
+}
 
 // The stand-in client as a program of its own, killed the moment a memo save's journal
 // shows, again and again: each next start has the lock, the memo before or after.
