@@ -40,7 +40,7 @@ bool ReadFileBytes(const std::string& path, std::string& bytes)
 {
     const ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file.IsValid() && ReadToEnd(file.Get(), bytes);
+    return file.IsValid() && ReadToEnd(file.Get(), kLargestSettingsFile, bytes);
 }
 
 } // namespace
@@ -93,9 +93,17 @@ std::string SettingsFile::ReleaseNotesFile(const std::string& pluginFolder) cons
 
 // ---- single values, by key ---------------------------------------------------------
 
+bool SettingsFile::Damaged() const
+{
+    // The profile functions read the whole file into memory at every call.
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    return ::GetFileAttributesExA(path_.c_str(), GetFileExInfoStandard, &data) &&
+           (data.nFileSizeHigh != 0 || data.nFileSizeLow > kLargestSettingsFile);
+}
+
 std::string SettingsFile::ReadString(const char* key, const std::string& defaultValue) const
 {
-    if (!FitsTheProfileFunctions(path_))
+    if (!FitsTheProfileFunctions(path_) || Damaged())
         return defaultValue;
     // The profile function cuts a value that does not fit and gives no error for it;
     // a result that fills the buffer means it may have been cut, so read again larger.
@@ -231,6 +239,9 @@ std::string SettingsFile::StoredPassword() const
 
 bool SettingsFile::PasswordMatches(const std::string& typed) const
 {
+    // A password that cannot be read matches nothing: the cover stays up.
+    if (Damaged())
+        return false;
     return SamePassword(typed, Scramble(StoredPassword(), ScramblerKey));
 }
 
@@ -279,7 +290,8 @@ bool SettingsFile::ClearLockedRecord()
 
 bool SettingsFile::LockedRecorded() const
 {
-    return ReadInt(kKeyLocked, 0) == 1;
+    // A lock may be recorded in a file that cannot be read: the cover comes up.
+    return Damaged() || ReadInt(kKeyLocked, 0) == 1;
 }
 
 WrongPasswordRecord SettingsFile::ReadWrongPasswordRecord() const

@@ -37,6 +37,9 @@ public:
     // Why holding the file failed, when it did.
     const CFileException& HoldError() const noexcept { return holdError_; }
     bool Exists() const;
+    // Too large to read (see kLargestSettingsFile): every value reads as its default, no
+    // password matches, a lock counts as recorded, and nothing is written.
+    bool Damaged() const;
     // The file's full name, for messages that name it.
     const std::string& FileName() const noexcept { return path_; }
     // velmora.txt beside velmora.ini; failing that, the one beside the loaded plug-in in
@@ -66,7 +69,7 @@ public:
     // ---- the password -----------------------------------------------------------------
 
     // Whether the typed text is the stored password (read afresh, unscrambled, compared
-    // byte for byte).
+    // byte for byte). Never in a damaged file.
     bool PasswordMatches(const std::string& typed) const;
     // Stores a new password (one IsStorablePassword takes). False when the file did not
     // take it; the old password is then put back, so it stays one the user knows.

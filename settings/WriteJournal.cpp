@@ -37,7 +37,8 @@ bool FindFile(const std::string& path, FileFound& found)
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     }
     FILETIME written{};
-    const bool ok = ::GetFileTime(file.Get(), nullptr, nullptr, &written) && ReadToEnd(file.Get(), found.bytes);
+    const bool ok = ::GetFileTime(file.Get(), nullptr, nullptr, &written) &&
+                    ReadToEnd(file.Get(), kLargestSettingsFile, found.bytes);
     found.exists = true;
     found.lastWrite = (static_cast<FileTimeValue>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
     return ok;
@@ -164,10 +165,16 @@ void WriteJournal::UndoInterruptedWrite()
                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!journal.IsValid())
         return;
+    unsigned long long size = 0;
+    if (FileSize(journal.Get(), size) && size > kLargestJournal) {
+        journal.Reset();
+        ::MoveFileA(journalPath.c_str(), (journalPath + ".bad").c_str());
+        return;
+    }
     std::string bytes;
     JournalRecord record;
     FileFound file;
-    const bool whole = ReadToEnd(journal.Get(), bytes) && ParseJournal(bytes, record);
+    const bool whole = ReadToEnd(journal.Get(), kLargestJournal, bytes) && ParseJournal(bytes, record);
     // A file that cannot be read now is left, and its journal with it, for a later start.
     if (whole && !FindFile(file_, file))
         return;

@@ -516,3 +516,53 @@ TEST(SettingsFilePaths, PathsAtThePathLimitAreUsedWholeOrNotAtAll)
 }
 
 } // namespace
+
+// Files far larger than any the plug-in writes (1.5 GB, sparse), through the real DLL: a
+// velmora.jnl of that size is set aside at initialisation, unread; a velmora.ini of that
+// size reads as damaged, so its cover opens to no password, not even an empty one, and
+// nothing is written into it.
+TEST(HugeFiles, AJournalIsSetAsideAndASettingsFileKeepsTheCoverShut)
+{
+    constexpr long long kHuge = 1500LL << 20;
+    ScratchDir pluginDir;
+    ScratchDir data;
+    CopyPluginInto(pluginDir.path());
+    const std::string ini = data.File("velmora.ini");
+    const std::string journal = data.File("velmora.jnl");
+    WriteFileBytes(ini, "[Settings]\r\nPassword=\r\n");
+    ASSERT_TRUE(ResizeFile(journal, kHuge));
+    PluginLibrary plugin(pluginDir.path());
+    ASSERT_TRUE(plugin.loaded());
+    int32_t config[4] = {kSentinel, kSentinel, static_cast<int32_t>(reinterpret_cast<intptr_t>(data.path().c_str())),
+                         kSentinel};
+    int32_t info[8];
+    EXPECT_EQ(0, plugin.init(nullptr, 6, config, info));
+    EXPECT_FALSE(PathExists(journal));
+    EXPECT_EQ(kHuge, FileSizeOf(journal + ".bad")) << "the journal is set aside whole";
+    EXPECT_EQ("[Settings]\r\nPassword=\r\n", ReadFileBytes(ini));
+
+    ASSERT_TRUE(ResizeFile(ini, kHuge));
+    bool refused = false;
+    RunWithDriver(
+        [&] {
+            int32_t activate[2] = {kSentinel, 1};
+            return INT_PTR{plugin.specialHook(nullptr, activate)};
+        },
+        [&](DWORD ui) {
+            HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
+            ASSERT_NE(nullptr, cover);
+            SetItemText(cover, IDC_COVER_PASSWORD, "");
+            PostClick(cover, IDC_COVER_UNLOCK);
+            HWND box = nullptr;
+            WaitUntil([&] { return (box = FindDialogWithControl(ui, 0xFFFF)) != nullptr || !::IsWindow(cover); });
+            refused = box != nullptr && ::IsWindow(cover);
+            if (box != nullptr)
+                DismissMessageBox(box);
+            ::PostThreadMessageA(ui, WM_QUIT, 0, 0);
+            WaitForGone(cover);
+        });
+    EXPECT_TRUE(refused) << "an empty password opened the cover over a file that cannot be read";
+    EXPECT_EQ(0, plugin.finish(nullptr));
+    EXPECT_EQ(kHuge, FileSizeOf(ini));
+    EXPECT_FALSE(PathExists(journal)) << "no write was journalled";
+}
