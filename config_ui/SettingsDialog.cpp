@@ -159,7 +159,7 @@ void SettingsDialog::OnApply()
     if (!settings_.ApplySettings({startUp, stretch, saveMemoPadText, hideEudora},
                        {lockAfterMinutes, lockWithWindows, lockAfterMinutesStored_, lockWithWindowsStored_},
                        changePassword ? &newPassword : nullptr)) {
-        Tell(SettingsNotSavedText(settings_.FileName()));
+        Tell(SettingsNotSavedText(settings_.FileName(), settings_.LastSaveProblem()));
         return;
     }
     EndDialog(1);

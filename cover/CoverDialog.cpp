@@ -463,9 +463,10 @@ bool CoverDialog::ConfirmUnsavedMemo()
 {
     // Closing now would lose what the user wrote: let them keep the cover open and copy
     // it elsewhere first.
-    const std::string text = "The memo pad could not be saved in \"" + m_settings.FileName() +
-                             "\". Press OK to close the cover anyway, or Cancel to keep it "
-                             "open and copy your notes.";
+    const std::string why = SaveProblemText(m_settings.LastSaveProblem());
+    const std::string text = "The memo pad could not be saved in \"" + m_settings.FileName() + "\". " +
+                             (why.empty() ? "" : why + " ") +
+                             "Press OK to close the cover anyway, or Cancel to keep it open and copy your notes.";
     m_answering = true;
     const bool close =
         ::MessageBoxA(m_hWnd, text.c_str(), ProductInfo.productName.c_str(), MB_OKCANCEL) == IDOK;

@@ -1,5 +1,15 @@
 #include "settings/Settings.h"
 
+std::string SaveProblemText(SaveProblem problem)
+{
+    switch (problem) {
+    case SaveProblem::NoFileBeside:
+        return "No new file can be made in its folder, and Velmora needs one there (velmora.jnl) while it saves.";
+    case SaveProblem::TooLarge: return "The file is too large to be read safely (over 4 MB).";
+    default: return std::string();
+    }
+}
+
 int EffectiveLockMinutes(int storedMinutes) noexcept
 {
     if (storedMinutes <= 0)

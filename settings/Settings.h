@@ -45,6 +45,17 @@ struct WrongPasswordRecord {
     }
     bool operator!=(const WrongPasswordRecord& other) const noexcept { return !(*this == other); }
 };
+// ---- a save that did not go through ---------------------------------------------------
+
+// Why the last group of writes was not made, as far as it is known.
+enum class SaveProblem {
+    Unknown,       // the folder missing, the file read-only or held: what the messages said before
+    NoFileBeside,  // the journal (velmora.jnl) could not be made beside the file
+    TooLarge,      // the file is too large to read (damaged)
+};
+// The sentence that names the problem to the user; empty for Unknown.
+std::string SaveProblemText(SaveProblem problem);
+
 // What the lock makes of a stored LockAfterMinutes: 0 (never) for 0 and anything
 // negative, at most kLongestLockAfterMinutes.
 int EffectiveLockMinutes(int storedMinutes) noexcept;

@@ -101,6 +101,13 @@ bool SettingsFile::Damaged() const
            (data.nFileSizeHigh != 0 || data.nFileSizeLow > kLargestSettingsFile);
 }
 
+SaveProblem SettingsFile::LastSaveProblem() const
+{
+    if (Damaged())
+        return SaveProblem::TooLarge;
+    return journal_.JournalNotMade() ? SaveProblem::NoFileBeside : SaveProblem::Unknown;
+}
+
 std::string SettingsFile::ReadString(const char* key, const std::string& defaultValue) const
 {
     if (!FitsTheProfileFunctions(path_) || Damaged())

@@ -40,6 +40,8 @@ public:
     // Too large to read (see kLargestSettingsFile): every value reads as its default, no
     // password matches, a lock counts as recorded, and nothing is written.
     bool Damaged() const;
+    // Why the last group of writes (the last save) was not made.
+    SaveProblem LastSaveProblem() const;
     // The file's full name, for messages that name it.
     const std::string& FileName() const noexcept { return path_; }
     // velmora.txt beside velmora.ini; failing that, the one beside the loaded plug-in in

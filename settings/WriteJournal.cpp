@@ -90,7 +90,8 @@ void WriteJournal::Reach(WriteStep step)
 
 void WriteJournal::BeginGroup() noexcept
 {
-    ++depth_;
+    if (depth_++ == 0)
+        notMade_ = false;
 }
 
 void WriteJournal::EndGroup() noexcept
@@ -121,8 +122,10 @@ bool WriteJournal::StartJournal()
         return false;
     journal_.Reset(::CreateFileA(JournalPathFor(file_).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                  nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!journal_.IsValid())
+    if (!journal_.IsValid()) {
+        notMade_ = ::GetLastError() != ERROR_PATH_NOT_FOUND;
         return false;
+    }
     bool ok = WriteWhole(journal_.Get(), EncodeJournal(before.exists, before.bytes, Now()));
     Reach(WriteStep::JournalWritten);
     ok = ok && ::FlushFileBuffers(journal_.Get());

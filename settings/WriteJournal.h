@@ -71,6 +71,9 @@ public:
     bool BeforeWrite();
     // Right after each such write.
     void AfterWrite() noexcept;
+    // Whether the last group was refused because the journal itself could not be made in
+    // a folder that exists (a folder that takes no new files, something else of its name).
+    bool JournalNotMade() const noexcept { return notMade_; }
 
     // Initialisation, before anything reads the file: a write a crash cut is undone (the
     // file put back as it was) unless it completed or the file was changed by hand since;
@@ -89,6 +92,7 @@ private:
     int depth_ = 0;
     bool started_ = false;
     bool refused_ = false;
+    bool notMade_ = false;
     ScopedHandle journal_;
 };
 

@@ -771,6 +771,24 @@ TEST_F(SettingsDialogTest, AMissingFolderIsReportedWithThePathAndTheDialogStaysO
     EXPECT_FALSE(PathExists(dir_.File("absent")));
 }
 
+// A folder that takes no new files (here: a folder in the journal's place) is named as
+// the cause, not a missing folder or a read-only file.
+TEST_F(SettingsDialogTest, NoRoomForTheJournalIsReportedAsSuch)
+{
+    WriteFileBytes(path_, kFreshFile);
+    ASSERT_TRUE(::CreateDirectoryA(dir_.File("velmora.jnl").c_str(), nullptr));
+    Run([&](HWND d, DWORD ui) {
+        FillPasswords(d, "", "new", "new");
+        PostClick(d, IDC_SET_APPLY);
+        const std::string text = TakeMessage(ui, d);
+        EXPECT_NE(std::string::npos, text.find("No new file can be made in its folder")) << text;
+        EXPECT_EQ(std::string::npos, text.find("read-only")) << text;
+        PostClick(d, IDC_SET_CANCEL);
+    });
+    EXPECT_EQ(kFreshFile, ReadFileBytes(path_));
+    ::RemoveDirectoryA(dir_.File("velmora.jnl").c_str());
+}
+
 TEST_F(SettingsDialogTest, AFileAnotherProgramKeepsFromWritingIsReportedAndLeftAlone)
 {
     StorePassword("old");

@@ -296,6 +296,7 @@ TEST(NoJournal, EveryKindOfWriteLeavesTheFileAsItWas)
             SettingsFile settings(path);
             EXPECT_FALSE(write.write(settings));
             EXPECT_EQ(file, ReadFileBytes(path));
+            EXPECT_EQ(SaveProblem::NoFileBeside, settings.LastSaveProblem()) << "the messages name the cause";
             held.Reset();
             ::RemoveDirectoryA(JournalPathFor(path).c_str()) || ::DeleteFileA(JournalPathFor(path).c_str());
         }
