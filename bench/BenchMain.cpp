@@ -14,6 +14,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "bench/FirstPaint.h"
@@ -34,9 +35,8 @@
 #include "plugin/ProductInfo.h"
 #include "resource.h"
 #include "settings/PasswordScrambler.h"
-#include "settings/Settings.h"
+#include "settings/SettingsFile.h"
 #include "settings/SettingsStore.h"
-#include "settings/WriteJournal.h"
 
 namespace {
 
@@ -191,13 +191,25 @@ double TimeEmptyDialog(UINT templateId, const std::function<void()>& before = nu
     return Painted(run, "the empty dialog");
 }
 
+// The settings file the dialogs below are handed.
+SettingsFile& BenchSettings()
+{
+    static SettingsFile settings;
+    return settings;
+}
+
 template <class Dialog>
 PaintRun RunDialog(int closeButton)
 {
     return bench::RunUntilPainted(
         [] {
-            Dialog dialog;
-            return dialog.DoModal();
+            if constexpr (std::is_constructible_v<Dialog, SettingsFile&>) {
+                Dialog dialog(BenchSettings());
+                return dialog.DoModal();
+            } else {
+                Dialog dialog;
+                return dialog.DoModal();
+            }
         },
         bench::ClickButton(closeButton));
 }
@@ -210,7 +222,7 @@ PaintRun RunCover()
 {
     return bench::RunUntilPainted(
         [] {
-            CoverDialog cover;
+            CoverDialog cover(BenchSettings());
             return cover.DoModal();
         },
         [](HWND cover) {
@@ -369,6 +381,17 @@ void TimeStep(WriteStep step)
         ++g_flushes;
 }
 
+// Times the steps of the writes while `on`.
+class StepTimes : public WriteObserver {
+public:
+    bool on = false;
+    void Reached(WriteStep step) override
+    {
+        if (on)
+            TimeStep(step);
+    }
+};
+
 void FlushFile(const std::string& path)
 {
     HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -388,8 +411,9 @@ void TimeMemoSave(int runs)
                                               "\r\nStartUp=0\r\nStretch=1\r\nSaveMemoPadText=1\r\nHideEudora=1\r\n"
                                               "LockAfterMinutes=10\r\nLockWithWindows=1\r\nLocked=1\r\n"
                                               "MemoPadText=Back at 3\tcall Ann about the invoices\r\n");
-    const std::string saved = SettingsFilePath;
-    UseSettingsFolder(folder.path());
+    StepTimes stepTimes;
+    SettingsFile settings(path, &stepTimes);
+    settings.UseFolder(folder.path());
     const std::string texts[2] = {"Back at 3\r\ncall Ann about the invoices, then the bank",
                                   "Back at 4\r\ncall Ann about the invoices, then the bank"};
     int measuredTurn = 0;
@@ -398,7 +422,7 @@ void TimeMemoSave(int runs)
         const std::string& text = texts[measuredTurn++ % 2];
         const WideText memo(text.begin(), text.end());
         const LONGLONG start = bench::Ticks();
-        SaveMemoPadText(memo);
+        settings.SaveMemoPadText(memo);
         return bench::TicksToMicroseconds(bench::Ticks() - start);
     };
     // One profile write of the same value, flushed inside the timing or after it (else
@@ -423,14 +447,14 @@ void TimeMemoSave(int runs)
             "one profile write of the same value and one FlushFileBuffers of the file", runs, 0, memoSave,
             [&] { return profileWrite(true); });
     // Where the time goes: each step of the save, timed from the one before.
-    WriteStepReached = TimeStep;
+    stepTimes.on = true;
     for (int i = 0; i < runs; ++i) {
         const std::string& text = texts[measuredTurn++ % 2];
         g_flushes = 0;
         g_lastStep = bench::Ticks();
-        SaveMemoPadText(WideText(text.begin(), text.end()));
+        settings.SaveMemoPadText(WideText(text.begin(), text.end()));
     }
-    WriteStepReached = nullptr;
+    stepTimes.on = false;
     const char* const steps[] = {"journal created and written", "journal flushed", "memo written (profile write)",
                                  "velmora.ini flushed", "journal marked complete", "journal closed and removed"};
     std::printf("  the steps of a memo save (medians, us):");
@@ -439,8 +463,7 @@ void TimeMemoSave(int runs)
     std::printf("\n  flushes to the disk (FlushFileBuffers) per memo save: %d\n", g_flushes);
     std::printf("  nothing left beside velmora.ini: ");
     Verdict(!testing_support::PathExists(JournalPathFor(path)));
-    ReleaseSettings();
-    SettingsFilePath = saved;
+    settings.Release();
 }
 
 // ---- main -------------------------------------------------------------------------
@@ -544,8 +567,9 @@ int main(int argc, char** argv)
     // Dialogs run in this process from the same code and resources as the plug-in,
     // against a settings file such as a user has after a while.
     testing_support::ScratchDir settingsFolder;
-    SettingsFilePath = settingsFolder.File("velmora.ini");
-    WriteSettings(SettingsFilePath, false);
+    const std::string settingsPath = settingsFolder.File("velmora.ini");
+    BenchSettings().UsePath(settingsPath);
+    WriteSettings(settingsPath, false);
     ReadProductInfo(builtDll);
     bench::PaintWatch watch;
 
@@ -563,14 +587,14 @@ int main(int argc, char** argv)
         Compare("cover with a 100,000-character one-line memo, creation to first complete paint",
                 "the same cover with the usual settings file", options.runs, 1.5,
                 [&] {
-                    testing_support::WriteFileBytes(SettingsFilePath, longMemo);
+                    testing_support::WriteFileBytes(settingsPath, longMemo);
                     return Painted(RunCover(), "the cover with a long memo");
                 },
                 [&] {
-                    testing_support::WriteFileBytes(SettingsFilePath, usual);
+                    testing_support::WriteFileBytes(settingsPath, usual);
                     return Painted(RunCover(), "the cover");
                 });
-        testing_support::WriteFileBytes(SettingsFilePath, usual);
+        testing_support::WriteFileBytes(settingsPath, usual);
     }
 
     // The .ani the about box unpacks from the plug-in's resources, already on disk.
@@ -623,11 +647,11 @@ int main(int argc, char** argv)
 
     {
         HostWindow host;
-        WriteSettings(SettingsFilePath, true);
+        WriteSettings(settingsPath, true);
         CycleAndCount("cover open and unlock (HideEudora 1, host window present)", options, [] {
             Painted(RunCover(), "the cover");
         });
-        WriteSettings(SettingsFilePath, false);
+        WriteSettings(settingsPath, false);
     }
     CycleAndCount("about box open and close", options,
                   [] { Painted(RunDialog<AboutDialog>(IDC_ABOUT_CLOSE), "the about box"); });

@@ -9,7 +9,7 @@
 #include "config_ui/ShellOpen.h"
 #include "framework/Module.h"
 #include "settings/ProductStrings.h"
-#include "settings/Settings.h"
+#include "settings/SettingsFile.h"
 #include "settings/StorablePassword.h"
 
 const char* const kMakerWebPage = "https://velmora.example/";
@@ -30,7 +30,8 @@ const CDialog::ClickEntry SettingsDialog::kClickTable[] = {
     {0, nullptr},
 };
 
-SettingsDialog::SettingsDialog(HWND parent) noexcept : CDialog(IDD, parent)
+SettingsDialog::SettingsDialog(SettingsFile& settings, HWND parent) noexcept
+    : CDialog(IDD, parent), settings_(settings)
 {
     // The template's up-down control needs its window class before the dialog is made.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS};
@@ -42,7 +43,7 @@ BOOL SettingsDialog::OnInitDialog()
     CDialog::OnInitDialog();
     ::SetWindowTextA(m_hWnd, ProductInfo.productName.c_str());
 
-    const Switches switches = ReadSwitches();
+    const Switches switches = settings_.ReadSwitches();
     startUp = switches.startUp;
     ShowSwitch(IDC_SET_STARTUP, startUp);
     stretch = switches.stretch;
@@ -51,7 +52,7 @@ BOOL SettingsDialog::OnInitDialog()
     ShowSwitch(IDC_SET_SAVE_MEMO, saveMemoPadText);
     hideEudora = switches.hideEudora;
     ShowSwitch(IDC_SET_HIDE_EUDORA, hideEudora);
-    const LockSettings lock = ReadLockSettings();
+    const LockSettings lock = settings_.ReadLockSettings();
     lockWithWindows = lock.withWindows;
     lockWithWindowsStored_ = lock.withWindowsStored;
     ShowSwitch(IDC_SET_LOCK_WITH_WINDOWS, lockWithWindows);
@@ -111,7 +112,7 @@ void SettingsDialog::OnApply()
     // The old password is read as the cover reads the password at unlock, so that one
     // stored by an earlier version (with "?" for what the code page lacked) still
     // matches. The new ones are read whole, to refuse what the code page cannot keep.
-    request.oldPasswordRight = PasswordMatches(GetItemText(IDC_SET_OLD_PASSWORD));
+    request.oldPasswordRight = settings_.PasswordMatches(GetItemText(IDC_SET_OLD_PASSWORD));
     request.fresh = GetItemTextW(IDC_SET_NEW_PASSWORD);
     request.again = GetItemTextW(IDC_SET_NEW_PASSWORD2);
     request.freshAnsiExact = ToAnsiExactly(request.fresh, request.freshAnsi);
@@ -128,8 +129,8 @@ void SettingsDialog::OnApply()
     lockAfterMinutes = answer.lock.afterMinutes;
     // The password goes last: if anything fails on the way, the stored password is
     // still the old one the user has just typed.
-    if (!ApplySettings(answer.switches, answer.lock, answer.changePassword ? &answer.newPassword : nullptr)) {
-        Tell(SettingsNotSavedText(SettingsFileName()));
+    if (!settings_.ApplySettings(answer.switches, answer.lock, answer.changePassword ? &answer.newPassword : nullptr)) {
+        Tell(SettingsNotSavedText(settings_.FileName(), settings_.LastSaveProblem()));
         return;
     }
     EndDialog(1);
@@ -143,7 +144,7 @@ void SettingsDialog::OnOK()
         CDialog::OnOK();
         return;
     }
-    const std::string question = ApplyChangesQuestion(typed, !PasswordMatches(""));
+    const std::string question = ApplyChangesQuestion(typed, !settings_.PasswordMatches(""));
     switch (::MessageBoxA(m_hWnd, question.c_str(), ProductInfo.productName.c_str(), MB_YESNOCANCEL)) {
     case IDYES:
         // As the button: the dialog ends only when everything is saved, and stays open
@@ -175,7 +176,7 @@ void SettingsDialog::OnCancelButton()
 
 void SettingsDialog::OnReleaseNotes()
 {
-    const std::string notes = ReleaseNotesFile(ModuleFolder());
+    const std::string notes = settings_.ReleaseNotesFile(ModuleFolder());
     if (!notes.empty())
         ShellExecuteForDialogs(nullptr, "open", notes.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
 }

@@ -4,7 +4,7 @@
 
 #include "config_ui/SettingsChoices.h"
 #include "framework/Dialog.h"
-#include "settings/Settings.h"
+#include "settings/SettingsFile.h"
 #include "resource.h"
 
 // The maker's web page that "On the Internet" opens.
@@ -14,7 +14,7 @@ class SettingsDialog : public CDialog {
 public:
     enum { IDD = IDD_SETTINGS };
 
-    explicit SettingsDialog(HWND parent = nullptr) noexcept;
+    explicit SettingsDialog(SettingsFile& settings, HWND parent = nullptr) noexcept;
 
     // The switches as read from the settings file (any value, until a box is clicked)
     // and written back by Apply. Only exactly 1 means on.
@@ -56,6 +56,7 @@ private:
     SettingsShown Shown() const;
     bool FieldHasText(int field) const noexcept;
 
+    SettingsFile& settings_;
     // Whether the two lock keys were in the file when the dialog opened: a file without
     // them stays without them while both are off.
     bool lockAfterMinutesStored_ = false;

@@ -66,11 +66,12 @@ std::string PasswordTooLongText(size_t longest)
            DecimalText(static_cast<long long>(longest)) + " characters.";
 }
 
-std::string SettingsNotSavedText(const std::string& path)
+std::string SettingsNotSavedText(const std::string& path, SaveProblem problem)
 {
-    return "The settings could not be saved in \"" + path +
-           "\". Check that the folder exists and that the file is not read-only, "
-           "then press Apply again.";
+    const std::string why = SaveProblemText(problem);
+    return "The settings could not be saved in \"" + path + "\". " +
+           (why.empty() ? "Check that the folder exists and that the file is not read-only, then press Apply again."
+                        : why + " Put that right, then press Apply again.");
 }
 
 std::string BadLockMinutesText(int longest)

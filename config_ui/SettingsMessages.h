@@ -2,6 +2,8 @@
 #pragma once
 #include <string>
 
+#include "settings/Settings.h"
+
 extern const char* const kIncorrectOldPasswordText; // "Incorrect old password."
 extern const char* const kPasswordsDontMatchText;
 
@@ -20,8 +22,8 @@ extern const char* const kPasswordOutsideCodePageText;
 // Says that a new password is longer than `longest` characters.
 std::string PasswordTooLongText(size_t longest);
 
-// Says that the settings could not be saved in the file at `path`.
-std::string SettingsNotSavedText(const std::string& path);
+// Says that the settings could not be saved in the file at `path`, and why when known.
+std::string SettingsNotSavedText(const std::string& path, SaveProblem problem = SaveProblem::Unknown);
 
 // Says what the "Lock after" field takes: whole minutes from 0 to `longest`, 0 for never.
 std::string BadLockMinutesText(int longest);

@@ -6,7 +6,7 @@
 #include "cover/UnlockDecision.h"
 #include "settings/MemoCodec.h"
 #include "settings/ProductStrings.h"
-#include "settings/Settings.h"
+#include "settings/SettingsFile.h"
 
 namespace {
 
@@ -29,7 +29,8 @@ const char* const CoverDialog::kLockUnrecordedLine =
 const char* const CoverDialog::kMemoPartLine =
     "Only the memo's start is shown; changing it keeps only that.";
 
-CoverDialog::CoverDialog(HWND parent) : CDialog(IDD, parent)
+CoverDialog::CoverDialog(SettingsFile& settings, HWND parent)
+    : CDialog(IDD, parent), m_settings(settings), m_gate(settings)
 {
 }
 
@@ -63,7 +64,7 @@ BOOL CoverDialog::OnInitDialog()
     // A limit on what can be typed, so everything in the pad can be stored and read
     // back; text set from the file is not cut by it.
     ::SendDlgItemMessageA(m_hWnd, IDC_COVER_MEMO, EM_LIMITTEXT, kMemoLimit, 0);
-    const Switches switches = ReadSwitches();
+    const Switches switches = m_settings.ReadSwitches();
     m_saveMemoPadText = switches.saveMemoPadText;
     if (m_saveMemoPadText == 1)
         ShowStoredMemo();
@@ -85,7 +86,7 @@ BOOL CoverDialog::OnInitDialog()
     // and their wait goes on.
     m_gate.Wait();
     ShowWrongPasswords();
-    ShowNoPassword(PasswordMatches(""));
+    ShowNoPassword(m_settings.PasswordMatches(""));
 
     // Shown here, the cover is already visible when its creation would show it
     // normally, so it stays maximised. The controls keep their template places.
@@ -183,7 +184,7 @@ void CoverDialog::RecordLockOnce() noexcept
     if (!m_lockRecorded) {
         m_lockRecorded = true;
         // Said on the cover's face, as the memo and Apply say when they cannot save.
-        if (!RecordLocked() && m_hWnd != nullptr && ::IsWindow(m_hWnd))
+        if (!m_settings.RecordLocked() && m_hWnd != nullptr && ::IsWindow(m_hWnd))
             ::SetDlgItemTextA(m_hWnd, IDC_COVER_LOCK_UNRECORDED, kLockUnrecordedLine);
     }
 }
@@ -222,7 +223,7 @@ void CoverDialog::SaveChangedMemo() noexcept
     WideText memo = GetItemTextW(IDC_COVER_MEMO);
     // Only what was typed: the text as loaded or last saved would overwrite a change
     // made to the file meanwhile.
-    if (memo != m_memoText && SaveMemoPadText(memo)) {
+    if (memo != m_memoText && m_settings.SaveMemoPadText(memo)) {
         m_memoText = std::move(memo);
         // The file now holds what the pad holds.
         if (m_memoPartShown) {
@@ -234,7 +235,7 @@ void CoverDialog::SaveChangedMemo() noexcept
 
 void CoverDialog::ShowStoredMemo()
 {
-    WideText memo = LoadMemoPadText();
+    WideText memo = m_settings.LoadMemoPadText();
     const size_t stored = memo.size();
     memo.resize(ShownMemoLength(memo, kLongestShownMemo, kLongestShownMemoLine));
     memo.resize(LengthTheBoxShows(memo));
@@ -359,8 +360,8 @@ void CoverDialog::OnUnlock()
     RecordLockOnce();
     // Read at every attempt: the settings dialog may have changed it meanwhile.
     const std::string typed = GetItemText(IDC_COVER_PASSWORD);
-    ShowNoPassword(PasswordMatches(""));
-    switch (DecideUnlock(m_gate.Wait(), typed.empty(), PasswordMatches(typed))) {
+    ShowNoPassword(m_settings.PasswordMatches(""));
+    switch (DecideUnlock(m_gate.Wait(), typed.empty(), m_settings.PasswordMatches(typed))) {
     case UnlockStep::kWait:
         ShowWrongPasswords();
         ::MessageBeep(MB_OK);
@@ -380,7 +381,7 @@ void CoverDialog::OnUnlock()
         return;
     ShowHostAgain();
     m_gate.Clear();
-    ClearLockedRecord();
+    m_settings.ClearLockedRecord();
     EndDialog(1);
 }
 
@@ -400,11 +401,11 @@ bool CoverDialog::SaveMemoAtUnlock()
     const WideText memo = m_saveMemoPadText == 1 ? GetItemTextW(IDC_COVER_MEMO) : WideText();
     if (!SavesMemoAtUnlock(m_saveMemoPadText == 1, memo, m_memoText))
         return true;
-    if (SaveMemoPadText(memo)) {
+    if (m_settings.SaveMemoPadText(memo)) {
         m_memoText = memo;
         return true;
     }
-    const bool fileHoldsIt = LoadMemoPadText() == StoredToMemo(MemoToStored(memo));
+    const bool fileHoldsIt = m_settings.LoadMemoPadText() == StoredToMemo(MemoToStored(memo));
     return !AsksBeforeDroppingMemo(memo.empty(), fileHoldsIt) || ConfirmUnsavedMemo();
 }
 
@@ -457,9 +458,10 @@ bool CoverDialog::ConfirmUnsavedMemo()
 {
     // Closing now would lose what the user wrote: let them keep the cover open and copy
     // it elsewhere first.
-    const std::string text = "The memo pad could not be saved in \"" + SettingsFileName() +
-                             "\". Press OK to close the cover anyway, or Cancel to keep it "
-                             "open and copy your notes.";
+    const std::string why = SaveProblemText(m_settings.LastSaveProblem());
+    const std::string text = "The memo pad could not be saved in \"" + m_settings.FileName() + "\". " +
+                             (why.empty() ? "" : why + " ") +
+                             "Press OK to close the cover anyway, or Cancel to keep it open and copy your notes.";
     m_answering = true;
     const bool close =
         ::MessageBoxA(m_hWnd, text.c_str(), ProductInfo.productName.c_str(), MB_OKCANCEL) == IDOK;

@@ -11,6 +11,7 @@
 #include "framework/Dialog.h"
 #include "framework/WideText.h"
 #include "resource.h"
+#include "settings/SettingsFile.h"
 
 class CoverDialog : public CDialog {
 public:
@@ -32,7 +33,7 @@ public:
     static const char* const kLockUnrecordedLine;
     static const char* const kMemoPartLine;
 
-    explicit CoverDialog(HWND parent = nullptr);
+    explicit CoverDialog(SettingsFile& settings, HWND parent = nullptr);
     ~CoverDialog() override;
 
     BOOL PreTranslateMessage(MSG* msg) override;
@@ -102,6 +103,7 @@ private:
     static LRESULT CALLBACK MemoProc(HWND memo, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                      DWORD_PTR data) noexcept;
 
+    SettingsFile& m_settings;
     std::string m_dateText;
     std::string m_clockText;
     ClockReading m_clockReading;

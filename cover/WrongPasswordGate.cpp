@@ -3,23 +3,24 @@
 #include <windows.h>
 
 #include "cover/DateClockText.h"
+#include "settings/SettingsFile.h"
 
 uint32_t WrongPasswordGate::Wait()
 {
     if (!unsaved_)
-        record_ = ReadWrongPasswordRecord();
+        record_ = settings_.ReadWrongPasswordRecord();
     return wait_.Remaining(record_, UtcSecondsNow(), ::GetTickCount());
 }
 
 void WrongPasswordGate::AddWrong()
 {
     record_ = wait_.AddWrong(record_, UtcSecondsNow(), ::GetTickCount());
-    unsaved_ = !RecordWrongPasswords(record_);
+    unsaved_ = !settings_.RecordWrongPasswords(record_);
 }
 
 void WrongPasswordGate::Clear()
 {
-    ClearWrongPasswords();
+    settings_.ClearWrongPasswords();
     record_ = WrongPasswordRecord();
     unsaved_ = false;
 }

@@ -8,8 +8,12 @@
 
 #include "cover/WrongPasswords.h"
 
+class SettingsFile;
+
 class WrongPasswordGate {
 public:
+    explicit WrongPasswordGate(SettingsFile& settings) noexcept : settings_(settings) {}
+
     // Milliseconds until a password is tried again, 0 when one is tried now. The record
     // is read afresh: another cover or a restarted client may have added to it.
     uint32_t Wait();
@@ -22,6 +26,7 @@ public:
     std::string Line();
 
 private:
+    SettingsFile& settings_;
     WrongPasswordWait wait_;
     WrongPasswordRecord record_;
     bool unsaved_ = false;

@@ -85,13 +85,34 @@ void CFile::Close() noexcept
     m_strFileName.clear();
 }
 
-bool ReadToEnd(HANDLE file, std::string& bytes)
+bool FileSize(HANDLE file, unsigned long long& size) noexcept
+{
+    LARGE_INTEGER value{};
+    if (!::GetFileSizeEx(file, &value))
+        return false;
+    size = static_cast<unsigned long long>(value.QuadPart);
+    return true;
+}
+
+bool ReadToEnd(HANDLE file, size_t limit, std::string& bytes)
 {
     bytes.clear();
+    // Told apart before any byte is held: memory never grows with the file.
+    unsigned long long size = 0;
+    if (FileSize(file, size) && size > limit)
+        return false;
     char buffer[4096];
     DWORD got = 0;
     bool ok = true;
-    while ((ok = ::ReadFile(file, buffer, sizeof buffer, &got, nullptr) != FALSE) && got > 0)
+    while ((ok = ::ReadFile(file, buffer, sizeof buffer, &got, nullptr) != FALSE) && got > 0) {
+        // Grown since: no more than the limit is ever held.
+        if (got > limit - bytes.size()) {
+            ok = false;
+            break;
+        }
         bytes.append(buffer, got);
+    }
+    if (!ok)
+        bytes.clear();
     return ok;
 }

@@ -67,5 +67,9 @@ public:
     std::string m_strFileName;
 };
 
-// Reads from the handle's position to the end of the file; false when a read fails.
-bool ReadToEnd(HANDLE file, std::string& bytes);
+// The file's size; false when it cannot be had.
+bool FileSize(HANDLE file, unsigned long long& size) noexcept;
+// Reads from the handle's position to the end of the file, never more than `limit` bytes
+// (a file on the disk can be of any size): false, with nothing kept, when a read fails or
+// more is there.
+bool ReadToEnd(HANDLE file, size_t limit, std::string& bytes);

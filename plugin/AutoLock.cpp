@@ -6,8 +6,7 @@
 #include "framework/Module.h"
 #include "plugin/IdleClock.h"
 #include "plugin/MenuCommands.h"
-#include "plugin/PluginApp.h"
-#include "settings/Settings.h"
+#include "settings/SettingsFile.h"
 
 const char* const kLockWindowClass = "VelmoraLockWindow";
 
@@ -44,7 +43,7 @@ bool MenuIsOpen() noexcept
 
 // `startTick`: when the lock started; until a cover has ended it stands in for the last
 // unlock.
-IdleTimes CurrentIdleTimes(DWORD startTick) noexcept
+IdleTimes CurrentIdleTimes(const MenuCommands& commands, DWORD startTick) noexcept
 {
     // Input first: read a moment later, it could lie after `now`.
     LASTINPUTINFO input{};
@@ -55,16 +54,21 @@ IdleTimes CurrentIdleTimes(DWORD startTick) noexcept
     times.now = ::GetTickCount();
     DWORD coverEnd = 0;
     times.coverEnded = true;
-    times.lastCoverEnd = LastCoverEnd(coverEnd) ? coverEnd : startTick;
+    times.lastCoverEnd = commands.LastCoverEnd(coverEnd) ? coverEnd : startTick;
     return times;
 }
 
-IdleDecision Decide(DWORD startTick) noexcept
+} // namespace
+
+AutoLock::AutoLock(MenuCommands& commands, SettingsFile& settings) noexcept
+    : commands_(commands), settings_(settings)
 {
-    return DecideIdleLock(ReadLockAfterMinutes(), CurrentIdleTimes(startTick));
 }
 
-} // namespace
+IdleDecision AutoLock::Decide() const noexcept
+{
+    return DecideIdleLock(settings_.ReadLockAfterMinutes(), CurrentIdleTimes(commands_, startTick_));
+}
 
 void AutoLock::Start()
 {
@@ -85,8 +89,9 @@ bool AutoLock::Create() noexcept
     if (class_ == 0)
         return false;
     // Top-level, never shown: message-only windows get no power notifications.
+    // The window carries this object from its first message on.
     window_ = ::CreateWindowExA(WS_EX_TOOLWINDOW, kLockWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                nullptr, ModuleInstance(), nullptr);
+                                nullptr, ModuleInstance(), this);
     if (window_ == nullptr) {
         ::UnregisterClassA(kLockWindowClass, ModuleInstance());
         class_ = 0;
@@ -115,12 +120,12 @@ void AutoLock::Rearm() noexcept
     // With both settings off nothing of the lock exists: the plug-in is as it always
     // was. Turned on (Apply), the window, its timer and the registration come up now.
     if (window_ == nullptr) {
-        const bool wanted = EffectiveLockMinutes(ReadLockAfterMinutes()) != 0 || ReadLockWithWindows() == 1;
+        const bool wanted = EffectiveLockMinutes(settings_.ReadLockAfterMinutes()) != 0 || settings_.ReadLockWithWindows() == 1;
         if (!wanted || !Create())
             return;
     }
     // A cover that is due comes through the timer, after the caller has returned.
-    const IdleDecision decision = Decide(startTick_);
+    const IdleDecision decision = Decide();
     Arm(decision.lockNow ? 0 : decision.wakeAfterMs);
 }
 
@@ -157,9 +162,14 @@ void AutoLock::Arm(UINT milliseconds) noexcept
 
 LRESULT CALLBACK AutoLock::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept
 {
-    AutoLock& lock = theApp.autoLock;
-    if (window != nullptr && window == lock.window_)
-        return lock.Handle(msg, wParam, lParam);
+    if (msg == WM_NCCREATE) {
+        const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+    }
+    // Until CreateWindowEx returns, the window is not yet the lock's own.
+    auto* lock = reinterpret_cast<AutoLock*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (lock != nullptr && window == lock->window_)
+        return lock->Handle(msg, wParam, lParam);
     return ::DefWindowProcA(window, msg, wParam, lParam);
 }
 
@@ -192,7 +202,7 @@ LRESULT AutoLock::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
 
 void AutoLock::OnWake()
 {
-    const IdleDecision decision = Decide(startTick_);
+    const IdleDecision decision = Decide();
     Arm(decision.wakeAfterMs);
     // The user's absence counts from the unlock now.
     if (decision.lockNow && Lock())
@@ -203,7 +213,7 @@ void AutoLock::OnSessionChange(WPARAM event)
 {
     if (event != kSessionLock && event != kConsoleDisconnect && event != kRemoteDisconnect)
         return;
-    if (ReadLockWithWindows() != 1)
+    if (settings_.ReadLockWithWindows() != 1)
         return;
     // The cover is there when the user comes back; whoever sent this is not kept waiting
     // for the unlock.
@@ -213,7 +223,7 @@ void AutoLock::OnSessionChange(WPARAM event)
 
 void AutoLock::OnSuspend()
 {
-    if (ReadLockWithWindows() != 1 || CoverIsUp() || !SettingsFileExists())
+    if (settings_.ReadLockWithWindows() != 1 || commands_.CoverIsUp() || !settings_.Exists())
         return;
     // The computer may sleep as soon as this returns, and nothing of the mail may show
     // on waking: the cover, and with it the hiding of the client's windows, comes up
@@ -225,7 +235,7 @@ void AutoLock::OnSuspend()
         return;
     }
     // A menu's loop is running below: its window goes now, the cover right after.
-    if (ReadSwitches().hideEudora == 1) {
+    if (settings_.ReadSwitches().hideEudora == 1) {
         if (HWND host = ::FindWindowExA(nullptr, nullptr, kHostWindowClass, nullptr))
             ::ShowWindow(host, SW_HIDE);
     }
@@ -235,7 +245,7 @@ void AutoLock::OnSuspend()
 
 bool AutoLock::Lock()
 {
-    if (CoverIsUp())
+    if (commands_.CoverIsUp())
         return false;
     if (MenuIsOpen()) {
         ::EndMenu();
@@ -252,21 +262,5 @@ bool AutoLock::RunCoverHeld()
     // The host may finish and unload the plug-in from inside the cover's message loop (at
     // the end of the session): every dialog's run holds the module, and keeps it loaded
     // for good once the plug-in has finished, so this code is still there to return to.
-    return RunLockCover();
-}
-
-
-void StartAutoLock()
-{
-    theApp.autoLock.Start();
-}
-
-void StopAutoLock() noexcept
-{
-    theApp.autoLock.Stop();
-}
-
-void RearmAutoLock() noexcept
-{
-    theApp.autoLock.Rearm();
+    return commands_.RunLockCover();
 }

@@ -13,11 +13,29 @@
 #pragma once
 #include <windows.h>
 
+#include "plugin/IdleClock.h"
+
+class MenuCommands;
+class SettingsFile;
+
 // The lock's window, timer and session registration; the plug-in's owner holds one.
 class AutoLock {
 public:
+    // The commands bring the cover up; the settings say when.
+    AutoLock(MenuCommands& commands, SettingsFile& settings) noexcept;
+    AutoLock(const AutoLock&) = delete;
+    AutoLock& operator=(const AutoLock&) = delete;
+
+    // Called by initialisation, before the start-up cover: a cover that came up at
+    // start-up is locked against nothing else, but the window must be there for the
+    // notifications. Creates the window only when a lock setting is on.
     void Start();
+    // Called by ems_plugin_finish: the timer, the session registration, the window and
+    // its class go, so that nothing of the plug-in runs afterwards and a new load starts
+    // afresh.
     void Stop() noexcept;
+    // Reads the settings again and re-arms the timer, creating the window when a setting
+    // has just been turned on (after the settings dialog's Apply).
     void Rearm() noexcept;
 
 private:
@@ -36,7 +54,11 @@ private:
     // closed and the cover asked for again once it has gone.
     bool Lock();
     bool RunCoverHeld();
+    // Whether the cover is due now, and when to look again.
+    IdleDecision Decide() const noexcept;
 
+    MenuCommands& commands_;
+    SettingsFile& settings_;
     HWND window_ = nullptr;
     ATOM class_ = 0;
     HMODULE wtsapi_ = nullptr;
@@ -47,17 +69,5 @@ private:
 };
 
 
-
 // The class of the hidden window; nothing else in the host's process uses this name.
 extern const char* const kLockWindowClass;
-
-// Called by initialisation, before the start-up cover: a cover that came up at start-up
-// is locked against nothing else, but the window must be there for the notifications.
-// Creates the window only when a lock setting is on.
-void StartAutoLock();
-// Called by ems_plugin_finish: the timer, the session registration, the window and its
-// class go, so that nothing of the plug-in runs afterwards and a new load starts afresh.
-void StopAutoLock() noexcept;
-// Reads the settings again and re-arms the timer, creating the window when a setting has
-// just been turned on (after the settings dialog's Apply).
-void RearmAutoLock() noexcept;

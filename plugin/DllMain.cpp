@@ -5,7 +5,6 @@
 #include <new>
 #include <unwind.h>
 
-#include "plugin/AutoLock.h"
 #include "plugin/PluginApp.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
@@ -19,7 +18,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         // call into code that is gone. (At process exit, with `reserved` set, Windows
         // takes them down itself.) Harmless after a finish, which has stopped it all.
         if (reserved == nullptr)
-            StopAutoLock();
+            theApp.autoLock.Stop();
         theApp.ExitInstance();
         return TRUE;
     default:

@@ -3,14 +3,11 @@
 #include <string>
 
 #include "framework/Module.h"
-#include "plugin/AutoLock.h"
-#include "plugin/MenuCommands.h"
 #include "plugin/PluginApp.h"
 #include "plugin/HostHeap.h"
 #include "settings/ProductStrings.h"
 #include "plugin/ProductInfo.h"
 #include "resource.h"
-#include "settings/Settings.h"
 
 namespace {
 
@@ -79,7 +76,7 @@ int32_t WINAPI ems_plugin_init(void*, int32_t hostApiVersion, MailConfigRecord* 
     LoadIconHolder(-1, &info->icon);
     info->description =
         HostHeapCopy(DescriptionText(ProductInfo.productName, ProductInfo.versionText));
-    RunStartUpActivation();
+    theApp.commands.RunStartUpActivation();
     return kResultOk;
 }
 
@@ -106,10 +103,10 @@ int32_t WINAPI ems_special_hook(void*, MenuItemRecord* item)
     switch (item->id) {
     case kMenuIdActivate:
         // The lock by itself follows settings applied on the way at once.
-        if (RunActivateCommand())
-            RearmAutoLock();
+        if (theApp.commands.RunActivateCommand())
+            theApp.autoLock.Rearm();
         break;
-    case kMenuIdScreenSaver: RunScreenSaverCommand(); break;
+    case kMenuIdScreenSaver: theApp.commands.RunScreenSaverCommand(); break;
     default: break;
     }
     return kResultOk;
@@ -118,8 +115,8 @@ int32_t WINAPI ems_special_hook(void*, MenuItemRecord* item)
 int32_t WINAPI ems_plugin_config(void*, void*)
 {
     // The lock by itself follows the new settings at once.
-    if (RunSettingsCommand())
-        RearmAutoLock();
+    if (theApp.commands.RunSettingsCommand())
+        theApp.autoLock.Rearm();
     return kResultOk;
 }
 

@@ -3,50 +3,9 @@
 #include "config_ui/SettingsDialog.h"
 #include "cover/CoverDialog.h"
 #include "framework/Module.h"
-#include "plugin/PluginApp.h"
-#include "settings/Settings.h"
-
-// A test seam: tests see the screen saver asked for without starting it.
-PostMessageFunction PostMessageForCommands = &::PostMessageA;
+#include "settings/SettingsFile.h"
 
 namespace {
-
-CommandState& State() noexcept
-{
-    return theApp.commands;
-}
-
-class CommandScope {
-public:
-    CommandScope() noexcept { State().running = true; }
-    ~CommandScope() { State().running = false; }
-    CommandScope(const CommandScope&) = delete;
-    CommandScope& operator=(const CommandScope&) = delete;
-};
-
-INT_PTR RunCommandDialog(CDialog& dialog)
-{
-    State().dialog = &dialog;
-    const INT_PTR result = dialog.DoModal();
-    State().dialog = nullptr;
-    return result;
-}
-
-// When a command is running, shows its dialog (or the message box or about box above
-// it) to the user instead of starting another one. Returns whether one was running.
-bool BringRunningCommandForward() noexcept
-{
-    if (State().finished)
-        return true;
-    if (!State().running)
-        return false;
-    HWND shown = State().dialog != nullptr ? State().dialog->GetSafeHwnd() : nullptr;
-    if (shown != nullptr) {
-        HWND front = ::GetLastActivePopup(shown);
-        ::SetForegroundWindow(front != nullptr ? front : shown);
-    }
-    return true;
-}
 
 bool QuitWaiting() noexcept
 {
@@ -54,126 +13,162 @@ bool QuitWaiting() noexcept
     return ::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE;
 }
 
+} // namespace
+
+// A command runs while one lives.
+class MenuCommands::Scope {
+public:
+    explicit Scope(CommandState& state) noexcept : state_(state) { state_.running = true; }
+    ~Scope() { state_.running = false; }
+    Scope(const Scope&) = delete;
+    Scope& operator=(const Scope&) = delete;
+
+private:
+    CommandState& state_;
+};
+
+MenuCommands::MenuCommands(CommandState& state, SettingsFile& settings, PostMessageFunction post) noexcept
+    : state_(state), settings_(settings), post_(post)
+{
+}
+
+INT_PTR MenuCommands::RunCommandDialog(CDialog& dialog)
+{
+    state_.dialog = &dialog;
+    const INT_PTR result = dialog.DoModal();
+    state_.dialog = nullptr;
+    return result;
+}
+
+// When a command is running, shows its dialog (or the message box or about box above
+// it) to the user instead of starting another one. Returns whether one was running.
+bool MenuCommands::BringRunningCommandForward() noexcept
+{
+    if (state_.finished)
+        return true;
+    if (!state_.running)
+        return false;
+    HWND shown = state_.dialog != nullptr ? state_.dialog->GetSafeHwnd() : nullptr;
+    if (shown != nullptr) {
+        HWND front = ::GetLastActivePopup(shown);
+        ::SetForegroundWindow(front != nullptr ? front : shown);
+    }
+    return true;
+}
+
 // A cover whose window went with the window that owned it (a splash screen of the host
 // closing while the cover comes up at start-up, say) comes up again at once, unless the
 // client is going away: its main window destroyed, its loop asked to quit, or the
 // plug-in finished. Then the lock stays recorded for the next start.
-bool CoverComesBack(const CoverDialog& cover) noexcept
+bool MenuCommands::CoverComesBack(const CoverDialog& cover) const noexcept
 {
-    return cover.WindowLost() && !cover.HostWindowGone() && !State().finished && !QuitWaiting();
+    return cover.WindowLost() && !cover.HostWindowGone() && !state_.finished && !QuitWaiting();
 }
 
 // The lock ends only by unlock, or by the host quitting.
-void RunCover()
+void MenuCommands::RunCover()
 {
-    State().coverUp = true;
+    state_.coverUp = true;
     for (;;) {
-        CoverDialog cover(nullptr);
+        CoverDialog cover(settings_);
         RunCommandDialog(cover);
         if (!CoverComesBack(cover))
             break;
     }
-    State().coverUp = false;
+    state_.coverUp = false;
     // The automatic lock counts the user's absence from here at the earliest.
-    State().lastCoverEnd = ::GetTickCount();
-    State().coverEnded = true;
+    state_.lastCoverEnd = ::GetTickCount();
+    state_.coverEnded = true;
 }
 
-INT_PTR RunSettingsDialog()
+INT_PTR MenuCommands::RunSettingsDialog()
 {
-    SettingsDialog settings(nullptr);
+    SettingsDialog settings(settings_);
     return RunCommandDialog(settings);
 }
 
 // The settings say a cover is wanted as the client starts.
-bool CoverWantedAtStartUp()
+bool MenuCommands::CoverWantedAtStartUp() const
 {
-    return ReadSwitches().startUp == 1 || LockedRecorded();
+    return settings_.ReadSwitches().startUp == 1 || settings_.LockedRecorded();
 }
 
-} // namespace
-
-bool RunActivateCommand()
+bool MenuCommands::RunActivateCommand()
 {
     if (BringRunningCommandForward())
         return false;
-    CommandScope scope;
-    if (SettingsFileExists()) {
+    Scope scope(state_);
+    if (settings_.Exists()) {
         RunCover();
         return false;
     }
     // Only a successful Apply or the OK command lead on to the cover.
     if (RunSettingsDialog() != 1)
         return false;
-    if (!State().finished)
+    if (!state_.finished)
         RunCover();
     return true;
 }
 
-void RunScreenSaverCommand()
+void MenuCommands::RunScreenSaverCommand()
 {
-    PostMessageForCommands(::GetDesktopWindow(), WM_SYSCOMMAND, SC_SCREENSAVE, 1);
+    post_(::GetDesktopWindow(), WM_SYSCOMMAND, SC_SCREENSAVE, 1);
 }
 
-bool RunSettingsCommand()
+bool MenuCommands::RunSettingsCommand()
 {
     if (BringRunningCommandForward())
         return false;
-    CommandScope scope;
+    Scope scope(state_);
     return RunSettingsDialog() == 1;
 }
 
-void RunStartUpActivation()
+void MenuCommands::RunStartUpActivation()
 {
     if (!CoverWantedAtStartUp())
         return;
     if (BringRunningCommandForward())
         return;
-    CommandScope scope;
+    Scope scope(state_);
     RunCover();
 }
 
-void EndCommandsAtFinish()
+void MenuCommands::EndCommandsAtFinish()
 {
-    State().finished = true;
+    state_.finished = true;
     // A dialog that is up keeps the module loaded from now on: the host may unload it
     // from inside the dialog's loop.
     KeepModuleLoaded(true);
-    if (State().dialog != nullptr)
-        State().dialog->EndForShutdown();
+    if (state_.dialog != nullptr)
+        state_.dialog->EndForShutdown();
 }
 
-void StartCommandsAtInit()
+void MenuCommands::StartCommandsAtInit()
 {
-    State().finished = false;
+    state_.finished = false;
     KeepModuleLoaded(false);
 }
 
-bool RunLockCover()
+bool MenuCommands::RunLockCover()
 {
-    if (State().finished || State().coverUp || !SettingsFileExists())
+    if (state_.finished || state_.coverUp || !settings_.Exists())
         return false;
     // A settings dialog or about box that is up stays on the stack below the cover;
     // menu commands meanwhile bring the cover forward, and afterwards the dialog again.
-    const bool wasRunning = State().running;
-    CDialog* const wasShown = State().dialog;
-    State().running = true;
+    const bool wasRunning = state_.running;
+    CDialog* const wasShown = state_.dialog;
+    state_.running = true;
     RunCover();
-    State().running = wasRunning;
-    State().dialog = wasShown;
+    state_.running = wasRunning;
+    state_.dialog = wasShown;
     // Finished while the cover was up: the dialog below ends too.
-    if (State().finished && wasShown != nullptr)
+    if (state_.finished && wasShown != nullptr)
         wasShown->EndForShutdown();
     return true;
 }
 
-bool CoverIsUp() noexcept
+bool MenuCommands::LastCoverEnd(DWORD& tick) const noexcept
 {
-    return State().coverUp;
-}
-
-bool LastCoverEnd(DWORD& tick) noexcept
-{
-    tick = State().lastCoverEnd;
-    return State().coverEnded;
+    tick = state_.lastCoverEnd;
+    return state_.coverEnded;
 }

@@ -8,6 +8,8 @@
 #include <cstdint>
 
 class CDialog;
+class CoverDialog;
+class SettingsFile;
 
 // What the commands know between two requests; the plug-in's owner holds it.
 struct CommandState {
@@ -25,35 +27,59 @@ struct CommandState {
     DWORD lastCoverEnd = 0;
 };
 
-// Item 1, "Activate Velmora". True when the settings dialog came first (there was no
-// settings file) and was applied.
-bool RunActivateCommand();
-// Item 2, "Activate Screen Saver": asks the desktop window to start the screen saver.
-void RunScreenSaverCommand();
-// The host's settings request. True when the settings were applied.
-bool RunSettingsCommand();
-// The last step of initialisation: the cover, when StartUp is 1 or a lock is recorded
-// that the client did not see unlocked.
-void RunStartUpActivation();
-// ems_plugin_finish: the dialog that is up ends at once (the cover as at the end of the
-// session), and no later request opens one. The module stays loaded if a dialog ran.
-void EndCommandsAtFinish();
-// ems_plugin_init: requests are taken again (a module that stayed loaded after a finish
-// may be initialised again).
-void StartCommandsAtInit();
-
-// The cover brought up by the automatic lock, with the switches "Activate Velmora" uses.
-// Nothing happens when a cover is up already or there is no settings file (a user who
-// never opened the settings has no password yet). Over the settings dialog or the about
-// box the cover comes up nested: after the unlock the user is back in them. Returns
-// whether a cover came up.
-bool RunLockCover();
-// Whether a cover is up now, whoever brought it up.
-bool CoverIsUp() noexcept;
-// The tick count (GetTickCount) at which the last cover ended; false when none has
-// ended since the plug-in was loaded.
-bool LastCoverEnd(DWORD& tick) noexcept;
-
-// Seam for tests: how the screen-saver command is posted (PostMessageA by default).
+// How the screen-saver command is posted (PostMessageA in the product; tests see the
+// request without starting the screen saver).
 using PostMessageFunction = BOOL(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
-extern PostMessageFunction PostMessageForCommands;
+
+// The commands, over the state and the settings file their owner hands them.
+class MenuCommands {
+public:
+    MenuCommands(CommandState& state, SettingsFile& settings, PostMessageFunction post = &::PostMessageA) noexcept;
+    MenuCommands(const MenuCommands&) = delete;
+    MenuCommands& operator=(const MenuCommands&) = delete;
+
+    // Item 1, "Activate Velmora". True when the settings dialog came first (there was no
+    // settings file) and was applied.
+    bool RunActivateCommand();
+    // Item 2, "Activate Screen Saver": asks the desktop window to start the screen saver.
+    void RunScreenSaverCommand();
+    // The host's settings request. True when the settings were applied.
+    bool RunSettingsCommand();
+    // The last step of initialisation: the cover, when StartUp is 1 or a lock is recorded
+    // that the client did not see unlocked.
+    void RunStartUpActivation();
+    // ems_plugin_finish: the dialog that is up ends at once (the cover as at the end of
+    // the session), and no later request opens one. The module stays loaded if a dialog
+    // ran.
+    void EndCommandsAtFinish();
+    // ems_plugin_init: requests are taken again (a module that stayed loaded after a
+    // finish may be initialised again).
+    void StartCommandsAtInit();
+
+    // The cover brought up by the automatic lock, with the switches "Activate Velmora"
+    // uses. Nothing happens when a cover is up already or there is no settings file (a
+    // user who never opened the settings has no password yet). Over the settings dialog
+    // or the about box the cover comes up nested: after the unlock the user is back in
+    // them. Returns whether a cover came up.
+    bool RunLockCover();
+    // Whether a cover is up now, whoever brought it up.
+    bool CoverIsUp() const noexcept { return state_.coverUp; }
+    // The tick count (GetTickCount) at which the last cover ended; false when none has
+    // ended since the plug-in was loaded.
+    bool LastCoverEnd(DWORD& tick) const noexcept;
+    // Tests: the screen-saver request goes through `post` from now on.
+    void UsePostMessage(PostMessageFunction post) noexcept { post_ = post; }
+
+private:
+    class Scope;
+    INT_PTR RunCommandDialog(CDialog& dialog);
+    bool BringRunningCommandForward() noexcept;
+    bool CoverComesBack(const CoverDialog& cover) const noexcept;
+    void RunCover();
+    INT_PTR RunSettingsDialog();
+    bool CoverWantedAtStartUp() const;
+
+    CommandState& state_;
+    SettingsFile& settings_;
+    PostMessageFunction post_;
+};

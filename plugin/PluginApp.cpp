@@ -3,7 +3,6 @@
 #include "cover/CoverScreens.h"
 #include "framework/Module.h"
 #include "plugin/ProductInfo.h"
-#include "settings/Settings.h"
 
 // The application object the module starts and ends with; it owns the plug-in's state.
 PluginApp theApp;
@@ -26,12 +25,12 @@ int PluginApp::ExitInstance()
 
 void PluginApp::Start(int32_t hostApiVersion, const char* configDirectory)
 {
-    StartCommandsAtInit();
+    commands.StartCommandsAtInit();
     HostApiVersion = static_cast<short>(hostApiVersion & 0xFFFF);
     ConfigDirectory = configDirectory != nullptr ? configDirectory : "";
     // The mail client hands every plug-in its data folder's Plugins but never creates
     // that folder; without it no setting could ever be stored.
-    UseSettingsFolder(ConfigDirectory);
+    settings.UseFolder(ConfigDirectory);
     // Users copy plug-ins into the client's program folder, which is not the folder the
     // client names: then the file actually loaded carries the product strings.
     if (!ReadProductInfo(ConfigDirectory + "\\" + "velmora.dll"))
@@ -44,7 +43,7 @@ void PluginApp::Start(int32_t hostApiVersion, const char* configDirectory)
 void PluginApp::Finish() noexcept
 {
     autoLock.Stop();
-    EndCommandsAtFinish();
+    commands.EndCommandsAtFinish();
     CoverScreens::UnregisterClass();
-    ReleaseSettings();
+    settings.Release();
 }

@@ -8,6 +8,7 @@
 #include "framework/WinApp.h"
 #include "plugin/AutoLock.h"
 #include "plugin/MenuCommands.h"
+#include "settings/SettingsFile.h"
 
 class PluginApp : public CWinApp {
 public:
@@ -27,8 +28,11 @@ public:
     short HostApiVersion = 0;
     // The folder the host names at initialisation; velmora.ini lives there.
     std::string ConfigDirectory;
-    CommandState commands;
-    AutoLock autoLock;
+    // velmora.ini, handed to whoever reads or writes it.
+    SettingsFile settings;
+    CommandState commandState;
+    MenuCommands commands{commandState, settings};
+    AutoLock autoLock{commands, settings};
 };
 
 // The one application object; the framework's module start and end run through it.

@@ -1,24 +1,9 @@
-// What each setting of velmora.ini means, in one place: its key, its default and its
-// rule. Callers ask for what they mean; nothing outside this folder names a section, a
-// key, a default or the settings file's path.
+// The values velmora.ini holds, as the plug-in means them, and the rules on them that need
+// no file. The file itself, read and written, is SettingsFile (settings/SettingsFile.h).
 #pragma once
 #include <string>
 
 #include "framework/WideText.h"
-
-// ---- the file ---------------------------------------------------------------------
-
-// The settings file in the folder the host names (created when missing, with the file
-// itself), held open until ReleaseSettings.
-void UseSettingsFolder(const std::string& configDirectory);
-void ReleaseSettings() noexcept;
-bool SettingsFileExists();
-// The file's full name, for messages that name it.
-const std::string& SettingsFileName() noexcept;
-// velmora.txt beside velmora.ini; failing that, the one beside the loaded plug-in in
-// `pluginFolder` (installed by hand into the client's program folder, say). Empty when
-// neither exists.
-std::string ReleaseNotesFile(const std::string& pluginFolder);
 
 // ---- the switches -------------------------------------------------------------------
 
@@ -29,7 +14,6 @@ struct Switches {
     int saveMemoPadText = 1;
     int hideEudora = 0;
 };
-Switches ReadSwitches();
 
 // ---- the lock by itself ---------------------------------------------------------------
 
@@ -46,35 +30,8 @@ struct LockSettings {
     bool afterMinutesStored = false;
     bool withWindowsStored = false;
 };
-LockSettings ReadLockSettings();
-
-// Apply's writes: the switches, then the lock settings (each only where the file has
-// its line or it is on). False as soon as the file does not take one.
-bool SaveSettings(const Switches& switches, const LockSettings& lock);
-
-// Apply: SaveSettings, then the new password when one is given (StoreNewPassword), as
-// one write: a crash on the way leaves the file as before or as after, never a mix.
-bool ApplySettings(const Switches& switches, const LockSettings& lock, const std::string* newPassword);
-
-// ---- the password ---------------------------------------------------------------------
-
-// Whether the typed text is the stored password (read afresh, unscrambled, compared
-// byte for byte).
-bool PasswordMatches(const std::string& typed);
-// Stores a new password (one IsStorablePassword takes). False when the file did not
-// take it; the old password is then put back, so it stays one the user knows.
-bool StoreNewPassword(const std::string& password);
 
 // ---- records the plug-in keeps for itself ---------------------------------------------
-
-// The record of a lock that must outlive the client: Locked=1, written through to the
-// disk at once when a cover comes up (into an existing file only: none is created for
-// it); the key is removed at unlock. Both report whether the file took the change; a
-// file that cannot be written stops nothing.
-bool RecordLocked();
-bool ClearLockedRecord();
-// True when the file records a cover that was never unlocked (Locked is exactly 1).
-bool LockedRecorded();
 
 // The wrong passwords typed at the cover since the last unlock, and when the last one was
 // typed (seconds since 1970, UTC); zero for none, and for values that are no number.
@@ -88,22 +45,17 @@ struct WrongPasswordRecord {
     }
     bool operator!=(const WrongPasswordRecord& other) const noexcept { return !(*this == other); }
 };
-WrongPasswordRecord ReadWrongPasswordRecord();
-// Written through to the disk at once; false when the file did not take it. Clearing
-// removes both lines (the file stays as it is when it has neither).
-bool RecordWrongPasswords(const WrongPasswordRecord& record);
-bool ClearWrongPasswords();
+// ---- a save that did not go through ---------------------------------------------------
 
-// LockAfterMinutes as stored (any number), 0 when missing.
-int ReadLockAfterMinutes();
+// Why the last group of writes was not made, as far as it is known.
+enum class SaveProblem {
+    Unknown,       // the folder missing, the file read-only or held: what the messages said before
+    NoFileBeside,  // the journal (velmora.jnl) could not be made beside the file
+    TooLarge,      // the file is too large to read (damaged)
+};
+// The sentence that names the problem to the user; empty for Unknown.
+std::string SaveProblemText(SaveProblem problem);
+
 // What the lock makes of a stored LockAfterMinutes: 0 (never) for 0 and anything
 // negative, at most kLongestLockAfterMinutes.
 int EffectiveLockMinutes(int storedMinutes) noexcept;
-// LockWithWindows as stored; only exactly 1 means on.
-int ReadLockWithWindows();
-
-// The memo pad text, in the form the memo control shows (CR LF line breaks), every
-// character kept whatever the ANSI code page holds. Saving writes through to the disk;
-// false when the file did not take it.
-WideText LoadMemoPadText();
-bool SaveMemoPadText(const WideText& memoText);

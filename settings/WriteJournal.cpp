@@ -2,15 +2,7 @@
 
 #include "framework/File.h"
 
-void (*WriteStepReached)(WriteStep step) = nullptr;
-
 namespace {
-
-void Reach(WriteStep step)
-{
-    if (WriteStepReached != nullptr)
-        WriteStepReached(step);
-}
 
 FileTimeValue Now() noexcept
 {
@@ -21,6 +13,11 @@ FileTimeValue Now() noexcept
 
 // Every handle here lets the held handle, the profile functions and other programs go on.
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+HANDLE OpenExisting(const std::string& path, DWORD access) noexcept
+{
+    return ::CreateFileA(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
 
 bool WriteWhole(HANDLE file, const std::string& bytes)
 {
@@ -34,15 +31,14 @@ bool WriteWhole(HANDLE file, const std::string& bytes)
 bool FindFile(const std::string& path, FileFound& found)
 {
     found = FileFound();
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const ScopedHandle file(OpenExisting(path, GENERIC_READ));
+    if (!file.IsValid()) {
         const DWORD error = ::GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     }
     FILETIME written{};
-    bool ok = ::GetFileTime(file, nullptr, nullptr, &written) && ReadToEnd(file, found.bytes);
-    ::CloseHandle(file);
+    const bool ok = ::GetFileTime(file.Get(), nullptr, nullptr, &written) &&
+                    ReadToEnd(file.Get(), kLargestSettingsFile, found.bytes);
     found.exists = true;
     found.lastWrite = (static_cast<FileTimeValue>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
     return ok;
@@ -54,68 +50,19 @@ void FlushToDisk(const std::string& path) noexcept
 {
     // The profile functions may keep a write in a cache of their own first.
     ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    ::FlushFileBuffers(file);
-    ::CloseHandle(file);
+    const ScopedHandle file(OpenExisting(path, GENERIC_WRITE));
+    if (file.IsValid())
+        ::FlushFileBuffers(file.Get());
 }
 
-// The group open now, on the one settings file of the plug-in.
-struct OpenGroup {
-    int depth = 0;
-    std::string path;
-    HANDLE journal = INVALID_HANDLE_VALUE;
-    bool refused = false;
-};
-OpenGroup g_group;
-
-void DropJournal(const std::string& journalPath) noexcept
+// The file as the journal found it, back on the disk (or removed, when there was none).
+bool PutBack(const std::string& path, const JournalRecord& record)
 {
-    if (g_group.journal != INVALID_HANDLE_VALUE)
-        ::CloseHandle(g_group.journal);
-    g_group.journal = INVALID_HANDLE_VALUE;
-    ::DeleteFileA(journalPath.c_str());
-}
-
-bool StartJournal()
-{
-    FileFound before;
-    if (!FindFile(g_group.path, before))
-        return false;
-    const std::string journalPath = JournalPathFor(g_group.path);
-    g_group.journal = ::CreateFileA(journalPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                    nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (g_group.journal == INVALID_HANDLE_VALUE)
-        return false;
-    bool ok = WriteWhole(g_group.journal, EncodeJournal(before.exists, before.bytes, Now()));
-    Reach(WriteStep::JournalWritten);
-    ok = ok && ::FlushFileBuffers(g_group.journal);
-    if (!ok) {
-        DropJournal(journalPath);
-        return false;
-    }
-    Reach(WriteStep::JournalFlushed);
-    return true;
-}
-
-void EndGroup() noexcept
-{
-    const std::string journalPath = JournalPathFor(g_group.path);
-    if (g_group.journal != INVALID_HANDLE_VALUE) {
-        FlushToDisk(g_group.path);
-        Reach(WriteStep::FileFlushed);
-        // Not flushed: lost on a power cut, it costs only the undoing of a write that
-        // completed, which the flush above has already made whole.
-        FileFound after;
-        if (FindFile(g_group.path, after) && after.exists)
-            WriteWhole(g_group.journal, EncodeCompleted(after.bytes));
-        Reach(WriteStep::Completed);
-        DropJournal(journalPath);
-        Reach(WriteStep::JournalRemoved);
-    }
-    g_group = OpenGroup();
+    if (!record.fileExisted)
+        return ::DeleteFileA(path.c_str()) != FALSE;
+    const ScopedHandle target(OpenExisting(path, GENERIC_WRITE));
+    return target.IsValid() && WriteWhole(target.Get(), record.preImage) && ::SetEndOfFile(target.Get()) &&
+           ::FlushFileBuffers(target.Get());
 }
 
 } // namespace
@@ -130,76 +77,121 @@ std::string JournalPathFor(const std::string& settingsPath)
     return settingsPath.substr(0, dot) + ".jnl";
 }
 
-SettingsWrite::SettingsWrite() noexcept
+WriteJournal::WriteJournal(const std::string& settingsPath, WriteObserver* observer) noexcept
+    : file_(settingsPath), observer_(observer)
 {
-    ++g_group.depth;
 }
 
-SettingsWrite::~SettingsWrite()
+void WriteJournal::Reach(WriteStep step)
 {
-    if (--g_group.depth == 0)
-        EndGroup();
+    if (observer_ != nullptr)
+        observer_->Reached(step);
 }
 
-bool PrepareSettingsWrite(const std::string& path)
+void WriteJournal::BeginGroup() noexcept
 {
-    if (g_group.depth == 0)
-        return true;
-    if (g_group.path.empty() && !g_group.refused) {
-        g_group.path = path;
-        g_group.refused = !StartJournal();
+    if (depth_++ == 0)
+        notMade_ = false;
+}
+
+void WriteJournal::EndGroup() noexcept
+{
+    if (--depth_ == 0)
+        FinishGroup();
+}
+
+bool WriteJournal::BeforeWrite()
+{
+    if (!started_) {
+        started_ = true;
+        refused_ = !StartJournal();
     }
     // A file that cannot be journalled is not written: a cut one could cost the password.
-    return path != g_group.path || !g_group.refused;
+    return !refused_;
 }
 
-void SettingsWritten(const std::string& path) noexcept
+void WriteJournal::AfterWrite() noexcept
 {
-    if (g_group.depth > 0 && path == g_group.path)
-        Reach(WriteStep::ValueWritten);
+    Reach(WriteStep::ValueWritten);
 }
 
-void RecoverInterruptedWrite(const std::string& settingsPath)
+bool WriteJournal::StartJournal()
 {
-    const std::string journalPath = JournalPathFor(settingsPath);
-    HANDLE journal = ::CreateFileA(journalPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (journal == INVALID_HANDLE_VALUE)
+    FileFound before;
+    if (!FindFile(file_, before))
+        return false;
+    journal_.Reset(::CreateFileA(JournalPathFor(file_).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                 nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!journal_.IsValid()) {
+        notMade_ = ::GetLastError() != ERROR_PATH_NOT_FOUND;
+        return false;
+    }
+    bool ok = WriteWhole(journal_.Get(), EncodeJournal(before.exists, before.bytes, Now()));
+    Reach(WriteStep::JournalWritten);
+    ok = ok && ::FlushFileBuffers(journal_.Get());
+    if (!ok) {
+        DropJournal();
+        return false;
+    }
+    Reach(WriteStep::JournalFlushed);
+    return true;
+}
+
+void WriteJournal::DropJournal() noexcept
+{
+    journal_.Reset();
+    ::DeleteFileA(JournalPathFor(file_).c_str());
+}
+
+void WriteJournal::FinishGroup() noexcept
+{
+    if (journal_.IsValid()) {
+        FlushToDisk(file_);
+        Reach(WriteStep::FileFlushed);
+        // Not flushed: lost on a power cut, it costs only the undoing of a write that
+        // completed, which the flush above has already made whole.
+        FileFound after;
+        if (FindFile(file_, after) && after.exists)
+            WriteWhole(journal_.Get(), EncodeCompleted(after.bytes));
+        Reach(WriteStep::Completed);
+        DropJournal();
+        Reach(WriteStep::JournalRemoved);
+    }
+    started_ = false;
+    refused_ = false;
+}
+
+void WriteJournal::UndoInterruptedWrite()
+{
+    const std::string journalPath = JournalPathFor(file_);
+    ScopedHandle journal(::CreateFileA(journalPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!journal.IsValid())
         return;
+    unsigned long long size = 0;
+    if (FileSize(journal.Get(), size) && size > kLargestJournal) {
+        journal.Reset();
+        ::MoveFileA(journalPath.c_str(), (journalPath + ".bad").c_str());
+        return;
+    }
     std::string bytes;
     JournalRecord record;
     FileFound file;
-    const bool whole = ReadToEnd(journal, bytes) && ParseJournal(bytes, record);
+    const bool whole = ReadToEnd(journal.Get(), kLargestJournal, bytes) && ParseJournal(bytes, record);
     // A file that cannot be read now is left, and its journal with it, for a later start.
-    if (whole && !FindFile(settingsPath, file)) {
-        ::CloseHandle(journal);
+    if (whole && !FindFile(file_, file))
         return;
-    }
     if (whole && DecideRecovery(record, file) == Recovery::PutBack) {
         // Dated afresh first: a put-back cut by another crash is put back again at the
         // next start, not taken for a change made by hand.
-        WriteWhole(journal, EncodePutBackBegun(Now()));
-        ::FlushFileBuffers(journal);
+        WriteWhole(journal.Get(), EncodePutBackBegun(Now()));
+        ::FlushFileBuffers(journal.Get());
         Reach(WriteStep::PutBackBegun);
-        bool putBack = false;
-        if (record.fileExisted) {
-            HANDLE target = ::CreateFileA(settingsPath.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr);
-            if (target != INVALID_HANDLE_VALUE) {
-                putBack = WriteWhole(target, record.preImage) && ::SetEndOfFile(target) &&
-                          ::FlushFileBuffers(target);
-                ::CloseHandle(target);
-            }
-        } else {
-            putBack = ::DeleteFileA(settingsPath.c_str()) != FALSE;
-        }
         // Not put back: the journal stays for the next start to try again.
-        if (!putBack) {
-            ::CloseHandle(journal);
+        if (!PutBack(file_, record))
             return;
-        }
         Reach(WriteStep::FilePutBack);
     }
-    ::CloseHandle(journal);
+    journal.Reset();
     ::DeleteFileA(journalPath.c_str());
 }

@@ -16,35 +16,21 @@
 
 #include <string>
 
+#include "framework/ScopedHandle.h"
 #include "settings/JournalFormat.h"
 
 // velmora.jnl beside the settings file (velmora.ini).
 std::string JournalPathFor(const std::string& settingsPath);
 
-// ---- writing ---------------------------------------------------------------------
+// The largest velmora.ini the plug-in reads: a file many times larger than all its values
+// at their longest. A larger one is damaged (or not the plug-in's): it is neither read
+// nor written, nor journalled.
+constexpr size_t kLargestSettingsFile = 4u << 20;
+// The largest journal the plug-in writes: such a file with the journal's few records. A
+// larger velmora.jnl is not one of its own: initialisation sets it aside, unread.
+constexpr size_t kLargestJournal = kLargestSettingsFile + 4096;
 
-// One group of writes of the settings file: what is written while one lives counts as
-// one. Groups inside a group join it. The journal is written only when a write comes.
-class SettingsWrite {
-public:
-    SettingsWrite() noexcept;
-    ~SettingsWrite();
-    SettingsWrite(const SettingsWrite&) = delete;
-    SettingsWrite& operator=(const SettingsWrite&) = delete;
-};
-
-// Called right before each write of `path` (profile write or whole file): inside a
-// group on the settings file, journals the file before its first write. False when the
-// file must not be written: the journal could not be made, or the file not read.
-bool PrepareSettingsWrite(const std::string& path);
-// Called right after each such write.
-void SettingsWritten(const std::string& path) noexcept;
-
-// Initialisation: finishes what a journal left beside the file says, and removes it.
-void RecoverInterruptedWrite(const std::string& settingsPath);
-
-// ---- the steps, for tests ------------------------------------------------------------
-
+// The steps of a write and of the undoing of one, in order.
 enum class WriteStep {
     JournalWritten,  // the journal's bytes handed to the system, not yet flushed
     JournalFlushed,  // the journal on the disk; the file not touched yet
@@ -55,6 +41,86 @@ enum class WriteStep {
     PutBackBegun,    // recovery: the journal says a put-back began
     FilePutBack,     // recovery: the file as it was, on the disk; the journal still there
 };
-// Called at each step when set; null in the product. A test takes what is on the disk
-// at that instant as a crash would leave it.
-extern void (*WriteStepReached)(WriteStep step);
+
+// Told each step as it is reached; tests take what is on the disk at that instant as a
+// crash would leave it. The product has none.
+class WriteObserver {
+public:
+    virtual void Reached(WriteStep step) = 0;
+
+protected:
+    ~WriteObserver() = default;
+};
+
+// The journal of one settings file: the group open on it, and the undoing of a write a
+// crash cut.
+class WriteJournal {
+public:
+    // `settingsPath` is the file's path as its owner keeps it (it may change before the
+    // first group).
+    WriteJournal(const std::string& settingsPath, WriteObserver* observer) noexcept;
+    WriteJournal(const WriteJournal&) = delete;
+    WriteJournal& operator=(const WriteJournal&) = delete;
+
+    // A group begins and ends; a group begun inside a group joins it.
+    void BeginGroup() noexcept;
+    void EndGroup() noexcept;
+    // Right before each write of the file inside a group: journals the file before its
+    // first write. False when the file must not be written: the journal could not be
+    // made, or the file not read.
+    bool BeforeWrite();
+    // Right after each such write.
+    void AfterWrite() noexcept;
+    // Whether the last group was refused because the journal itself could not be made in
+    // a folder that exists (a folder that takes no new files, something else of its name).
+    bool JournalNotMade() const noexcept { return notMade_; }
+
+    // Initialisation, before anything reads the file: a write a crash cut is undone (the
+    // file put back as it was) unless it completed or the file was changed by hand since;
+    // the journal goes once nothing is left to do. A journal larger than any the plug-in
+    // writes is renamed velmora.jnl.bad (or left, when that name is taken), never read.
+    void UndoInterruptedWrite();
+
+private:
+    void Reach(WriteStep step);
+    bool StartJournal();
+    void DropJournal() noexcept;
+    void FinishGroup() noexcept;
+
+    const std::string& file_;
+    WriteObserver* observer_;
+    int depth_ = 0;
+    bool started_ = false;
+    bool refused_ = false;
+    bool notMade_ = false;
+    ScopedHandle journal_;
+};
+
+// One group of writes of the settings file: what is written through it counts as one,
+// with the journal written only when a write comes. Only the settings file makes one
+// (SettingsFile::BeginWrite), and every write takes one: a write outside a group does not
+// compile.
+class WriteGroup {
+public:
+    ~WriteGroup() { journal_.EndGroup(); }
+    WriteGroup(const WriteGroup&) = delete;
+    WriteGroup& operator=(const WriteGroup&) = delete;
+
+    // One write of the file, `write()` returning whether it was made: journalled before
+    // it, and not made at all when the journal could not be.
+    template <class Write>
+    bool Make(Write write) const
+    {
+        if (!journal_.BeforeWrite())
+            return false;
+        const bool made = write();
+        journal_.AfterWrite();
+        return made;
+    }
+
+private:
+    friend class SettingsFile;
+    explicit WriteGroup(WriteJournal& journal) noexcept : journal_(journal) { journal_.BeginGroup(); }
+
+    WriteJournal& journal_;
+};

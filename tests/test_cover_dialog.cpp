@@ -360,13 +360,13 @@ protected:
         ProductInfo.productName = kProductName;
     }
 
-    void WriteInt(const char* key, int value) { ASSERT_TRUE(WriteSettingInt(kSettingsSection, key, value, path_)); }
+    void WriteInt(const char* key, int value) { ASSERT_TRUE(StoreInt(key, value, path_)); }
     void WriteString(const char* key, const std::string& value)
     {
-        ASSERT_TRUE(WriteSettingString(kSettingsSection, key, value, path_));
+        ASSERT_TRUE(StoreString(key, value, path_));
     }
     void StorePassword(const std::string& plain) { WriteString(kKeyPassword, Scramble(plain, ScramblerKey)); }
-    std::string Stored(const char* key) { return ReadSettingString(kSettingsSection, key, "<missing>", path_); }
+    std::string Stored(const char* key) { return StoredString(key, "<missing>", path_); }
 
     // Runs `cover` here while `drive` acts on it from another thread; if the driver
     // leaves it open, the run is ended by WM_QUIT and the test fails.
@@ -389,7 +389,7 @@ protected:
     }
     INT_PTR RunCover(const Driver& drive)
     {
-        CoverDialog cover;
+        CoverDialog cover(TestSettings());
         return RunCover(cover, drive);
     }
 
@@ -466,6 +466,8 @@ TEST_F(CoverTest, EmptyOrMissingPasswordUnlocksWithAnEmptyEdit)
 // Records what initialisation left behind, before any timer message can arrive.
 class ObservedCover : public CoverDialog {
 public:
+    ObservedCover() : CoverDialog(TestSettings()) {}
+
     std::string clockAfterInit;
     std::string dateAfterInit;
     ClockReading readingAfterInit;
@@ -1329,7 +1331,7 @@ TEST_F(CoverTest, ARunEndedByQuitShowsNothingOfTheClientAndTheLockStaysRecorded)
     ToolWindow floating(host.get(), true);
     bool quitPostedAgain = false;
     std::string lockedWhileUp;
-    CoverDialog cover;
+    CoverDialog cover(TestSettings());
     const INT_PTR result = RunWithDriver(
         [&] {
             const INT_PTR r = cover.DoModal();
@@ -1362,7 +1364,7 @@ TEST_F(CoverTest, ARunEndedByQuitShowsNothingOfTheClientAndTheLockStaysRecorded)
 TEST_F(CoverTest, ARunEndedByQuitWithTheMemoUntouchedLeavesAChangedFileAlone)
 {
     WriteString(kKeyMemoPadText, "before");
-    CoverDialog cover;
+    CoverDialog cover(TestSettings());
     const INT_PTR result = RunWithDriver(
         [&] {
             const INT_PTR r = cover.DoModal();

@@ -94,15 +94,15 @@ protected:
         path_ = dir_.File("velmora.ini");
         UseSettingsFile(path_);
         ProductInfo.productName = "Velmora Screens Test";
-        ASSERT_TRUE(WriteSettingString(kSettingsSection, kKeyPassword, "", path_));
+        ASSERT_TRUE(StoreString(kKeyPassword, "", path_));
     }
-    void Stretch(int value) { ASSERT_TRUE(WriteSettingInt(kSettingsSection, kKeyStretch, value, path_)); }
+    void Stretch(int value) { ASSERT_TRUE(StoreInt(kKeyStretch, value, path_)); }
 
     // Runs the cover here while `drive` acts on it from another thread, then unlocks it
     // (the password is empty).
     void RunCover(const std::function<void(HWND cover)>& drive)
     {
-        CoverDialog cover;
+        CoverDialog cover(TestSettings());
         const INT_PTR result = RunWithDriver([&] { return cover.DoModal(); },
                                              [&](DWORD ui) {
                                                  HWND window = WaitForThreadDialog(ui, "Eudora");

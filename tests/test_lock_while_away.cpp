@@ -49,7 +49,7 @@ protected:
     }
     std::string Stored(const char* key) const
     {
-        return ReadSettingString(kSettingsSection, key, "<missing>", settings_);
+        return StoredString(key, "<missing>", settings_);
     }
     // "Activate Velmora" from the client's menu, as the user picks it.
     void PostActivate() const
@@ -227,7 +227,7 @@ TEST_F(LockWhileAway, AMemoInAnyScriptSurvivesTheUnlockTheClientsExitAndAKill)
     };
     for (End end : {End::Unlock, End::ExitWithinThePause, End::KillAfterThePause}) {
         SCOPED_TRACE(static_cast<int>(end));
-        WriteSettingString(kSettingsSection, kKeyMemoPadText, "", settings_);
+        StoreString(kKeyMemoPadText, "", settings_);
         ::WritePrivateProfileStringA("Settings", "Locked", nullptr, settings_.c_str());
         {
             ProgramRun client(command);
@@ -247,7 +247,7 @@ TEST_F(LockWhileAway, AMemoInAnyScriptSurvivesTheUnlockTheClientsExitAndAKill)
             ASSERT_NE(nullptr, handle);
             if (end == End::Unlock) {
                 Unlock(cover);
-                WriteSettingInt(kSettingsSection, kKeyLocked, 1, settings_);
+                StoreInt(kKeyLocked, 1, settings_);
             } else if (end == End::ExitWithinThePause) {
                 ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDM_HOST_EXIT, 0), 0);
             } else {

@@ -9,10 +9,10 @@
 
 #include "plugin/EntryPoints.h"
 #include "plugin/MenuCommands.h"
+#include "plugin/PluginApp.h"
 #include "settings/ProductStrings.h"
 #include "resource.h"
-#include "settings/Settings.h"
-#include "settings/SettingsStore.h"
+#include "settings/SettingsFile.h"
 #include "tools/dialogsearch/DialogSearch.h"
 #include "support/TestSupport.h"
 #include "support/TestWindow.h"
@@ -38,10 +38,11 @@ protected:
     void SetUp() override
     {
         settingsFile_ = dir_.File("velmora.ini");
-        UseSettingsFile(settingsFile_);
+        // The entry points below run the in-process plug-in's own commands.
+        theApp.settings.UsePath(settingsFile_);
         ProductInfo.productName = "Velmora for Eudora";
     }
-    void TearDown() override { UseSettingsFile(""); }
+    void TearDown() override { theApp.settings.UsePath(""); }
 
     void WriteSettings(const std::string& lines) { WriteFileBytes(settingsFile_, "[Settings]\r\n" + lines); }
 
@@ -122,7 +123,7 @@ TEST_F(MenuCommandsTest, StartUpBringsTheCoverOnlyWhenTheSwitchIsExactlyOne)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.lines);
         WriteSettings(c.lines);
-        const Seen seen = Run(&RunStartUpActivation);
+        const Seen seen = Run([] { theApp.commands.RunStartUpActivation(); });
         EXPECT_EQ(c.cover, seen.cover);
         EXPECT_FALSE(seen.settings);
     }
@@ -158,7 +159,7 @@ TEST_F(MenuCommandsTest, StartUpCoverComesBackWhenTheWindowThatOwnedItGoesAway)
     std::atomic<bool> returned{false};
     RunWithDriver(
         [&] {
-            RunStartUpActivation();
+            theApp.commands.RunStartUpActivation();
             returned = true;
             return INT_PTR{0};
         },
@@ -180,7 +181,7 @@ TEST_F(MenuCommandsTest, StartUpCoverComesBackWhenTheWindowThatOwnedItGoesAway)
 
 TEST_F(MenuCommandsTest, StartUpWithoutSettingsFileShowsNothing)
 {
-    const Seen seen = Run(&RunStartUpActivation);
+    const Seen seen = Run([] { theApp.commands.RunStartUpActivation(); });
     EXPECT_FALSE(seen.cover);
     EXPECT_FALSE(seen.settings);
 }
@@ -190,7 +191,7 @@ TEST_F(MenuCommandsTest, StartUpWithoutSettingsFileShowsNothing)
 TEST_F(MenuCommandsTest, ActivateWithSettingsFileGoesStraightToTheCover)
 {
     WriteSettings("Password=\r\n");
-    const Seen seen = Run(&RunActivateCommand);
+    const Seen seen = Run([] { theApp.commands.RunActivateCommand(); });
     EXPECT_FALSE(seen.settings);
     EXPECT_TRUE(seen.cover);
 }
@@ -241,17 +242,14 @@ BOOL WINAPI RecordPost(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 
 class PostSeam {
 public:
-    PostSeam() : saved_(PostMessageForCommands)
+    PostSeam()
     {
         g_posted.clear();
-        PostMessageForCommands = &RecordPost;
+        theApp.commands.UsePostMessage(&RecordPost);
     }
-    ~PostSeam() { PostMessageForCommands = saved_; }
+    ~PostSeam() { theApp.commands.UsePostMessage(&::PostMessageA); }
     PostSeam(const PostSeam&) = delete;
     PostSeam& operator=(const PostSeam&) = delete;
-
-private:
-    PostMessageFunction saved_;
 };
 
 TEST_F(MenuCommandsTest, ScreenSaverItemPostsExactlyOneRequestToTheDesktop)
@@ -338,7 +336,7 @@ LRESULT CALLBACK HostProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
         result = ems_special_hook(nullptr, &item);
         break;
     case kSettings: result = ems_plugin_config(nullptr, nullptr); break;
-    case kStartUp: RunStartUpActivation(); break;
+    case kStartUp: theApp.commands.RunStartUpActivation(); break;
     case kScreenSaver:
         item.id = kMenuIdScreenSaver;
         result = ems_special_hook(nullptr, &item);
@@ -385,7 +383,7 @@ TEST_F(MenuCommandsTest, RequestsWhileTheCoverIsUpOpenNothingMoreAndReturnAtOnce
     PostSeam seam;
     RunWithDriver(
         [] {
-            RunActivateCommand();
+            theApp.commands.RunActivateCommand();
             return INT_PTR{0};
         },
         [&](DWORD ui) {
@@ -400,7 +398,7 @@ TEST_F(MenuCommandsTest, RequestsWhileTheCoverIsUpOpenNothingMoreAndReturnAtOnce
     EXPECT_EQ(1u, g_posted.size()) << "the screen saver may still be asked for";
 
     // Afterwards the commands work as before.
-    const Seen seen = Run(&RunActivateCommand);
+    const Seen seen = Run([] { theApp.commands.RunActivateCommand(); });
     EXPECT_TRUE(seen.cover);
 }
 
@@ -409,7 +407,7 @@ TEST_F(MenuCommandsTest, RequestsWhileTheSettingsAreUpOpenNothingMore)
     HostWindow host;
     RunWithDriver(
         [] {
-            RunSettingsCommand();
+            theApp.commands.RunSettingsCommand();
             return INT_PTR{0};
         },
         [&](DWORD ui) {
@@ -429,7 +427,7 @@ TEST_F(MenuCommandsTest, RequestsBetweenTheSettingsAndTheCoverOfOneActivationAre
     HostWindow host;
     RunWithDriver(
         [] {
-            RunActivateCommand();
+            theApp.commands.RunActivateCommand();
             return INT_PTR{0};
         },
         [&](DWORD ui) {

@@ -45,13 +45,13 @@ protected:
     {
         WriteFileBytes(path_, "[Settings]\r\nPassword=\r\nSaveMemoPadText=1\r\nHideEudora=" +
                                   std::to_string(hideEudora) + "\r\n");
-        ASSERT_TRUE(WriteSettingString(kSettingsSection, kKeyPassword, Scramble(password, ScramblerKey), path_));
+        ASSERT_TRUE(StoreString(kKeyPassword, Scramble(password, ScramblerKey), path_));
     }
 
     // Runs a cover on this thread while `driver` acts on it from another.
     INT_PTR RunCover(const std::function<void(HWND cover, DWORD ui)>& driver)
     {
-        CoverDialog cover;
+        CoverDialog cover(TestSettings());
         return RunWithDriver([&] { return cover.DoModal(); },
                              [&](DWORD ui) {
                                  HWND d = WaitForCover(ui);
@@ -314,7 +314,7 @@ TEST_F(CoverRobustness, TypedAndPastedMemosUpToThePadsLimitComeBackAtTheNextOpen
             EXPECT_TRUE(TryUnlock(cover, ui, ""));
         });
         ASSERT_EQ(1, result);
-        EXPECT_TRUE(SameText(MemoAsReloaded(shown), AnsiOrQuestionMarks(LoadMemoPadText())));
+        EXPECT_TRUE(SameText(MemoAsReloaded(shown), AnsiOrQuestionMarks(TestSettings().LoadMemoPadText())));
 
         std::string again;
         result = RunCover([&](HWND cover, DWORD ui) {

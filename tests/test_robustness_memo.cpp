@@ -54,11 +54,11 @@ protected:
     void ExpectRoundTrip(const std::string& typed)
     {
         ASSERT_TRUE(IsStorableProfileValue(MemoToStored(typed)));
-        ASSERT_TRUE(SaveMemoPadText(WideFromAnsi(typed)));
-        ASSERT_EQ(MemoAsReloaded(typed), AnsiOrQuestionMarks(LoadMemoPadText()));
-        ASSERT_EQ("^Y", ReadSettingString(kSettingsSection, kKeyPassword, "", path_));
-        ASSERT_EQ(1, ReadSettingInt(kSettingsSection, kKeyStartUp, 0, path_));
-        ASSERT_EQ(1, ReadSettingInt(kSettingsSection, kKeyHideEudora, 0, path_));
+        ASSERT_TRUE(TestSettings().SaveMemoPadText(WideFromAnsi(typed)));
+        ASSERT_EQ(MemoAsReloaded(typed), AnsiOrQuestionMarks(TestSettings().LoadMemoPadText()));
+        ASSERT_EQ("^Y", StoredString(kKeyPassword, "", path_));
+        ASSERT_EQ(1, StoredInt(kKeyStartUp, 0, path_));
+        ASSERT_EQ(1, StoredInt(kKeyHideEudora, 0, path_));
     }
 
     ScratchDir dir_;

@@ -337,11 +337,11 @@ protected:
             if (k.isSwitch) {
                 const std::string defaultText = std::to_string(k.defaultValue);
                 EXPECT_EQ(ExpectedNumber(ProfileValue(k.key, defaultText, path)),
-                          ReadSettingInt(kSettingsSection, k.key, k.defaultValue, path));
+                          StoredInt(k.key, k.defaultValue, path));
             } else {
-                EXPECT_EQ(ProfileValue(k.key, "", path), ReadSettingString(kSettingsSection, k.key, "", path));
+                EXPECT_EQ(ProfileValue(k.key, "", path), StoredString(k.key, "", path));
                 EXPECT_EQ(ProfileValue(k.key, "<none>", path),
-                          ReadSettingString(kSettingsSection, k.key, "<none>", path));
+                          StoredString(k.key, "<none>", path));
             }
         }
     }
@@ -458,14 +458,14 @@ TEST(SettingsFileReads, SwitchesMissingFromAnOddFileGiveTheirDefaults)
     ScratchDir dir;
     const std::string path = dir.File("velmora.ini");
     WriteFileBytes(path, "[settings]\r\nstartup\r\n[Other]\r\nStretch=1\r\nSaveMemoPadText=0\r\n");
-    EXPECT_EQ(0, ReadSettingInt(kSettingsSection, kKeyStartUp, 0, path)) << "a line without '=' is no key";
-    EXPECT_EQ(0, ReadSettingInt(kSettingsSection, kKeyStretch, 0, path));
-    EXPECT_EQ(1, ReadSettingInt(kSettingsSection, kKeySaveMemoPadText, 1, path));
-    EXPECT_EQ(0, ReadSettingInt(kSettingsSection, kKeyHideEudora, 0, path));
-    EXPECT_EQ("", ReadSettingString(kSettingsSection, kKeyPassword, "", path));
+    EXPECT_EQ(0, StoredInt(kKeyStartUp, 0, path)) << "a line without '=' is no key";
+    EXPECT_EQ(0, StoredInt(kKeyStretch, 0, path));
+    EXPECT_EQ(1, StoredInt(kKeySaveMemoPadText, 1, path));
+    EXPECT_EQ(0, StoredInt(kKeyHideEudora, 0, path));
+    EXPECT_EQ("", StoredString(kKeyPassword, "", path));
     ::CreateDirectoryA(dir.File("folder.ini").c_str(), nullptr);
-    EXPECT_EQ(1, ReadSettingInt(kSettingsSection, kKeySaveMemoPadText, 1, dir.File("folder.ini")));
-    EXPECT_EQ("dflt", ReadSettingString(kSettingsSection, kKeyMemoPadText, "dflt", dir.File("folder.ini")));
+    EXPECT_EQ(1, StoredInt(kKeySaveMemoPadText, 1, dir.File("folder.ini")));
+    EXPECT_EQ("dflt", StoredString(kKeyMemoPadText, "dflt", dir.File("folder.ini")));
 }
 
 // Names in a folder, with "/" after folders.
@@ -501,18 +501,68 @@ TEST(SettingsFilePaths, PathsAtThePathLimitAreUsedWholeOrNotAtAll)
         const std::string path = folder + suffix;
         ASSERT_EQ(length, path.size());
         const bool usable = length < MAX_PATH;
-        EXPECT_EQ(usable, WriteSettingString(kSettingsSection, kKeyPassword, "x", path));
-        EXPECT_EQ(usable ? "x" : "<default>", ReadSettingString(kSettingsSection, kKeyPassword, "<default>", path));
+        EXPECT_EQ(usable, StoreString(kKeyPassword, "x", path));
+        EXPECT_EQ(usable ? "x" : "<default>", StoredString(kKeyPassword, "<default>", path));
         EXPECT_EQ(usable ? "velmora.ini " : "", Listing(folder));
         RemoveTree(folder);
         EXPECT_EQ("", Listing(dir.path())) << "nothing written beside the folder";
     }
     // A relative name far beyond any limit.
     const std::string huge = std::string(40000, 'x') + suffix;
-    EXPECT_FALSE(WriteSettingString(kSettingsSection, kKeyPassword, "x", huge));
-    EXPECT_EQ("<default>", ReadSettingString(kSettingsSection, kKeyPassword, "<default>", huge));
+    EXPECT_FALSE(StoreString(kKeyPassword, "x", huge));
+    EXPECT_EQ("<default>", StoredString(kKeyPassword, "<default>", huge));
     EXPECT_EQ("", Listing(dir.path()));
     ::SetCurrentDirectoryA(previous);
 }
 
 } // namespace
+
+// Files far larger than any the plug-in writes (1.5 GB, sparse), through the real DLL: a
+// velmora.jnl of that size is set aside at initialisation, unread; a velmora.ini of that
+// size reads as damaged, so its cover opens to no password, not even an empty one, and
+// nothing is written into it.
+TEST(HugeFiles, AJournalIsSetAsideAndASettingsFileKeepsTheCoverShut)
+{
+    constexpr long long kHuge = 1500LL << 20;
+    ScratchDir pluginDir;
+    ScratchDir data;
+    CopyPluginInto(pluginDir.path());
+    const std::string ini = data.File("velmora.ini");
+    const std::string journal = data.File("velmora.jnl");
+    WriteFileBytes(ini, "[Settings]\r\nPassword=\r\n");
+    ASSERT_TRUE(ResizeFile(journal, kHuge));
+    PluginLibrary plugin(pluginDir.path());
+    ASSERT_TRUE(plugin.loaded());
+    int32_t config[4] = {kSentinel, kSentinel, static_cast<int32_t>(reinterpret_cast<intptr_t>(data.path().c_str())),
+                         kSentinel};
+    int32_t info[8];
+    EXPECT_EQ(0, plugin.init(nullptr, 6, config, info));
+    EXPECT_FALSE(PathExists(journal));
+    EXPECT_EQ(kHuge, FileSizeOf(journal + ".bad")) << "the journal is set aside whole";
+    EXPECT_EQ("[Settings]\r\nPassword=\r\n", ReadFileBytes(ini));
+
+    ASSERT_TRUE(ResizeFile(ini, kHuge));
+    bool refused = false;
+    RunWithDriver(
+        [&] {
+            int32_t activate[2] = {kSentinel, 1};
+            return INT_PTR{plugin.specialHook(nullptr, activate)};
+        },
+        [&](DWORD ui) {
+            HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
+            ASSERT_NE(nullptr, cover);
+            SetItemText(cover, IDC_COVER_PASSWORD, "");
+            PostClick(cover, IDC_COVER_UNLOCK);
+            HWND box = nullptr;
+            WaitUntil([&] { return (box = FindDialogWithControl(ui, 0xFFFF)) != nullptr || !::IsWindow(cover); });
+            refused = box != nullptr && ::IsWindow(cover);
+            if (box != nullptr)
+                DismissMessageBox(box);
+            ::PostThreadMessageA(ui, WM_QUIT, 0, 0);
+            WaitForGone(cover);
+        });
+    EXPECT_TRUE(refused) << "an empty password opened the cover over a file that cannot be read";
+    EXPECT_EQ(0, plugin.finish(nullptr));
+    EXPECT_EQ(kHuge, FileSizeOf(ini));
+    EXPECT_FALSE(PathExists(journal)) << "no write was journalled";
+}

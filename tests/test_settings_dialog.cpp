@@ -79,11 +79,11 @@ protected:
     void WriteSettings(const std::string& lines) { WriteFileBytes(path_, "[Settings]\r\n" + lines); }
     void StorePassword(const std::string& password)
     {
-        ASSERT_TRUE(WriteSettingString(kSettingsSection, kKeyPassword, Scramble(password, ScramblerKey), path_));
+        ASSERT_TRUE(StoreString(kKeyPassword, Scramble(password, ScramblerKey), path_));
     }
     std::string StoredPassword()
     {
-        return Scramble(ReadSettingString(kSettingsSection, kKeyPassword, "<none>", path_), ScramblerKey);
+        return Scramble(StoredString(kKeyPassword, "<none>", path_), ScramblerKey);
     }
 
     // Runs a dialog; `drive` acts on it from a second thread and is expected to end it.
@@ -178,7 +178,7 @@ protected:
     std::string path_;
     std::string savedName_;
     ShellExecuteFunction savedShell_ = nullptr;
-    SettingsDialog dialog_;
+    SettingsDialog dialog_{TestSettings()};
 };
 
 // ---- template ----------------------------------------------------------------------
@@ -352,7 +352,7 @@ TEST_F(SettingsDialogTest, BoxesAreCheckedOnlyForValuesOfExactlyOneAndMembersHol
                                      "\r\nHideEudora=" + v + "\r\nPassword=\r\n"
                                : "Password=\r\n");
         const std::string before = ReadFileBytes(path_);
-        SettingsDialog dialog;
+        SettingsDialog dialog(TestSettings());
         const INT_PTR result = Run(dialog, [&](HWND d, DWORD) {
             for (int i = 0; i < 4; ++i)
                 EXPECT_EQ(c.checked[i], Checked(d, boxes[i])) << boxes[i];
@@ -380,7 +380,7 @@ TEST_F(SettingsDialogTest, AStoredTwoIsWrittenBackUnlessItsBoxIsClicked)
     for (const Case& c : {Case{0, false, 2}, Case{1, true, 1}, Case{2, false, 0}}) {
         SCOPED_TRACE(c.clicks);
         WriteSettings("Password=\r\nStartUp=2\r\n");
-        SettingsDialog dialog;
+        SettingsDialog dialog(TestSettings());
         const INT_PTR result = Run(dialog, [&](HWND d, DWORD) {
             for (int i = 0; i < c.clicks; ++i)
                 ClickAndWait(d, IDC_SET_STARTUP);
@@ -435,13 +435,14 @@ TEST_F(SettingsDialogTest, ApplyWithoutAFileWritesTheSwitchesOnly)
 TEST_F(SettingsDialogTest, ApplyWorksWhileThePluginHoldsTheFileOpen)
 {
     WriteFileBytes(path_, kFreshFile);
-    HoldSettingsFile();
-    ASSERT_TRUE(HeldSettingsFile.IsOpen());
+    SettingsFile held;
+    held.UseFolder(dir_.path());
+    ASSERT_TRUE(held.HeldFile().IsOpen());
     const INT_PTR result = Run([](HWND d, DWORD) {
         FillPasswords(d, "", "held", "held");
         PostClick(d, IDC_SET_APPLY);
     });
-    ReleaseSettingsFile();
+    held.Release();
     EXPECT_EQ(1, result);
     EXPECT_EQ("held", StoredPassword());
 }
@@ -474,7 +475,7 @@ TEST_F(SettingsDialogTest, LockFieldsShowWhatTheLockMakesOfTheFileAndApplyWrites
                           Case{"soon", "0", "15"}}) {
         SCOPED_TRACE(c.stored ? c.stored : "missing");
         WriteSettings(std::string("Password=\r\n") + (c.stored ? "LockAfterMinutes=" + std::string(c.stored) + "\r\n" : ""));
-        SettingsDialog dialog;
+        SettingsDialog dialog(TestSettings());
         const INT_PTR result = Run(dialog, [&](HWND d, DWORD) {
             EXPECT_EQ(c.shown, ItemText(d, IDC_SET_LOCK_MINUTES));
             EXPECT_FALSE(Checked(d, IDC_SET_LOCK_WITH_WINDOWS));
@@ -531,7 +532,7 @@ TEST_F(SettingsDialogTest, RightOldPasswordStoresTheScrambledNewOne)
     };
     for (const Case& c : {Case{"", "Velmora"}, Case{"Velmora", "n3w-Pass"}}) {
         SCOPED_TRACE(c.fresh);
-        SettingsDialog dialog;
+        SettingsDialog dialog(TestSettings());
         const INT_PTR result = Run(dialog, [&](HWND d, DWORD) {
             FillPasswords(d, c.old, c.fresh, c.fresh);
             PostClick(d, IDC_SET_APPLY);
@@ -570,7 +571,7 @@ TEST_F(SettingsDialogTest, StandardCommandsAndTheCancelButtonWriteNothing)
     const std::string before = ReadFileBytes(path_);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        SettingsDialog dialog;
+        SettingsDialog dialog(TestSettings());
         const INT_PTR result = Run(dialog, [&](HWND d, DWORD) {
             ClickAndWait(d, IDC_SET_STARTUP);
             FillPasswords(d, "keep", "other", "other");
@@ -604,7 +605,7 @@ TEST_F(SettingsDialogTest, TheLongestNewPasswordIsAllTheFieldsTakeAndTheFileKeep
         PostClick(d, IDC_SET_APPLY);
     });
     EXPECT_EQ(1, result);
-    EXPECT_EQ(Scramble(longest, ScramblerKey), ReadSettingString(kSettingsSection, kKeyPassword, "", path_));
+    EXPECT_EQ(Scramble(longest, ScramblerKey), StoredString(kKeyPassword, "", path_));
 }
 
 // Every byte 1-255 a field can hold either is refused above or goes through Apply, the
@@ -640,7 +641,7 @@ TEST_F(SettingsDialogTest, EveryOtherByteGoesThroughApplyAndComesBackAsTheOldPas
     for (const std::string& password : passwords) {
         SCOPED_TRACE("password of " + std::to_string(password.size()) + " bytes starting with " +
                      std::to_string(static_cast<unsigned char>(password.front())));
-        SettingsDialog dialog;
+        SettingsDialog dialog(TestSettings());
         std::string message;
         const INT_PTR result = Run(dialog, [&](HWND d, DWORD ui) {
             FillPasswords(d, previous, password, password);
@@ -669,8 +670,8 @@ TEST(PasswordStorage, EveryByteAtEveryPlaceIsRefusedOrComesBackWholeFromTheFile)
             ASSERT_EQ(!expectRefused, IsStorablePassword(password));
             if (expectRefused)
                 continue;
-            ASSERT_TRUE(WriteSettingString(kSettingsSection, kKeyPassword, Scramble(password, ScramblerKey), path));
-            EXPECT_EQ(password, Scramble(ReadSettingString(kSettingsSection, kKeyPassword, "", path), ScramblerKey));
+            ASSERT_TRUE(StoreString(kKeyPassword, Scramble(password, ScramblerKey), path));
+            EXPECT_EQ(password, Scramble(StoredString(kKeyPassword, "", path), ScramblerKey));
         }
     }
 }
@@ -692,6 +693,24 @@ TEST_F(SettingsDialogTest, AMissingFolderIsReportedWithThePathAndTheDialogStaysO
     EXPECT_FALSE(PathExists(dir_.File("absent")));
 }
 
+// A folder that takes no new files (here: a folder in the journal's place) is named as
+// the cause, not a missing folder or a read-only file.
+TEST_F(SettingsDialogTest, NoRoomForTheJournalIsReportedAsSuch)
+{
+    WriteFileBytes(path_, kFreshFile);
+    ASSERT_TRUE(::CreateDirectoryA(dir_.File("velmora.jnl").c_str(), nullptr));
+    Run([&](HWND d, DWORD ui) {
+        FillPasswords(d, "", "new", "new");
+        PostClick(d, IDC_SET_APPLY);
+        const std::string text = TakeMessage(ui, d);
+        EXPECT_NE(std::string::npos, text.find("No new file can be made in its folder")) << text;
+        EXPECT_EQ(std::string::npos, text.find("read-only")) << text;
+        PostClick(d, IDC_SET_CANCEL);
+    });
+    EXPECT_EQ(kFreshFile, ReadFileBytes(path_));
+    ::RemoveDirectoryA(dir_.File("velmora.jnl").c_str());
+}
+
 TEST_F(SettingsDialogTest, AFileAnotherProgramKeepsFromWritingIsReportedAndLeftAlone)
 {
     StorePassword("old");
@@ -710,7 +729,7 @@ TEST_F(SettingsDialogTest, AFileAnotherProgramKeepsFromWritingIsReportedAndLeftA
     });
     EXPECT_EQ(1, result);
     EXPECT_EQ("new", StoredPassword());
-    EXPECT_EQ(1, ReadSettingInt(kSettingsSection, kKeyStartUp, -7, path_));
+    EXPECT_EQ(1, StoredInt(kKeyStartUp, -7, path_));
 }
 
 TEST_F(SettingsDialogTest, AReadOnlyFileIsEitherReportedUnchangedOrSavedButNeverBoth)

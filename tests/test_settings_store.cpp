@@ -7,7 +7,7 @@
 
 #include "settings/MemoCodec.h"
 #include "settings/ProfileValue.h"
-#include "settings/Settings.h"
+#include "settings/SettingsFile.h"
 #include "settings/SettingsStore.h"
 #include "support/TestSupport.h"
 
@@ -20,9 +20,9 @@ protected:
     void SetUp() override { path_ = dir_.File("velmora.ini"); }
     std::string Read(const std::string& key, const std::string& def = "<default>")
     {
-        return ReadSettingString(kSettingsSection, key, def, path_);
+        return StoredString(key, def, path_);
     }
-    int ReadInt(const std::string& key, int def) { return ReadSettingInt(kSettingsSection, key, def, path_); }
+    int ReadInt(const std::string& key, int def) { return StoredInt(key, def, path_); }
 
     ScratchDir dir_;
     std::string path_;
@@ -54,8 +54,7 @@ TEST_F(SettingsFileTest, FileExistsFindsFilesAndDirectoriesButNeverShortPaths)
 
 TEST_F(SettingsFileTest, FirstRunCreatesSectionWithEmptyPassword)
 {
-    SettingsFilePath = path_;
-    CreateSettingsFileIfMissing();
+    SettingsFile(path_).CreateIfMissing();
     EXPECT_EQ("[Settings]\r\nPassword=\r\n", ReadFileBytes(path_));
 }
 
@@ -63,43 +62,41 @@ TEST_F(SettingsFileTest, FirstRunLeavesAnExistingFileByteForByte)
 {
     const std::string existing = "; mine\n[Other]\nA=1\n[Settings]\nStartUp=1\n";
     WriteFileBytes(path_, existing);
-    SettingsFilePath = path_;
-    CreateSettingsFileIfMissing();
+    SettingsFile(path_).CreateIfMissing();
     EXPECT_EQ(existing, ReadFileBytes(path_));
 }
 
 TEST_F(SettingsFileTest, HeldFileStaysOpenLetsOthersWriteAndClosesOnRelease)
 {
-    SettingsFilePath = path_;
-    CreateSettingsFileIfMissing();
-    HoldSettingsFile();
-    ASSERT_TRUE(HeldSettingsFile.IsOpen());
-    EXPECT_TRUE(HeldSettingsFile.m_bCloseOnDelete);
-    EXPECT_EQ(path_, HeldSettingsFile.m_strFileName);
+    SettingsFile settings;
+    settings.UseFolder(dir_.path());
+    ASSERT_TRUE(settings.HeldFile().IsOpen());
+    EXPECT_TRUE(settings.HeldFile().m_bCloseOnDelete);
+    EXPECT_EQ(path_, settings.HeldFile().m_strFileName);
 
     // The profile functions still write and read while it is held.
-    EXPECT_TRUE(WriteSettingInt(kSettingsSection, kKeyStretch, 1, path_));
+    EXPECT_TRUE(StoreInt(kKeyStretch, 1, path_));
     EXPECT_EQ(1, ReadInt(kKeyStretch, 0));
     // Held without delete sharing: the file cannot be removed under the plug-in.
     EXPECT_FALSE(::DeleteFileA(path_.c_str()));
 
-    ReleaseSettingsFile();
-    EXPECT_FALSE(HeldSettingsFile.IsOpen());
-    EXPECT_FALSE(HeldSettingsFile.m_bCloseOnDelete);
-    EXPECT_TRUE(HeldSettingsFile.m_strFileName.empty());
-    ReleaseSettingsFile(); // closing again is harmless
+    settings.Release();
+    EXPECT_FALSE(settings.HeldFile().IsOpen());
+    EXPECT_FALSE(settings.HeldFile().m_bCloseOnDelete);
+    EXPECT_TRUE(settings.HeldFile().m_strFileName.empty());
+    settings.Release(); // closing again is harmless
     EXPECT_TRUE(::DeleteFileA(path_.c_str()));
 }
 
 TEST_F(SettingsFileTest, HoldingAMissingFileFillsTheErrorRecord)
 {
-    SettingsFilePath = dir_.File("missing\\velmora.ini");
-    HeldFileError = CFileException();
-    HoldSettingsFile();
-    EXPECT_FALSE(HeldSettingsFile.IsOpen());
-    EXPECT_EQ(CFileException::badPath, HeldFileError.m_cause);
-    EXPECT_EQ(static_cast<LONG>(ERROR_PATH_NOT_FOUND), HeldFileError.m_lOsError);
-    EXPECT_EQ(SettingsFilePath, HeldFileError.m_strFileName);
+    // The folder is made, but not its missing parent.
+    SettingsFile settings;
+    settings.UseFolder(dir_.File("missing\\folder"));
+    EXPECT_FALSE(settings.HeldFile().IsOpen());
+    EXPECT_EQ(CFileException::badPath, settings.HoldError().m_cause);
+    EXPECT_EQ(static_cast<LONG>(ERROR_PATH_NOT_FOUND), settings.HoldError().m_lOsError);
+    EXPECT_EQ(dir_.File("missing\\folder\\velmora.ini"), settings.HoldError().m_strFileName);
 }
 
 TEST(CFileTest, ClosesItsHandleWhenDestroyed)
@@ -131,14 +128,14 @@ TEST_F(SettingsFileTest, IntegerReadsFollowTheConversionRules)
     EXPECT_EQ(0, ReadInt("Word", 9));
     EXPECT_EQ(INT_MAX, ReadInt("Huge", 9));
     EXPECT_EQ(INT_MIN, ReadInt("Tiny", 9));
-    EXPECT_EQ(-3, ReadSettingInt(kSettingsSection, "X", -3, dir_.File("none.ini")));
+    EXPECT_EQ(-3, StoredInt("X", -3, dir_.File("none.ini")));
 }
 
 TEST_F(SettingsFileTest, IntegersAreWrittenAsPlainDecimal)
 {
-    WriteSettingInt(kSettingsSection, "A", -5, path_);
-    WriteSettingInt(kSettingsSection, "B", 0, path_);
-    WriteSettingInt(kSettingsSection, "C", INT_MIN, path_);
+    StoreInt("A", -5, path_);
+    StoreInt("B", 0, path_);
+    StoreInt("C", INT_MIN, path_);
     EXPECT_EQ("[Settings]\r\nA=-5\r\nB=0\r\nC=-2147483648\r\n", ReadFileBytes(path_));
     EXPECT_EQ(INT_MIN, ReadInt("C", 0));
 }
@@ -150,7 +147,7 @@ TEST_F(SettingsFileTest, LongValuesComeBackWhole)
     for (size_t length : {254u, 255u, 256u, 300u, 511u, 512u, 5000u}) {
         std::string value(length, 'v');
         value.back() = 'E';
-        ASSERT_TRUE(WriteSettingString(kSettingsSection, kKeyMemoPadText, value, path_));
+        ASSERT_TRUE(StoreString(kKeyMemoPadText, value, path_));
         EXPECT_EQ(value, Read(kKeyMemoPadText)) << length << " characters";
     }
 }
@@ -171,7 +168,7 @@ TEST_F(SettingsFileTest, ValuesWithBlanksQuotesAndEdgeCharactersReadBackExactly)
         "'", "  ", "\x1a" "eof", "a\vb\f", "\v", "mid dle", "x\"y", "\x01", "\xA0nbsp\xA0",
     };
     for (const std::string& value : values) {
-        ASSERT_TRUE(WriteSettingString(kSettingsSection, kKeyPassword, value, path_));
+        ASSERT_TRUE(StoreString(kKeyPassword, value, path_));
         EXPECT_EQ(value, Read(kKeyPassword)) << "value [" << value << "]";
     }
 }
@@ -184,7 +181,7 @@ TEST_F(SettingsFileTest, EveryByteRoundTripsAtStartMiddleAndEnd)
         const char ch = static_cast<char>(c);
         for (const std::string& value : {std::string(1, ch) + "ab", "a" + std::string(1, ch) + "b",
                                          "ab" + std::string(1, ch), std::string(1, ch)}) {
-            ASSERT_TRUE(WriteSettingString(kSettingsSection, kKeyPassword, value, path_));
+            ASSERT_TRUE(StoreString(kKeyPassword, value, path_));
             ASSERT_EQ(value, Read(kKeyPassword)) << "byte " << c;
         }
     }
@@ -196,7 +193,7 @@ TEST_F(SettingsFileTest, ValuesThatWouldBreakTheFileAreRefusedAndNothingIsWritte
     const std::string before = ReadFileBytes(path_);
     for (const std::string& value : {std::string("a\rb"), std::string("a\nb"), std::string("a\0b", 3),
                                      std::string("\r\n")}) {
-        EXPECT_FALSE(WriteSettingString(kSettingsSection, kKeyPassword, value, path_));
+        EXPECT_FALSE(StoreString(kKeyPassword, value, path_));
         EXPECT_EQ(before, ReadFileBytes(path_));
     }
 }
@@ -204,47 +201,47 @@ TEST_F(SettingsFileTest, ValuesThatWouldBreakTheFileAreRefusedAndNothingIsWritte
 TEST_F(SettingsFileTest, ValuesTooLongForTheProfileFunctionsAreRefusedWhole)
 {
     const std::string longest(32766, 'm');
-    ASSERT_TRUE(WriteSettingString(kSettingsSection, kKeyMemoPadText, longest, path_));
+    ASSERT_TRUE(StoreString(kKeyMemoPadText, longest, path_));
     EXPECT_EQ(longest, Read(kKeyMemoPadText));
     // One more, or quotes that make it longer, would be mangled: the old value stays.
-    EXPECT_FALSE(WriteSettingString(kSettingsSection, kKeyMemoPadText, longest + "m", path_));
-    EXPECT_FALSE(WriteSettingString(kSettingsSection, kKeyMemoPadText, " " + longest.substr(1), path_));
+    EXPECT_FALSE(StoreString(kKeyMemoPadText, longest + "m", path_));
+    EXPECT_FALSE(StoreString(kKeyMemoPadText, " " + longest.substr(1), path_));
     EXPECT_EQ(longest, Read(kKeyMemoPadText));
 }
 
 TEST_F(SettingsFileTest, WritesToAMissingDirectoryFailAndReadsGiveDefaults)
 {
     const std::string missing = dir_.File("gone\\velmora.ini");
-    EXPECT_FALSE(WriteSettingString(kSettingsSection, kKeyPassword, "x", missing));
-    EXPECT_FALSE(WriteSettingInt(kSettingsSection, kKeyStartUp, 1, missing));
-    EXPECT_EQ(1, ReadSettingInt(kSettingsSection, kKeySaveMemoPadText, 1, missing));
+    EXPECT_FALSE(StoreString(kKeyPassword, "x", missing));
+    EXPECT_FALSE(StoreInt(kKeyStartUp, 1, missing));
+    EXPECT_EQ(1, StoredInt(kKeySaveMemoPadText, 1, missing));
     EXPECT_FALSE(PathExists(dir_.File("gone")));
 }
 
 TEST_F(SettingsFileTest, NewKeysAreAppendedAndExistingKeysKeepTheirLine)
 {
-    SettingsFilePath = path_;
-    CreateSettingsFileIfMissing();
-    WriteSettingInt(kSettingsSection, kKeyStartUp, 0, path_);
-    WriteSettingInt(kSettingsSection, kKeyStretch, 0, path_);
-    WriteSettingInt(kSettingsSection, kKeySaveMemoPadText, 1, path_);
-    WriteSettingInt(kSettingsSection, kKeyHideEudora, 0, path_);
-    WriteSettingString(kSettingsSection, kKeyPassword, "", path_);
-    ASSERT_TRUE(SaveMemoPadText(WideFromAnsi("first line\r\nsecond line")));
+    SettingsFile settings(path_);
+    settings.CreateIfMissing();
+    StoreInt(kKeyStartUp, 0, path_);
+    StoreInt(kKeyStretch, 0, path_);
+    StoreInt(kKeySaveMemoPadText, 1, path_);
+    StoreInt(kKeyHideEudora, 0, path_);
+    StoreString(kKeyPassword, "", path_);
+    ASSERT_TRUE(settings.SaveMemoPadText(WideFromAnsi("first line\r\nsecond line")));
     EXPECT_EQ("[Settings]\r\nPassword=\r\nStartUp=0\r\nStretch=0\r\nSaveMemoPadText=1\r\n"
               "HideEudora=0\r\nMemoPadText=first line\tsecond line\r\n",
               ReadFileBytes(path_));
-    EXPECT_EQ("first line\r\nsecond line", AnsiOrQuestionMarks(LoadMemoPadText()));
+    EXPECT_EQ("first line\r\nsecond line", AnsiOrQuestionMarks(settings.LoadMemoPadText()));
 }
 
 // ---- memo pad stored form ---------------------------------------------------------
 
 TEST_F(SettingsFileTest, MemoWithBlankEdgesAndEmptyLinesSurvivesTheFile)
 {
-    SettingsFilePath = path_;
+    SettingsFile settings(path_);
     const std::string memo = "\r\n  indented\r\n\r\ntrailing blanks   \r\n";
-    ASSERT_TRUE(SaveMemoPadText(WideFromAnsi(memo)));
-    EXPECT_EQ(memo, AnsiOrQuestionMarks(LoadMemoPadText()));
+    ASSERT_TRUE(settings.SaveMemoPadText(WideFromAnsi(memo)));
+    EXPECT_EQ(memo, AnsiOrQuestionMarks(settings.LoadMemoPadText()));
 }
 
 // A memo the code page cannot hold: MemoPadText keeps what it can ("?" for the rest, as
@@ -252,7 +249,7 @@ TEST_F(SettingsFileTest, MemoWithBlankEdgesAndEmptyLinesSurvivesTheFile)
 // version makes to MemoPadText wins over the stale whole text.
 TEST_F(SettingsFileTest, AMemoInAnyScriptComesBackWholeAndEarlierVersionsReadWhatTheyCan)
 {
-    SettingsFilePath = path_;
+    SettingsFile settings(path_);
     struct Case {
         const wchar_t* memo;
         const char* memoPadText; // as the file holds it, read the way an earlier version reads
@@ -268,20 +265,20 @@ TEST_F(SettingsFileTest, AMemoInAnyScriptComesBackWholeAndEarlierVersionsReadWha
     for (const Case& c : cases) {
         const WideText memo(c.memo, c.memo + wcslen(c.memo));
         SCOPED_TRACE(c.memoPadText);
-        ASSERT_TRUE(SaveMemoPadText(memo));
+        ASSERT_TRUE(settings.SaveMemoPadText(memo));
         EXPECT_EQ(c.memoPadText, Read(kKeyMemoPadText));
         EXPECT_EQ(c.utf8 != nullptr ? c.utf8 : "<default>", Read(kKeyMemoPadTextUtf8));
-        EXPECT_TRUE(memo == LoadMemoPadText());
+        EXPECT_TRUE(memo == settings.LoadMemoPadText());
     }
     // Byte for byte as a version without the whole text writes it.
     EXPECT_NE(std::string::npos, ReadFileBytes(path_).find("\r\nMemoPadText=caf\xE9 \x80" "5\tplain\r\n"));
 
-    ASSERT_TRUE(SaveMemoPadText(WideFromAnsi("x")));
-    ASSERT_TRUE(SaveMemoPadText(WideText{L'\u03a3', L'1'}));
+    ASSERT_TRUE(settings.SaveMemoPadText(WideFromAnsi("x")));
+    ASSERT_TRUE(settings.SaveMemoPadText(WideText{L'\u03a3', L'1'}));
     // An earlier version changes the memo (and, by hand, a version that left "?" as is).
     for (const char* earlier : {"typed later", "?2"}) {
-        ASSERT_TRUE(WriteSettingString(kSettingsSection, kKeyMemoPadText, earlier, path_));
-        EXPECT_EQ(earlier, AnsiOrQuestionMarks(LoadMemoPadText()));
+        ASSERT_TRUE(StoreString(kKeyMemoPadText, earlier, path_));
+        EXPECT_EQ(earlier, AnsiOrQuestionMarks(settings.LoadMemoPadText()));
     }
 }
 

@@ -12,9 +12,8 @@
 
 #include "resource.h"
 #include "settings/PasswordScrambler.h"
-#include "settings/Settings.h"
+#include "settings/SettingsFile.h"
 #include "settings/SettingsStore.h"
-#include "settings/WriteJournal.h"
 #include "support/ClientLayout.h"
 #include "support/ProgramRun.h"
 #include "support/TestSupport.h"
@@ -67,45 +66,55 @@ void Leave(const std::string& path, const DiskFile& file, Cut cut, long long sec
     ::CloseHandle(handle);
 }
 
-std::function<void(WriteStep)> g_onStep;
-void OnStep(WriteStep step)
-{
-    if (g_onStep)
-        g_onStep(step);
-}
+// Hands each step of the file's writes to whoever watches now.
+class StepWatch : public WriteObserver {
+public:
+    std::function<void(WriteStep)> onStep;
+    void Reached(WriteStep step) override
+    {
+        if (onStep)
+            onStep(step);
+    }
+};
 
 // Every value the next start may read, the records included.
-std::string AllValues()
+std::string AllValues(const SettingsFile& settings)
 {
     std::string values;
     for (const char* key : {kKeyStartUp, kKeyStretch, kKeySaveMemoPadText, kKeyHideEudora, kKeyMemoPadText,
                             kKeyMemoPadTextUtf8, kKeyPassword, kKeyLockAfterMinutes, kKeyLockWithWindows, kKeyLocked,
                             kKeyWrongPasswords, kKeyLastWrongPassword})
-        values += std::string(key) + "=" + ReadSettingString(kSettingsSection, key, "-", SettingsFilePath) + "\n";
+        values += std::string(key) + "=" + settings.ReadString(key, "-") + "\n";
     return values;
 }
 
 const std::string kLocked = "[Settings]\r\nPassword=" + Scramble("pw", ScramblerKey) +
                             "\r\nStretch=1\r\nMemoPadText=before\r\nLocked=1\r\n";
+const std::string kLockedAfterWrongTries = kLocked + "WrongPasswords=3\r\nLastWrongPassword=1700000000\r\n";
 
 // The writes the plug-in makes as one unit, each from the file it finds (none: first run).
-struct WriteGroup {
+struct GroupCase {
     const char* name;
     std::string file;
-    std::function<void()> write;
+    std::function<void(SettingsFile&)> write;
     std::string passwordAfter;
 };
-const std::vector<WriteGroup>& Groups()
+const std::vector<GroupCase>& Groups()
 {
     static const std::wstring unicode = L"caf\u00e9 \u03a3\U0001F600\r\nnext";
     static const std::string newPassword = "new";
-    static const std::vector<WriteGroup> groups = {
-        {"memo save with its side key", kLocked, [] { SaveMemoPadText({unicode.begin(), unicode.end()}); }, "pw"},
-        {"lock record", "[Settings]\r\nPassword=" + Scramble("pw", ScramblerKey) + "\r\n", [] { RecordLocked(); }, "pw"},
-        {"wrong-password record", kLocked, [] { RecordWrongPasswords({3, 1700000000}); }, "pw"},
-        {"Apply with a new password", kLocked, [] { ApplySettings({1, 0, 0, 0}, {5, 1, false, false}, &newPassword); },
-         "new"},
-        {"first-run creation", "", [] { CreateSettingsFileIfMissing(); }, ""},
+    static const std::vector<GroupCase> groups = {
+        {"memo save with its side key", kLocked, [](SettingsFile& s) { s.SaveMemoPadText({unicode.begin(), unicode.end()}); },
+         "pw"},
+        {"lock record", "[Settings]\r\nPassword=" + Scramble("pw", ScramblerKey) + "\r\n",
+         [](SettingsFile& s) { s.RecordLocked(); }, "pw"},
+        {"wrong-password record", kLocked, [](SettingsFile& s) { s.RecordWrongPasswords({3, 1700000000}); }, "pw"},
+        {"Apply with a new password", kLocked,
+         [](SettingsFile& s) { s.ApplySettings({1, 0, 0, 0}, {5, 1, false, false}, &newPassword); }, "new"},
+        {"first-run creation", "", [](SettingsFile& s) { s.CreateIfMissing(); }, ""},
+        {"unlock: the lock record removed", kLocked, [](SettingsFile& s) { s.ClearLockedRecord(); }, "pw"},
+        {"unlock: the wrong tries cleared", kLockedAfterWrongTries, [](SettingsFile& s) { s.ClearWrongPasswords(); },
+         "pw"},
     };
     return groups;
 }
@@ -148,54 +157,49 @@ const CrashRow kRows[] = {
 
 class CrashAtEachStep : public ::testing::TestWithParam<CrashRow> {
 protected:
-    void SetUp() override { WriteStepReached = OnStep; }
-    void TearDown() override
-    {
-        ReleaseSettings();
-        WriteStepReached = nullptr;
-        g_onStep = nullptr;
-    }
+    void TearDown() override { settings_.Release(); }
     // Initialisation as the client's next start runs it; none for first-run creation,
     // which comes before the file is held.
     void Start(const std::string& file = "-")
     {
-        ReleaseSettings();
-        SettingsFilePath = path_;
+        settings_.Release();
         if (file != "-")
             Leave(path_, DiskFile{!file.empty(), file, {}}, Cut::None);
         if (!file.empty())
-            UseSettingsFolder(dir_.path());
+            settings_.UseFolder(dir_.path());
     }
     // The disk at the crash point, then on to the write's end.
-    void CrashIn(const WriteGroup& group, const CrashRow& row)
+    void CrashIn(const GroupCase& group, const CrashRow& row)
     {
         int seen = 0;
-        g_onStep = [&](WriteStep step) {
+        watch_.onStep = [&](WriteStep step) {
             if (step == row.step && (seen++ == 0 || row.last)) {
                 file_ = Take(path_);
                 journal_ = Take(JournalPathFor(path_));
             }
         };
-        group.write();
-        g_onStep = nullptr;
+        group.write(settings_);
+        watch_.onStep = nullptr;
         ASSERT_GT(seen, 0) << "the step was never reached";
     }
 
     ScratchDir dir_;
     const std::string path_ = dir_.File("velmora.ini");
+    StepWatch watch_;
+    SettingsFile settings_{path_, &watch_};
     DiskFile file_, journal_;
 };
 
 TEST_P(CrashAtEachStep, TheNextStartFindsTheFileAsBeforeAsAfterOrAsChangedByHandNeverAMix)
 {
     const CrashRow& row = GetParam();
-    for (const WriteGroup& group : Groups()) {
+    for (const GroupCase& group : Groups()) {
         SCOPED_TRACE(group.name);
         Start(group.file);
-        const std::string before = group.file.empty() ? "" : AllValues();
+        const std::string before = group.file.empty() ? "" : AllValues(settings_);
         ASSERT_NO_FATAL_FAILURE(CrashIn(group, row));
-        const std::string after = AllValues();
-        ReleaseSettings();
+        const std::string after = AllValues(settings_);
+        settings_.Release();
         Leave(path_, file_, row.file);
         Leave(JournalPathFor(path_), journal_, row.journal);
         std::string byHand = ReadFileBytes(path_);
@@ -216,14 +220,14 @@ TEST_P(CrashAtEachStep, TheNextStartFindsTheFileAsBeforeAsAfterOrAsChangedByHand
             const DiskFile old{true, EncodeJournal(record.fileExisted, record.preImage, record.stamp - 36000000000ull)};
             Leave(JournalPathFor(path_), old, Cut::None);
             Leave(path_, file_, row.file, -3600);
-            g_onStep = [&](WriteStep step) {
+            watch_.onStep = [&](WriteStep step) {
                 if (step == WriteStep::FilePutBack) {
                     file_ = Take(path_);
                     journal_ = Take(JournalPathFor(path_));
                 }
             };
             Start();
-            g_onStep = nullptr;
+            watch_.onStep = nullptr;
             Leave(path_, file_, Cut::Half);
             Leave(JournalPathFor(path_), journal_, Cut::None);
         }
@@ -231,18 +235,64 @@ TEST_P(CrashAtEachStep, TheNextStartFindsTheFileAsBeforeAsAfterOrAsChangedByHand
         EXPECT_FALSE(PathExists(JournalPathFor(path_))) << "the start left the journal";
         if (row.found == Found::ByHand) {
             EXPECT_EQ(byHand, ReadFileBytes(path_)) << "a change made by hand was undone";
-            EXPECT_TRUE(PasswordMatches(""));
+            EXPECT_TRUE(settings_.PasswordMatches(""));
             continue;
         }
         // The first-run file is made again by the start itself.
         const bool isAfter = row.found == Found::After || group.file.empty();
-        EXPECT_EQ(isAfter ? after : before, AllValues());
-        EXPECT_TRUE(PasswordMatches(isAfter ? group.passwordAfter : "pw"));
-        EXPECT_TRUE(group.file != kLocked || LockedRecorded()) << "the lock is lost";
+        EXPECT_EQ(isAfter ? after : before, AllValues(settings_));
+        EXPECT_TRUE(settings_.PasswordMatches(isAfter ? group.passwordAfter : "pw"));
+        EXPECT_TRUE(isAfter || group.file.find("Locked=1") == std::string::npos || settings_.LockedRecorded())
+            << "the lock is lost";
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryStep, CrashAtEachStep, ::testing::ValuesIn(kRows));
+
+// Without a journal nothing is written: a cut file could cost the password or the lock.
+TEST(NoJournal, EveryKindOfWriteLeavesTheFileAsItWas)
+{
+    static const std::string newPassword = "new";
+    const struct {
+        const char* name;
+        std::function<bool(SettingsFile&)> write;
+    } writes[] = {
+        {"Apply, switches only", [](SettingsFile& s) { return s.ApplySettings({1, 1, 0, 1}, {5, 1, true, true}, nullptr); }},
+        {"Apply with a new password", [](SettingsFile& s) { return s.ApplySettings({}, {}, &newPassword); }},
+        {"memo save", [](SettingsFile& s) { return s.SaveMemoPadText({L'\u03a3', L'x'}); }},
+        {"lock record", [](SettingsFile& s) { return s.RecordLocked(); }},
+        {"lock record removed", [](SettingsFile& s) { return s.ClearLockedRecord(); }},
+        {"wrong tries recorded", [](SettingsFile& s) { return s.RecordWrongPasswords({4, 1700000100}); }},
+        {"wrong tries cleared", [](SettingsFile& s) { return s.ClearWrongPasswords(); }},
+    };
+    const struct {
+        const char* name;
+        bool folder;  // a folder of the journal's name; else the journal held without sharing
+    } blockers[] = {{"a folder named velmora.jnl", true}, {"velmora.jnl held by another program", false}};
+    for (const auto& blocker : blockers) {
+        for (const auto& write : writes) {
+            SCOPED_TRACE(std::string(blocker.name) + ", " + write.name);
+            ScratchDir dir;
+            const std::string path = dir.File("velmora.ini");
+            const std::string file = write.name == std::string("lock record") ? kLocked.substr(0, kLocked.size() - 10)
+                                                                                : kLockedAfterWrongTries;
+            WriteFileBytes(path, file);
+            ScopedHandle held;
+            if (blocker.folder)
+                ASSERT_TRUE(::CreateDirectoryA(JournalPathFor(path).c_str(), nullptr));
+            else
+                held.Reset(::CreateFileA(JournalPathFor(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            ASSERT_TRUE(blocker.folder || held.IsValid());
+            SettingsFile settings(path);
+            EXPECT_FALSE(write.write(settings));
+            EXPECT_EQ(file, ReadFileBytes(path));
+            EXPECT_EQ(SaveProblem::NoFileBeside, settings.LastSaveProblem()) << "the messages name the cause";
+            held.Reset();
+            ::RemoveDirectoryA(JournalPathFor(path).c_str()) || ::DeleteFileA(JournalPathFor(path).c_str());
+        }
+    }
+}
 
 // The stand-in client as a program of its own, killed the moment a memo save's journal
 // shows, again and again: each next start has the lock, the memo before or after.

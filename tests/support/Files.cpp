@@ -48,6 +48,27 @@ void WriteFileBytes(const std::string& path, const std::string& bytes)
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+bool ResizeFile(const std::string& path, long long size)
+{
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    LARGE_INTEGER at{};
+    at.QuadPart = size;
+    const bool resized = file != INVALID_HANDLE_VALUE && ::SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
+                         ::SetEndOfFile(file);
+    if (file != INVALID_HANDLE_VALUE)
+        ::CloseHandle(file);
+    return resized;
+}
+
+long long FileSizeOf(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return -1;
+    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
 bool PathExists(const std::string& path)
 {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -28,6 +28,11 @@ extern void (*LeftoverJournalFound)(const std::string& path);
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool PathExists(const std::string& path);
+// Makes the file `size` bytes long (created when missing): what it grows by holds next to
+// nothing on the disk. Returns whether it could.
+bool ResizeFile(const std::string& path, long long size);
+// -1 when there is no such file.
+long long FileSizeOf(const std::string& path);
 void RemoveTree(const std::string& path);
 
 // Folder of the running program; velmora.dll is built beside it.

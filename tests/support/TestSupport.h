@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "settings/SettingsFile.h"
 #include "support/Files.h"
 #include "tools/dialogsearch/DialogSearch.h"
 
@@ -23,8 +24,15 @@ void CopyPluginInto(const std::string& directory);
 // Makes the host's Plugins folder with velmora.dll in it.
 void MakePluginsFolder(const std::string& directory);
 
-// Points the in-process settings store at a settings file (what initialisation does).
+// The settings file in-process tests hand to the dialogs, at `path` from now on.
 void UseSettingsFile(const std::string& path);
+SettingsFile& TestSettings();
+// One value of the settings file at `path`, read or written (as one group) as the
+// plug-in does.
+std::string StoredString(const std::string& key, const std::string& defaultValue, const std::string& path);
+int StoredInt(const std::string& key, int defaultValue, const std::string& path);
+bool StoreString(const std::string& key, const std::string& value, const std::string& path);
+bool StoreInt(const std::string& key, int value, const std::string& path);
 
 // ---- what tests compare ------------------------------------------------------------
 
