@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "cover/CoverDialog.h"
-#include "cover/HostWindowGuard.h"
+#include "cover/guard/HostWindowGuard.h"
 #include "settings/ProductStrings.h"
 #include "settings/PasswordScrambler.h"
 #include "settings/Settings.h"
@@ -626,7 +626,7 @@ TEST_F(CoverTest, OpenCoverHasNoTitleBarNoDefaultButtonAndALimitedMemo)
         EXPECT_EQ(nullptr, defaultControl) << "no control acts as the default button";
         const LONG unlockStyle = ::GetWindowLongA(Item(cover, IDC_COVER_UNLOCK), GWL_STYLE);
         EXPECT_NE(BS_DEFPUSHBUTTON, unlockStyle & BS_TYPEMASK);
-        EXPECT_EQ(static_cast<LRESULT>(CoverDialog::kMemoLimit),
+        EXPECT_EQ(static_cast<LRESULT>(MemoPad::kMemoLimit),
                   ::SendMessageA(Item(cover, IDC_COVER_MEMO), EM_GETLIMITTEXT, 0, 0));
         Unlock(cover, "");
     });
@@ -748,11 +748,11 @@ TEST_F(CoverTest, MemoAtTheLengthLimitIsStoredAndReadBackWhole)
         memo += "\r\n";
     }
     memo.front() = ' ';
-    memo.resize(CoverDialog::kMemoLimit - 1);
+    memo.resize(MemoPad::kMemoLimit - 1);
     memo += ' ';
-    ASSERT_EQ(static_cast<size_t>(CoverDialog::kMemoLimit), memo.size());
+    ASSERT_EQ(static_cast<size_t>(MemoPad::kMemoLimit), memo.size());
     INT_PTR result = RunCover([&](DWORD, HWND cover) {
-        EXPECT_EQ(static_cast<LRESULT>(CoverDialog::kMemoLimit),
+        EXPECT_EQ(static_cast<LRESULT>(MemoPad::kMemoLimit),
                   ::SendMessageA(Item(cover, IDC_COVER_MEMO), EM_GETLIMITTEXT, 0, 0));
         SetItemText(cover, IDC_COVER_MEMO, memo);
         Unlock(cover, "");
@@ -1021,7 +1021,7 @@ TEST(HostWindowGuardRace, ASubclassSetAfterTheGuardLetGoIsTakenOffAgain)
     HostWindowGuard guard;
     g_guardToDrop = &guard;
     g_afterGuardSubclassForTests = &DropGuard;
-    guard.Hold(host.get(), cover.get());
+    guard.Hold(host.get(), cover.get(), WM_NULL);
     EXPECT_EQ(nullptr, g_afterGuardSubclassForTests) << "no window was subclassed";
     g_afterGuardSubclassForTests = nullptr;
     EXPECT_FALSE(guard.Holding());
