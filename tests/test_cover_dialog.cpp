@@ -19,6 +19,7 @@
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 #include "support/DialogTemplate.h"
+#include "support/ProgramRun.h"
 #include "support/TestSupport.h"
 #include "support/TestWindow.h"
 
@@ -513,7 +514,30 @@ TEST_F(CoverTest, OpensTitledEudoraWithFocusOnThePasswordEditAndClockAndDateShow
     EXPECT_EQ(cover.dateAfterInit, dateLater) << "the date line is not rebuilt on a tick";
 }
 
-TEST_F(CoverTest, StretchOneKeepsTheCoverMaximisedWithControlsAtTemplatePlaces)
+// Records whether the cover was topmost as it was first shown (maximised, it is told
+// of no WM_SHOWWINDOW under wine).
+class FirstShowCover : public CoverDialog {
+public:
+    bool shown = false;
+    bool topmostAtFirstShow = false;
+
+protected:
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) override
+    {
+        if (msg == WM_WINDOWPOSCHANGED && !shown && ::IsWindowVisible(m_hWnd)) {
+            shown = true;
+            topmostAtFirstShow = (::GetWindowLongA(m_hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+        }
+        return CoverDialog::OnMessage(msg, wParam, lParam, result);
+    }
+};
+
+bool Topmost(HWND window)
+{
+    return (::GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+TEST_F(CoverTest, StretchOneKeepsTheCoverMaximisedTopmostWithControlsAtTemplatePlaces)
 {
     struct Control {
         int id;
@@ -528,12 +552,14 @@ TEST_F(CoverTest, StretchOneKeepsTheCoverMaximisedWithControlsAtTemplatePlaces)
     for (int stretch : {1, 2}) {
         SCOPED_TRACE(stretch);
         WriteInt(kKeyStretch, stretch);
-        const INT_PTR result = RunCover([&](DWORD, HWND cover) {
+        FirstShowCover observed;
+        const INT_PTR result = RunCover(observed, [&](DWORD, HWND cover) {
             // Let the loop run and go idle a few times: a normal show on the way must
             // not have undone the maximised state.
             ::Sleep(400);
             Flush(cover);
             EXPECT_EQ(stretch == 1, ::IsZoomed(cover) != FALSE);
+            EXPECT_EQ(stretch == 1, Topmost(cover));
             RECT window{};
             ::GetWindowRect(cover, &window);
             RECT work{};
@@ -561,6 +587,8 @@ TEST_F(CoverTest, StretchOneKeepsTheCoverMaximisedWithControlsAtTemplatePlaces)
             Unlock(cover, "");
         });
         EXPECT_EQ(1, result);
+        EXPECT_TRUE(observed.shown);
+        EXPECT_EQ(stretch == 1, observed.topmostAtFirstShow) << "no window of the client can come above it";
     }
 }
 
@@ -997,6 +1025,46 @@ TEST_F(CoverTest, CapsLockIsToldWhileThePasswordEditHasTheFocus)
         EXPECT_TRUE(shows("Caps Lock is on."));
         SetCapsLock(ui, false);
         EXPECT_TRUE(shows("")) << "gone with Caps Lock";
+        Unlock(cover, "");
+    });
+}
+
+// ---- in front, with the keyboard --------------------------------------------------
+
+// The cover's clock ticks every 500 ms; a loaded machine may hand it its timer a second late.
+constexpr DWORD kTickDeadlineMs = 500 + 1000;
+
+TEST_F(CoverTest, AnotherProgramGivenTheFrontKeepsItAcrossTicks)
+{
+    ProgramRun notepad("notepad.exe");
+    ASSERT_TRUE(notepad.started());
+    HWND other = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (other = ::FindWindowA("Notepad", nullptr)) != nullptr; }, 10000));
+    RunCover([&](DWORD, HWND cover) {
+        ::SetForegroundWindow(other);
+        EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == other; }, 3000));
+        // Four ticks: the front stays with the other program all the while.
+        EXPECT_FALSE(WaitUntil([&] { return ::GetForegroundWindow() != other; }, 4 * 500, 10))
+            << "the cover took the front from another program";
+        Unlock(cover, "");
+    });
+}
+
+// Wine hands the front to the desktop when a window of the client that had the keyboard
+// is hidden: the cover's thread is left with no active window, and nobody tells it.
+TEST_F(CoverTest, WithTheDesktopInFrontAndNoActiveWindowThePasswordHasTheKeyboardWithinATick)
+{
+    RunCover([&](DWORD ui, HWND cover) {
+        HWND password = Item(cover, IDC_COVER_PASSWORD);
+        ASSERT_TRUE(WaitUntil([&] { return FocusOf(ui) == password; }, 3000));
+        ::SetForegroundWindow(::GetDesktopWindow());
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        ASSERT_TRUE(WaitUntil([&] { return ::GetGUIThreadInfo(ui, &info) && info.hwndActive == nullptr; }, 1000, 1))
+            << "the cover kept its activation";
+        EXPECT_TRUE(WaitUntil([&] { return FocusOf(ui) == password && ::GetForegroundWindow() == cover; },
+                              kTickDeadlineMs))
+            << "nobody has the keyboard";
         Unlock(cover, "");
     });
 }
