@@ -22,8 +22,7 @@ constexpr UINT kUnwatchWaitMs = 250;
 struct Reaction {
     bool hide = false;
     bool watch = false;
-    HWND reclaimFor = nullptr;
-    UINT message = 0;
+    bool tellCover = false;
 };
 
 } // namespace
@@ -31,6 +30,21 @@ struct Reaction {
 HeldWindow* HostWindowGuard::FindHeld(const GuardLock& lock, HWND window) noexcept
 {
     return lock.Active() != nullptr ? lock.Active()->held_.Find(window) : nullptr;
+}
+
+void HostWindowGuard::TellCoverOfFront() noexcept
+{
+    HWND cover = nullptr;
+    UINT message = 0;
+    {
+        GuardLock lock;
+        if (const HostWindowGuard* guard = lock.Active()) {
+            cover = guard->cover_;
+            message = guard->frontMessage_;
+        }
+    }
+    if (cover != nullptr)
+        ::PostMessageA(cover, message, 0, 0);
 }
 
 void HostWindowGuard::Unwatch(HWND window) noexcept
@@ -163,16 +177,10 @@ void HostWindowGuard::Watch(HWND window) noexcept
 LRESULT CALLBACK HostWindowGuard::GuardProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
                                             UINT_PTR, DWORD_PTR) noexcept
 {
-    HWND cover = nullptr;
-    UINT frontMessage = 0;
     bool held = false;
     {
         GuardLock lock;
         held = FindHeld(lock, window) != nullptr;
-        if (const HostWindowGuard* guard = lock.Active()) {
-            cover = guard->cover_;
-            frontMessage = guard->frontMessage_;
-        }
     }
     // The guard let go of the window (or asks this thread to take the subclass off).
     if (!held || msg == UnwatchMessage()) {
@@ -207,8 +215,8 @@ LRESULT CALLBACK HostWindowGuard::GuardProc(HWND window, UINT msg, WPARAM wParam
         return result;
     }
     case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE && cover != nullptr)
-            ::PostMessageA(cover, frontMessage, 0, 0);
+        if (LOWORD(wParam) != WA_INACTIVE)
+            TellCoverOfFront();
         break;
     case WM_NCDESTROY: {
         // A subclass must be gone before its window is.
@@ -261,10 +269,7 @@ void CALLBACK HostWindowGuard::EventProc(HWINEVENTHOOK, DWORD event, HWND window
             guard->held_.Forget(window);
             break;
         case EVENT_SYSTEM_FOREGROUND:
-            if (held != nullptr || guard->Eligible(window)) {
-                reaction.reclaimFor = guard->cover_;
-                reaction.message = guard->frontMessage_;
-            }
+            reaction.tellCover = held != nullptr || guard->Eligible(window);
             break;
         default:
             break;
@@ -274,6 +279,6 @@ void CALLBACK HostWindowGuard::EventProc(HWINEVENTHOOK, DWORD event, HWND window
         Watch(window);
     if (reaction.hide)
         HideHeld(window, true);
-    if (reaction.reclaimFor != nullptr)
-        ::PostMessageA(reaction.reclaimFor, reaction.message, 0, 0);
+    if (reaction.tellCover)
+        TellCoverOfFront();
 }

@@ -82,6 +82,9 @@ private:
     // Hides a window held by the active guard as the guard's own doing, caught by the
     // show event or the tick; called without the lock, from any thread.
     static void HideHeld(HWND window, bool byEvent) noexcept;
+    // A held window came to the front: the cover is told to take it back; called without
+    // the lock, from any thread.
+    static void TellCoverOfFront() noexcept;
     // Subclasses a held window of the calling thread; called without the lock.
     static void Watch(HWND window) noexcept;
     // Takes the subclass off again, from whatever thread the window belongs to.
