@@ -191,6 +191,7 @@ void CoverDialog::OnClockTick()
     ShowCapsLock();
     if (m_gate.AnyWrong())
         ShowWrongPasswords();
+    ShowNoPassword();
     m_hostGuard.Recheck();
     m_screens.Recheck();
     m_front.Keep();

@@ -1050,6 +1050,22 @@ TEST_F(CoverTest, AnotherProgramGivenTheFrontKeepsItAcrossTicks)
     });
 }
 
+// A password set or removed in the settings while the cover is up.
+TEST_F(CoverTest, TheNoPasswordLineFollowsTheFileWithinATick)
+{
+    RunCover([&](DWORD, HWND cover) {
+        EXPECT_EQ(CoverDialog::kNoPasswordLine, ItemText(cover, IDC_COVER_NO_PASSWORD));
+        StorePassword("Lantern");
+        EXPECT_TRUE(WaitUntil([&] { return ItemText(cover, IDC_COVER_NO_PASSWORD).empty(); }, kTickDeadlineMs))
+            << "the line still says an empty field opens the cover";
+        StorePassword("");
+        EXPECT_TRUE(WaitUntil([&] { return ItemText(cover, IDC_COVER_NO_PASSWORD) == CoverDialog::kNoPasswordLine; },
+                              kTickDeadlineMs))
+            << "an empty field opens the cover and nothing says so";
+        Unlock(cover, "");
+    });
+}
+
 // Wine hands the front to the desktop when a window of the client that had the keyboard
 // is hidden: the cover's thread is left with no active window, and nobody tells it.
 TEST_F(CoverTest, WithTheDesktopInFrontAndNoActiveWindowThePasswordHasTheKeyboardWithinATick)
