@@ -47,8 +47,9 @@ BOOL CoverDialog::OnInitDialog()
     // it must stay as the run left it.
     m_disabledOwner.Keep(::GetWindow(m_hWnd, GW_OWNER));
 
+    m_lines.Attach(m_hWnd);
     const Switches switches = ReadSwitches();
-    m_memo.Open(m_hWnd, IDC_COVER_MEMO, IDC_COVER_MEMO_PART, switches.saveMemoPadText == 1);
+    m_memo.Open(m_hWnd, IDC_COVER_MEMO, m_lines, IDC_COVER_MEMO_PART, switches.saveMemoPadText == 1);
 
     m_hostWindow = ::FindWindowExA(nullptr, nullptr, kHostWindowClass, nullptr);
     // The client shows its windows again by itself (new mail, its tray icon, mail checks,
@@ -167,7 +168,7 @@ void CoverDialog::RecordLockOnce() noexcept
         m_lockRecorded = true;
         // Said on the cover's face, as the memo and Apply say when they cannot save.
         if (!RecordLocked() && m_hWnd != nullptr && ::IsWindow(m_hWnd))
-            ::SetDlgItemTextA(m_hWnd, IDC_COVER_LOCK_UNRECORDED, kLockUnrecordedLine);
+            m_lines.Show(IDC_COVER_LOCK_UNRECORDED, kLockUnrecordedLine);
     }
 }
 
@@ -181,7 +182,7 @@ void CoverDialog::ShowNoPassword()
     const bool show = PasswordMatches("");
     if (show != m_noPasswordShown) {
         m_noPasswordShown = show;
-        ::SetDlgItemTextA(m_hWnd, IDC_COVER_NO_PASSWORD, show ? kNoPasswordLine : "");
+        m_lines.Show(IDC_COVER_NO_PASSWORD, show ? kNoPasswordLine : "");
     }
 }
 
@@ -260,12 +261,7 @@ bool CoverDialog::SaveMemoAtUnlock()
 
 void CoverDialog::ShowWrongPasswords()
 {
-    // Set only when it changes: the line is looked at twice a second.
-    std::string line = m_gate.Line();
-    if (line != m_wrongLine) {
-        m_wrongLine = std::move(line);
-        ::SetDlgItemTextA(m_hWnd, IDC_COVER_WRONG_PASSWORDS, m_wrongLine.c_str());
-    }
+    m_lines.Show(IDC_COVER_WRONG_PASSWORDS, m_gate.Line());
 }
 
 void CoverDialog::ReadyForNextTry() noexcept
@@ -282,12 +278,8 @@ void CoverDialog::ReadyForNextTry() noexcept
 void CoverDialog::ShowCapsLock() noexcept
 {
     // The most common reason a right password is refused, told where it is typed.
-    const bool show = ::GetFocus() == GetDlgItem(IDC_COVER_PASSWORD) &&
-                      (::GetKeyState(VK_CAPITAL) & 1) != 0;
-    if (show != m_capsLockShown) {
-        m_capsLockShown = show;
-        ::SetDlgItemTextA(m_hWnd, IDC_COVER_CAPS_LOCK, show ? "Caps Lock is on." : "");
-    }
+    const bool show = ::GetFocus() == GetDlgItem(IDC_COVER_PASSWORD) && (::GetKeyState(VK_CAPITAL) & 1) != 0;
+    m_lines.Show(IDC_COVER_CAPS_LOCK, show ? "Caps Lock is on." : "");
 }
 
 void CoverDialog::EndForShutdown() noexcept

@@ -5,6 +5,7 @@
 
 #include "cover/CoverClock.h"
 #include "cover/CoverFront.h"
+#include "cover/CoverLines.h"
 #include "cover/CoverScreens.h"
 #include "cover/DisabledOwner.h"
 #include "cover/MemoPad.h"
@@ -74,8 +75,8 @@ private:
     // Keeps the window the run disabled disabled until the run ends.
     DisabledOwner m_disabledOwner;
     WrongPasswordGate m_gate;
-    std::string m_wrongLine;
-    bool m_capsLockShown = false;
+    // What the cover says about itself, each line taking room only while it says it.
+    CoverLines m_lines;
     bool m_noPasswordShown = false;
     bool m_lockRecorded = false;
     // A message box of the unlock is up: Unlock clicks posted meanwhile are no tries.

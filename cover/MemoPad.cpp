@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "cover/CoverLines.h"
 #include "cover/MemoBound.h"
 #include "settings/Settings.h"
 
@@ -62,11 +63,12 @@ private:
 
 const char* const MemoPad::kPartLine = "Only the memo's start is shown; changing it keeps only that.";
 
-void MemoPad::Open(HWND dialog, int memoId, int partId, bool saving)
+void MemoPad::Open(HWND dialog, int memoId, CoverLines& lines, int partId, bool saving)
 {
     dialog_ = dialog;
     pad_ = ::GetDlgItem(dialog, memoId);
-    partLine_ = ::GetDlgItem(dialog, partId);
+    lines_ = &lines;
+    partId_ = partId;
     saving_ = saving;
     // A limit on what can be typed, so everything in the pad can be stored and read
     // back; text set from the file is not cut by it.
@@ -121,7 +123,7 @@ void MemoPad::SaveChanged() noexcept
         // The file now holds what the pad holds.
         if (partShown_) {
             partShown_ = false;
-            ::SetWindowTextA(partLine_, "");
+            lines_->Show(partId_, "");
         }
     }
 }
@@ -141,7 +143,7 @@ void MemoPad::ShowStored()
     // change of a multi-line edit's text that Windows does not).
     ::KillTimer(dialog_, kPauseTimer);
     if (partShown_)
-        ::SetWindowTextA(partLine_, kPartLine);
+        lines_->Show(partId_, kPartLine);
 }
 
 size_t MemoPad::ShownLength(const WideText& memo) const noexcept

@@ -6,6 +6,8 @@
 
 #include "framework/WideText.h"
 
+class CoverLines;
+
 class MemoPad {
 public:
     // Longest memo pad text, counted as the edit control counts it (a line break is
@@ -26,9 +28,9 @@ public:
     MemoPad(const MemoPad&) = delete;
     MemoPad& operator=(const MemoPad&) = delete;
 
-    // The pad `memoId` of `dialog`, its "shown in part" line `partId`; the stored memo
-    // is shown and saved only when `saving` (the switch).
-    void Open(HWND dialog, int memoId, int partId, bool saving);
+    // The pad `memoId` of `dialog`, its "shown in part" line `partId` among `lines`; the
+    // stored memo is shown and saved only when `saving` (the switch).
+    void Open(HWND dialog, int memoId, CoverLines& lines, int partId, bool saving);
     // The dialog goes: the subclass with it.
     void Close() noexcept;
     // EN_CHANGE: the save waits for the typing to pause.
@@ -63,7 +65,8 @@ private:
 
     HWND dialog_ = nullptr;
     HWND pad_ = nullptr;
-    HWND partLine_ = nullptr;
+    CoverLines* lines_ = nullptr;
+    int partId_ = 0;
     bool saving_ = false;
     WideText known_;
     bool partShown_ = false;

@@ -598,7 +598,7 @@ TEST(CoverTemplate, MatchesTheCoverLayout)
 {
     DialogTemplate t;
     ASSERT_TRUE(ReadDialogTemplate(nullptr, IDD_COVER, t));
-    ExpectVelmoraFrame(t, static_cast<DWORD>(WS_POPUP | WS_VISIBLE | DS_MODALFRAME | DS_3DLOOK | DS_SETFONT), 242, 266);
+    ExpectVelmoraFrame(t, static_cast<DWORD>(WS_POPUP | WS_VISIBLE | DS_MODALFRAME | DS_3DLOOK | DS_SETFONT), 242, 198);
 
     struct Control {
         int id;
@@ -1063,6 +1063,40 @@ TEST_F(CoverTest, TheNoPasswordLineFollowsTheFileWithinATick)
                               kTickDeadlineMs))
             << "an empty field opens the cover and nothing says so";
         Unlock(cover, "");
+    });
+}
+
+int ClientHeight(HWND window)
+{
+    RECT r{};
+    ::GetClientRect(window, &r);
+    return r.bottom;
+}
+
+// The line lies wholly on the cover, below its face.
+bool LineShows(HWND cover, int id, int face)
+{
+    RECT line{};
+    ::GetWindowRect(Item(cover, id), &line);
+    ::MapWindowPoints(nullptr, cover, reinterpret_cast<POINT*>(&line), 2);
+    return line.top >= face - 3 && line.bottom <= ClientHeight(cover);
+}
+
+TEST_F(CoverTest, ALineBelowTheFaceTakesRoomOnlyWhileItSaysSomething)
+{
+    // A file to record the lock in, with no password.
+    StorePassword("");
+    RunCover([&](DWORD ui, HWND cover) {
+        RECT template198{0, 0, 0, 198};
+        ::MapDialogRect(cover, &template198);
+        const int face = template198.bottom;
+        EXPECT_TRUE(LineShows(cover, IDC_COVER_NO_PASSWORD, face)) << "no password: the line says so";
+        StorePassword("Lantern");
+        EXPECT_TRUE(WaitUntil([&] { return ClientHeight(cover) == face; }, kTickDeadlineMs))
+            << "nothing to say: the cover is its face alone (" << ClientHeight(cover) << " px, not " << face << ")";
+        ExpectRefused(ui, cover, "guess");
+        EXPECT_TRUE(LineShows(cover, IDC_COVER_WRONG_PASSWORDS, face));
+        Unlock(cover, "Lantern");
     });
 }
 
