@@ -8,8 +8,10 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "cover/CoverDialog.h"
@@ -791,6 +793,58 @@ TEST_F(CoverTest, MemoAtTheLengthLimitIsStoredAndReadBackWhole)
         Unlock(cover, "");
     });
     EXPECT_EQ(1, result);
+}
+
+std::wstring WideItemText(HWND cover, int id)
+{
+    HWND item = Item(cover, id);
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(item)) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(item, &text[0], static_cast<int>(text.size()))));
+    return text;
+}
+
+// A line of emoji longer than the box shows, after nothing and after one letter: the pad
+// is given whole characters only, wherever the cut falls.
+TEST_F(CoverTest, AnOverLongLineOfEmojiIsCutBetweenCharacters)
+{
+    StorePassword("");
+    for (const wchar_t* start : {L"", L"a"}) {
+        SCOPED_TRACE(start[0] == L'\0' ? "emoji only" : "after a letter");
+        WideText memo(start, start + std::wcslen(start));
+        for (int i = 0; i < 1200; ++i) {
+            memo.push_back(0xD83D);
+            memo.push_back(0xDE00);
+        }
+        ASSERT_TRUE(SaveMemoPadText(memo));
+        RunCover([&](DWORD, HWND cover) {
+            const std::wstring shown = WideItemText(cover, IDC_COVER_MEMO);
+            ASSERT_FALSE(shown.empty());
+            EXPECT_LT(shown.size(), memo.size());
+            EXPECT_TRUE(std::equal(shown.begin(), shown.end(), memo.begin())) << "the start of the memo";
+            EXPECT_FALSE(shown.back() >= 0xD800 && shown.back() <= 0xDBFF) << "half a character at the end";
+            EXPECT_EQ(MemoPad::kPartLine, ItemText(cover, IDC_COVER_MEMO_PART));
+            Unlock(cover, "");
+        });
+    }
+}
+
+// Home and Left move the caret inside the memo; the next key lands there, not at the end.
+TEST_F(CoverTest, AKeyAfterHomeOrLeftInTheMemoLandsAtTheCaret)
+{
+    WriteString(kKeyMemoPadText, "abc");
+    StorePassword("");
+    RunCover([&](DWORD ui, HWND cover) {
+        HWND memo = Item(cover, IDC_COVER_MEMO);
+        FocusControl(ui, cover, IDC_COVER_MEMO);
+        PostKeyMessages(memo, WM_KEYDOWN, WM_KEYUP, VK_HOME);
+        Type(memo, "X");
+        EXPECT_EQ("Xabc", ItemText(cover, IDC_COVER_MEMO));
+        PostKeyMessages(memo, WM_KEYDOWN, WM_KEYUP, VK_END);
+        PostKeyMessages(memo, WM_KEYDOWN, WM_KEYUP, VK_LEFT);
+        Type(memo, "Y");
+        EXPECT_EQ("XabYc", ItemText(cover, IDC_COVER_MEMO));
+        Unlock(cover, "");
+    });
 }
 
 TEST_F(CoverTest, StoredMemoLongerThanTheLimitOpensWholeAndIsKept)
