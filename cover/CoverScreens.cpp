@@ -1,6 +1,6 @@
 #include "cover/CoverScreens.h"
 
-#include "cover/HostWindowGuard.h"
+#include "cover/CoverFront.h"
 #include "framework/Module.h"
 
 namespace {
@@ -12,8 +12,7 @@ LRESULT CALLBACK CurtainProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
     switch (msg) {
     case WM_MOUSEACTIVATE:
         // A click brings the cover forward instead: the keyboard stays with it.
-        ::PostMessageA(::GetWindow(window, GW_OWNER), HostWindowGuard::ReclaimFocusMessage(), 0, 0);
-        return MA_NOACTIVATE;
+        return CoverFront::CurtainClicked(window);
     default:
         return ::DefWindowProcA(window, msg, wParam, lParam);
     }
@@ -63,33 +62,6 @@ void MoveTo(HWND window, const RECT& r, UINT flags) noexcept
                    flags | SWP_NOACTIVATE);
 }
 
-bool OwnedBy(HWND window, HWND cover) noexcept
-{
-    for (HWND owner = ::GetWindow(window, GW_OWNER); owner != nullptr; owner = ::GetWindow(owner, GW_OWNER)) {
-        if (owner == cover)
-            return true;
-    }
-    return false;
-}
-
-// A visible window of the client's own (this process) that lies above `cover` and over
-// it, other than the windows the cover owns (its curtains, its message box, an alert
-// above it).
-bool ClientWindowAbove(HWND cover) noexcept
-{
-    RECT coverRect{};
-    ::GetWindowRect(cover, &coverRect);
-    for (HWND w = ::GetWindow(cover, GW_HWNDPREV); w != nullptr; w = ::GetWindow(w, GW_HWNDPREV)) {
-        DWORD process = 0;
-        ::GetWindowThreadProcessId(w, &process);
-        RECT r{}, common{};
-        if (process == ::GetCurrentProcessId() && ::IsWindowVisible(w) && !OwnedBy(w, cover) &&
-            ::GetWindowRect(w, &r) && ::IntersectRect(&common, &r, &coverRect))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 CoverScreens::~CoverScreens()
@@ -106,8 +78,6 @@ void CoverScreens::Follow(HWND cover, bool stretched) noexcept
 {
     cover_ = cover;
     stretched_ = stretched;
-    if (stretched_)
-        Raise();
     Refit();
 }
 
@@ -115,23 +85,6 @@ void CoverScreens::Recheck() noexcept
 {
     if (cover_ != nullptr && !SameLayout(layout_, Monitors()))
         Refit();
-    KeepOnTop();
-}
-
-void CoverScreens::KeepOnTop() noexcept
-{
-    // Wine restacks a client's window above the cover on its own now and then (a busy
-    // machine, no message to anyone): the cover puts itself back, its curtains with it.
-    if (cover_ != nullptr && ClientWindowAbove(cover_))
-        Raise();
-}
-
-void CoverScreens::Raise() noexcept
-{
-    // Stretched, the cover is topmost like its curtains: a window of the client brought
-    // to the top stays below it.
-    ::SetWindowPos(cover_, stretched_ ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void CoverScreens::Refit() noexcept

@@ -1,8 +1,8 @@
 // Keeps the cover on the screens as the monitors come, go and change size. Stretched,
 // the cover fills its monitor and every other monitor gets a curtain: a plain
 // window of the plug-in's own that never takes the focus and sends a click on it back
-// to the cover. Unstretched, the cover is kept wholly on a monitor that exists. Either
-// way no window of the client stays above the cover for longer than a tick.
+// to the cover (see CoverFront). Unstretched, the cover is kept wholly on a monitor that
+// exists.
 #pragma once
 #include <windows.h>
 
@@ -20,8 +20,7 @@ public:
     // A display change: fitted again at once.
     void Refit() noexcept;
     // The clock tick: fitted again if the monitors changed since the last fit (not
-    // every change of monitors is announced to every window), and back above every
-    // window of the client if one got above it.
+    // every change of monitors is announced to every window).
     void Recheck() noexcept;
     // The cover goes: so do the curtains.
     void End() noexcept;
@@ -31,8 +30,6 @@ public:
     static void UnregisterClass() noexcept;
 
 private:
-    void KeepOnTop() noexcept;
-    void Raise() noexcept;
     void FitCover(const MonitorArea& own) noexcept;
     void FitCurtains(const RectList& rects) noexcept;
 

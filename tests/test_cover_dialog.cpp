@@ -8,17 +8,20 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "cover/CoverDialog.h"
-#include "cover/HostWindowGuard.h"
+#include "cover/guard/HostWindowGuard.h"
 #include "settings/ProductStrings.h"
 #include "settings/PasswordScrambler.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 #include "support/DialogTemplate.h"
+#include "support/ProgramRun.h"
 #include "support/TestSupport.h"
 #include "support/TestWindow.h"
 
@@ -515,7 +518,31 @@ TEST_F(CoverTest, OpensTitledEudoraWithFocusOnThePasswordEditAndClockAndDateShow
     EXPECT_EQ(cover.dateAfterInit, dateLater) << "the date line is not rebuilt on a tick";
 }
 
-TEST_F(CoverTest, StretchOneKeepsTheCoverMaximisedWithControlsAtTemplatePlaces)
+// Records whether the cover was topmost as it was first shown (maximised, it is told
+// of no WM_SHOWWINDOW under wine).
+class FirstShowCover : public CoverDialog {
+public:
+    FirstShowCover() : CoverDialog(TestSettings()) {}
+    bool shown = false;
+    bool topmostAtFirstShow = false;
+
+protected:
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) override
+    {
+        if (msg == WM_WINDOWPOSCHANGED && !shown && ::IsWindowVisible(m_hWnd)) {
+            shown = true;
+            topmostAtFirstShow = (::GetWindowLongA(m_hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+        }
+        return CoverDialog::OnMessage(msg, wParam, lParam, result);
+    }
+};
+
+bool Topmost(HWND window)
+{
+    return (::GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+TEST_F(CoverTest, StretchOneKeepsTheCoverMaximisedTopmostWithControlsAtTemplatePlaces)
 {
     struct Control {
         int id;
@@ -530,12 +557,14 @@ TEST_F(CoverTest, StretchOneKeepsTheCoverMaximisedWithControlsAtTemplatePlaces)
     for (int stretch : {1, 2}) {
         SCOPED_TRACE(stretch);
         WriteInt(kKeyStretch, stretch);
-        const INT_PTR result = RunCover([&](DWORD, HWND cover) {
+        FirstShowCover observed;
+        const INT_PTR result = RunCover(observed, [&](DWORD, HWND cover) {
             // Let the loop run and go idle a few times: a normal show on the way must
             // not have undone the maximised state.
             ::Sleep(400);
             Flush(cover);
             EXPECT_EQ(stretch == 1, ::IsZoomed(cover) != FALSE);
+            EXPECT_EQ(stretch == 1, Topmost(cover));
             RECT window{};
             ::GetWindowRect(cover, &window);
             RECT work{};
@@ -563,6 +592,8 @@ TEST_F(CoverTest, StretchOneKeepsTheCoverMaximisedWithControlsAtTemplatePlaces)
             Unlock(cover, "");
         });
         EXPECT_EQ(1, result);
+        EXPECT_TRUE(observed.shown);
+        EXPECT_EQ(stretch == 1, observed.topmostAtFirstShow) << "no window of the client can come above it";
     }
 }
 
@@ -572,7 +603,7 @@ TEST(CoverTemplate, MatchesTheCoverLayout)
 {
     DialogTemplate t;
     ASSERT_TRUE(ReadDialogTemplate(nullptr, IDD_COVER, t));
-    ExpectVelmoraFrame(t, static_cast<DWORD>(WS_POPUP | WS_VISIBLE | DS_MODALFRAME | DS_3DLOOK | DS_SETFONT), 242, 266);
+    ExpectVelmoraFrame(t, static_cast<DWORD>(WS_POPUP | WS_VISIBLE | DS_MODALFRAME | DS_3DLOOK | DS_SETFONT), 242, 198);
 
     struct Control {
         int id;
@@ -628,7 +659,7 @@ TEST_F(CoverTest, OpenCoverHasNoTitleBarNoDefaultButtonAndALimitedMemo)
         EXPECT_EQ(nullptr, defaultControl) << "no control acts as the default button";
         const LONG unlockStyle = ::GetWindowLongA(Item(cover, IDC_COVER_UNLOCK), GWL_STYLE);
         EXPECT_NE(BS_DEFPUSHBUTTON, unlockStyle & BS_TYPEMASK);
-        EXPECT_EQ(static_cast<LRESULT>(CoverDialog::kMemoLimit),
+        EXPECT_EQ(static_cast<LRESULT>(MemoPad::kMemoLimit),
                   ::SendMessageA(Item(cover, IDC_COVER_MEMO), EM_GETLIMITTEXT, 0, 0));
         Unlock(cover, "");
     });
@@ -750,11 +781,11 @@ TEST_F(CoverTest, MemoAtTheLengthLimitIsStoredAndReadBackWhole)
         memo += "\r\n";
     }
     memo.front() = ' ';
-    memo.resize(CoverDialog::kMemoLimit - 1);
+    memo.resize(MemoPad::kMemoLimit - 1);
     memo += ' ';
-    ASSERT_EQ(static_cast<size_t>(CoverDialog::kMemoLimit), memo.size());
+    ASSERT_EQ(static_cast<size_t>(MemoPad::kMemoLimit), memo.size());
     INT_PTR result = RunCover([&](DWORD, HWND cover) {
-        EXPECT_EQ(static_cast<LRESULT>(CoverDialog::kMemoLimit),
+        EXPECT_EQ(static_cast<LRESULT>(MemoPad::kMemoLimit),
                   ::SendMessageA(Item(cover, IDC_COVER_MEMO), EM_GETLIMITTEXT, 0, 0));
         SetItemText(cover, IDC_COVER_MEMO, memo);
         Unlock(cover, "");
@@ -765,6 +796,58 @@ TEST_F(CoverTest, MemoAtTheLengthLimitIsStoredAndReadBackWhole)
         Unlock(cover, "");
     });
     EXPECT_EQ(1, result);
+}
+
+std::wstring WideItemText(HWND cover, int id)
+{
+    HWND item = Item(cover, id);
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(item)) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(item, &text[0], static_cast<int>(text.size()))));
+    return text;
+}
+
+// A line of emoji longer than the box shows, after nothing and after one letter: the pad
+// is given whole characters only, wherever the cut falls.
+TEST_F(CoverTest, AnOverLongLineOfEmojiIsCutBetweenCharacters)
+{
+    StorePassword("");
+    for (const wchar_t* start : {L"", L"a"}) {
+        SCOPED_TRACE(start[0] == L'\0' ? "emoji only" : "after a letter");
+        WideText memo(start, start + std::wcslen(start));
+        for (int i = 0; i < 1200; ++i) {
+            memo.push_back(0xD83D);
+            memo.push_back(0xDE00);
+        }
+        ASSERT_TRUE(TestSettings().SaveMemoPadText(memo));
+        RunCover([&](DWORD, HWND cover) {
+            const std::wstring shown = WideItemText(cover, IDC_COVER_MEMO);
+            ASSERT_FALSE(shown.empty());
+            EXPECT_LT(shown.size(), memo.size());
+            EXPECT_TRUE(std::equal(shown.begin(), shown.end(), memo.begin())) << "the start of the memo";
+            EXPECT_FALSE(shown.back() >= 0xD800 && shown.back() <= 0xDBFF) << "half a character at the end";
+            EXPECT_EQ(MemoPad::kPartLine, ItemText(cover, IDC_COVER_MEMO_PART));
+            Unlock(cover, "");
+        });
+    }
+}
+
+// Home and Left move the caret inside the memo; the next key lands there, not at the end.
+TEST_F(CoverTest, AKeyAfterHomeOrLeftInTheMemoLandsAtTheCaret)
+{
+    WriteString(kKeyMemoPadText, "abc");
+    StorePassword("");
+    RunCover([&](DWORD ui, HWND cover) {
+        HWND memo = Item(cover, IDC_COVER_MEMO);
+        FocusControl(ui, cover, IDC_COVER_MEMO);
+        PostKeyMessages(memo, WM_KEYDOWN, WM_KEYUP, VK_HOME);
+        Type(memo, "X");
+        EXPECT_EQ("Xabc", ItemText(cover, IDC_COVER_MEMO));
+        PostKeyMessages(memo, WM_KEYDOWN, WM_KEYUP, VK_END);
+        PostKeyMessages(memo, WM_KEYDOWN, WM_KEYUP, VK_LEFT);
+        Type(memo, "Y");
+        EXPECT_EQ("XabYc", ItemText(cover, IDC_COVER_MEMO));
+        Unlock(cover, "");
+    });
 }
 
 TEST_F(CoverTest, StoredMemoLongerThanTheLimitOpensWholeAndIsKept)
@@ -1003,6 +1086,96 @@ TEST_F(CoverTest, CapsLockIsToldWhileThePasswordEditHasTheFocus)
     });
 }
 
+// ---- in front, with the keyboard --------------------------------------------------
+
+// The cover's clock ticks every 500 ms; a loaded machine may hand it its timer a second late.
+constexpr DWORD kTickDeadlineMs = 500 + 1000;
+
+TEST_F(CoverTest, AnotherProgramGivenTheFrontKeepsItAcrossTicks)
+{
+    ProgramRun notepad("notepad.exe");
+    ASSERT_TRUE(notepad.started());
+    HWND other = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (other = ::FindWindowA("Notepad", nullptr)) != nullptr; }, 10000));
+    RunCover([&](DWORD, HWND cover) {
+        ::SetForegroundWindow(other);
+        EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == other; }, 3000));
+        // Four ticks: the front stays with the other program all the while.
+        EXPECT_FALSE(WaitUntil([&] { return ::GetForegroundWindow() != other; }, 4 * 500, 10))
+            << "the cover took the front from another program";
+        Unlock(cover, "");
+    });
+}
+
+// A password set or removed in the settings while the cover is up.
+TEST_F(CoverTest, TheNoPasswordLineFollowsTheFileWithinATick)
+{
+    RunCover([&](DWORD, HWND cover) {
+        EXPECT_EQ(CoverDialog::kNoPasswordLine, ItemText(cover, IDC_COVER_NO_PASSWORD));
+        StorePassword("Lantern");
+        EXPECT_TRUE(WaitUntil([&] { return ItemText(cover, IDC_COVER_NO_PASSWORD).empty(); }, kTickDeadlineMs))
+            << "the line still says an empty field opens the cover";
+        StorePassword("");
+        EXPECT_TRUE(WaitUntil([&] { return ItemText(cover, IDC_COVER_NO_PASSWORD) == CoverDialog::kNoPasswordLine; },
+                              kTickDeadlineMs))
+            << "an empty field opens the cover and nothing says so";
+        Unlock(cover, "");
+    });
+}
+
+int ClientHeight(HWND window)
+{
+    RECT r{};
+    ::GetClientRect(window, &r);
+    return r.bottom;
+}
+
+// The line lies wholly on the cover, below its face.
+bool LineShows(HWND cover, int id, int face)
+{
+    RECT line{};
+    ::GetWindowRect(Item(cover, id), &line);
+    ::MapWindowPoints(nullptr, cover, reinterpret_cast<POINT*>(&line), 2);
+    return line.top >= face - 3 && line.bottom <= ClientHeight(cover);
+}
+
+TEST_F(CoverTest, ALineBelowTheFaceTakesRoomOnlyWhileItSaysSomething)
+{
+    // A file to record the lock in, with no password.
+    StorePassword("");
+    RunCover([&](DWORD ui, HWND cover) {
+        RECT template198{0, 0, 0, 198};
+        ::MapDialogRect(cover, &template198);
+        const int face = template198.bottom;
+        EXPECT_TRUE(LineShows(cover, IDC_COVER_NO_PASSWORD, face)) << "no password: the line says so";
+        StorePassword("Lantern");
+        EXPECT_TRUE(WaitUntil([&] { return ClientHeight(cover) == face; }, kTickDeadlineMs))
+            << "nothing to say: the cover is its face alone (" << ClientHeight(cover) << " px, not " << face << ")";
+        ExpectRefused(ui, cover, "guess");
+        EXPECT_TRUE(LineShows(cover, IDC_COVER_WRONG_PASSWORDS, face));
+        Unlock(cover, "Lantern");
+    });
+}
+
+// Wine hands the front to the desktop when a window of the client that had the keyboard
+// is hidden: the cover's thread is left with no active window, and nobody tells it.
+TEST_F(CoverTest, WithTheDesktopInFrontAndNoActiveWindowThePasswordHasTheKeyboardWithinATick)
+{
+    RunCover([&](DWORD ui, HWND cover) {
+        HWND password = Item(cover, IDC_COVER_PASSWORD);
+        ASSERT_TRUE(WaitUntil([&] { return FocusOf(ui) == password; }, 3000));
+        ::SetForegroundWindow(::GetDesktopWindow());
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        ASSERT_TRUE(WaitUntil([&] { return ::GetGUIThreadInfo(ui, &info) && info.hwndActive == nullptr; }, 1000, 1))
+            << "the cover kept its activation";
+        EXPECT_TRUE(WaitUntil([&] { return FocusOf(ui) == password && ::GetForegroundWindow() == cover; },
+                              kTickDeadlineMs))
+            << "nobody has the keyboard";
+        Unlock(cover, "");
+    });
+}
+
 // ---- the host's main window ------------------------------------------------------
 
 HostWindowGuard* g_guardToDrop = nullptr;
@@ -1023,7 +1196,7 @@ TEST(HostWindowGuardRace, ASubclassSetAfterTheGuardLetGoIsTakenOffAgain)
     HostWindowGuard guard;
     g_guardToDrop = &guard;
     g_afterGuardSubclassForTests = &DropGuard;
-    guard.Hold(host.get(), cover.get());
+    guard.Hold(host.get(), cover.get(), WM_NULL);
     EXPECT_EQ(nullptr, g_afterGuardSubclassForTests) << "no window was subclassed";
     g_afterGuardSubclassForTests = nullptr;
     EXPECT_FALSE(guard.Holding());

@@ -90,7 +90,7 @@ const DialogCase kDialogs[] = {
       {IDC_COVER_WRONG_PASSWORDS, WidestWrongPasswordsText()}, {IDC_COVER_CAPS_LOCK, "Caps Lock is on."},
       {IDC_COVER_NO_PASSWORD, CoverDialog::kNoPasswordLine},
       {IDC_COVER_LOCK_UNRECORDED, CoverDialog::kLockUnrecordedLine},
-      {IDC_COVER_MEMO_PART, CoverDialog::kMemoPartLine}}},
+      {IDC_COVER_MEMO_PART, MemoPad::kPartLine}}},
     {"settings", [] { SettingsDialog d(TestSettings()); return d.DoModal(); }, IDC_SET_CANCEL, 19, {}},
     {"about", [] { AboutDialog d; return d.DoModal(); }, IDC_ABOUT_CLOSE, 2, {}},
 };

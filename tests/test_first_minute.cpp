@@ -4,12 +4,11 @@
 // empty field is no guess, and a lock the file cannot record says so.
 #include <gtest/gtest.h>
 
-#include <cwchar>
 #include <memory>
 
 #include "config_ui/SettingsMessages.h"
 #include "cover/CoverDialog.h"
-#include "cover/ShownMemo.h"
+#include "cover/MemoBound.h"
 #include "host/PluginLoader.h"
 #include "resource.h"
 #include "settings/PasswordScrambler.h"
@@ -212,7 +211,7 @@ TEST_F(FirstMinuteTest, AMegabyteMemoOnOneLineNeitherFreezesTheClientNorIsCutInT
                           // Generous: the point is seconds against minutes on a busy machine.
                           EXPECT_NE(0, ::SendMessageTimeoutA(cover, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer));
                           EXPECT_LT(::GetTickCount() - start, 5000u) << "the cover answers";
-                          EXPECT_EQ(CoverDialog::kMemoPartLine, ItemText(cover, IDC_COVER_MEMO_PART));
+                          EXPECT_EQ(MemoPad::kPartLine, ItemText(cover, IDC_COVER_MEMO_PART));
                           // What the box shows of the widest letters: 14 rows of 30 or more.
                           const int shown = ::GetWindowTextLengthA(::GetDlgItem(cover, IDC_COVER_MEMO));
                           EXPECT_GT(shown, 14 * 30);
@@ -243,7 +242,7 @@ TEST_F(FirstMinuteTest, AMegabyteMemoOfLinesTheBoxCanShowOpensAtOnceInPart)
         DWORD_PTR answer = 0;
         EXPECT_NE(0, ::SendMessageTimeoutA(cover, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer));
         EXPECT_LT(::GetTickCount() - start, 5000u) << "the cover answers";
-        EXPECT_EQ(CoverDialog::kMemoPartLine, ItemText(cover, IDC_COVER_MEMO_PART));
+        EXPECT_EQ(MemoPad::kPartLine, ItemText(cover, IDC_COVER_MEMO_PART));
         Unlock(cover, "");
     });
 }
@@ -273,30 +272,6 @@ TEST_F(FirstMinuteTest, UnlockLeavesAMemoChangedElsewhereWhenThePadIsUntouched)
     });
     EXPECT_NE(std::string::npos, ReadFileBytes(SettingsFile()).find("MemoPadText=another's\r\n"))
         << ReadFileBytes(SettingsFile());
-}
-
-// How much of a memo the pad is given, on small bounds (a memo of 10, lines of 4).
-TEST(ShownMemo, TheStartUpToTheBoundsNeverSplittingALineBreakOrACharacter)
-{
-    struct Case {
-        const wchar_t* memo;
-        size_t shown;
-    } const cases[] = {
-        {L"", 0},
-        {L"abcd", 4},                 // a line exactly as long as allowed
-        {L"abcde", 4},                // one longer is cut within it
-        {L"ab\r\ncdef\r\ngh", 10},    // every line within bounds, the memo at its bound
-        {L"ab\r\ncdef\r\nghi", 10},   // one more character
-        {L"abcdefgh\r\nij", 4},       // the first long line cuts everything after it too
-        {L"abcdefghi\r\n", 4},
-        {L"abc\r\ndefg\r\n", 9},     // cut between CR and LF: the CR goes too
-        {L"abc\xD83D\xDE00", 3},     // an emoji's two halves stay together
-        {L"\n\n\n\n\n\n\n\n\n\n\n", 10},
-    };
-    for (const Case& c : cases) {
-        const WideText memo(c.memo, c.memo + std::wcslen(c.memo));
-        EXPECT_EQ(c.shown, ShownMemoLength(memo, 10, 4)) << ::testing::PrintToString(std::wstring(c.memo));
-    }
 }
 
 // ---- unlock attempts ----------------------------------------------------------------

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cover/HeldWindows.h"
+#include "cover/guard/HeldWindows.h"
 
 namespace {
 

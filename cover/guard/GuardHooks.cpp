@@ -1,11 +1,11 @@
 // The host window guard's hooks and subclasses: the code it runs in the client's threads.
-#include "cover/HostWindowGuard.h"
+#include "cover/guard/HostWindowGuard.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 
-#include "cover/GuardShared.h"
+#include "cover/guard/GuardShared.h"
 #include "framework/Module.h"
 
 // A test seam (see the header): null in the product.
@@ -22,10 +22,30 @@ constexpr UINT kUnwatchWaitMs = 250;
 struct Reaction {
     bool hide = false;
     bool watch = false;
-    HWND reclaimFor = nullptr;
+    bool tellCover = false;
 };
 
 } // namespace
+
+HeldWindow* HostWindowGuard::FindHeld(const GuardLock& lock, HWND window) noexcept
+{
+    return lock.Active() != nullptr ? lock.Active()->held_.Find(window) : nullptr;
+}
+
+void HostWindowGuard::TellCoverOfFront() noexcept
+{
+    HWND cover = nullptr;
+    UINT message = 0;
+    {
+        GuardLock lock;
+        if (const HostWindowGuard* guard = lock.Active()) {
+            cover = guard->cover_;
+            message = guard->frontMessage_;
+        }
+    }
+    if (cover != nullptr)
+        ::PostMessageA(cover, message, 0, 0);
+}
 
 void HostWindowGuard::Unwatch(HWND window) noexcept
 {
@@ -58,7 +78,7 @@ void HostWindowGuard::Unhook() noexcept
     foregroundHook_ = nullptr;
     std::vector<ThreadHook> threadHooks;
     {
-        Locked lock;
+        GuardLock lock;
         threadHooks.swap(threadHooks_);
     }
     for (const ThreadHook& threadHook : threadHooks)
@@ -75,7 +95,7 @@ void HostWindowGuard::HookOtherThreads(const std::vector<HWND>& unwatched) noexc
         bool hooked = false;
         bool wake = false;
         {
-            Locked lock;
+            GuardLock lock;
             for (ThreadHook& threadHook : threadHooks_) {
                 if (threadHook.thread == thread) {
                     hooked = true;
@@ -91,7 +111,7 @@ void HostWindowGuard::HookOtherThreads(const std::vector<HWND>& unwatched) noexc
             HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, &HostWindowGuard::GetMessageProc, ModuleInstance(), thread);
             if (hook == nullptr)
                 continue;
-            Locked lock;
+            GuardLock lock;
             threadHooks_.push_back(ThreadHook{thread, hook, true});
             wake = true;
         }
@@ -105,7 +125,7 @@ void HostWindowGuard::WatchOwnWindows() noexcept
     const DWORD thread = ::GetCurrentThreadId();
     std::vector<HWND> windows;
     {
-        Locked lock;
+        GuardLock lock;
         HostWindowGuard* guard = lock.Active();
         if (guard == nullptr)
             return;
@@ -140,8 +160,8 @@ void HostWindowGuard::Watch(HWND window) noexcept
     if (g_afterGuardSubclassForTests != nullptr)
         g_afterGuardSubclassForTests();
     {
-        Locked lock;
-        if (HeldWindow* held = lock.Find(window)) {
+        GuardLock lock;
+        if (HeldWindow* held = FindHeld(lock, window)) {
             held->subclassed = true;
             return;
         }
@@ -157,12 +177,10 @@ void HostWindowGuard::Watch(HWND window) noexcept
 LRESULT CALLBACK HostWindowGuard::GuardProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
                                             UINT_PTR, DWORD_PTR) noexcept
 {
-    HWND cover = nullptr;
     bool held = false;
     {
-        Locked lock;
-        held = lock.Find(window) != nullptr;
-        cover = lock.Active() != nullptr ? lock.Active()->cover_ : nullptr;
+        GuardLock lock;
+        held = FindHeld(lock, window) != nullptr;
     }
     // The guard let go of the window (or asks this thread to take the subclass off).
     if (!held || msg == UnwatchMessage()) {
@@ -174,11 +192,11 @@ LRESULT CALLBACK HostWindowGuard::GuardProc(HWND window, UINT msg, WPARAM wParam
         // The window's own handler runs first; the last word on showing is ours.
         const LRESULT result = ::DefSubclassProc(window, msg, wParam, lParam);
         if (auto* pos = reinterpret_cast<WINDOWPOS*>(lParam)) {
-            Locked lock;
+            GuardLock lock;
             if (pos->flags & SWP_SHOWWINDOW)
-                HeldWindows::Request(lock.Find(window), true);
+                HeldWindows::Request(FindHeld(lock, window), true);
             else if (pos->flags & SWP_HIDEWINDOW)
-                HeldWindows::Request(lock.Find(window), false);
+                HeldWindows::Request(FindHeld(lock, window), false);
             pos->flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
         }
         return result;
@@ -187,23 +205,23 @@ LRESULT CALLBACK HostWindowGuard::GuardProc(HWND window, UINT msg, WPARAM wParam
         const LRESULT result = ::DefSubclassProc(window, msg, wParam, lParam);
         auto* style = reinterpret_cast<STYLESTRUCT*>(lParam);
         if (static_cast<int>(wParam) == GWL_STYLE && style != nullptr) {
-            Locked lock;
+            GuardLock lock;
             const bool was = (style->styleOld & WS_VISIBLE) != 0;
             const bool asked = (style->styleNew & WS_VISIBLE) != 0;
             if (was != asked)
-                HeldWindows::Request(lock.Find(window), asked);
+                HeldWindows::Request(FindHeld(lock, window), asked);
             style->styleNew &= ~static_cast<DWORD>(WS_VISIBLE);
         }
         return result;
     }
     case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE && cover != nullptr)
-            ::PostMessageA(cover, ReclaimFocusMessage(), 0, 0);
+        if (LOWORD(wParam) != WA_INACTIVE)
+            TellCoverOfFront();
         break;
     case WM_NCDESTROY: {
         // A subclass must be gone before its window is.
         ::RemoveWindowSubclass(window, &HostWindowGuard::GuardProc, kSubclassId);
-        Locked lock;
+        GuardLock lock;
         if (lock.Active() != nullptr)
             lock.Active()->held_.Forget(window);
         break;
@@ -226,7 +244,7 @@ void CALLBACK HostWindowGuard::EventProc(HWINEVENTHOOK, DWORD event, HWND window
         return;
     Reaction reaction;
     {
-        Locked lock;
+        GuardLock lock;
         HostWindowGuard* guard = lock.Active();
         if (guard == nullptr)
             return;
@@ -251,8 +269,7 @@ void CALLBACK HostWindowGuard::EventProc(HWINEVENTHOOK, DWORD event, HWND window
             guard->held_.Forget(window);
             break;
         case EVENT_SYSTEM_FOREGROUND:
-            if (held != nullptr || guard->Eligible(window))
-                reaction.reclaimFor = guard->cover_;
+            reaction.tellCover = held != nullptr || guard->Eligible(window);
             break;
         default:
             break;
@@ -262,6 +279,6 @@ void CALLBACK HostWindowGuard::EventProc(HWINEVENTHOOK, DWORD event, HWND window
         Watch(window);
     if (reaction.hide)
         HideHeld(window, true);
-    if (reaction.reclaimFor != nullptr)
-        ::PostMessageA(reaction.reclaimFor, ReclaimFocusMessage(), 0, 0);
+    if (reaction.tellCover)
+        TellCoverOfFront();
 }

@@ -5,20 +5,28 @@
 // cover for 18 seconds under wine, one of 350,000 for over three minutes, while the same
 // text in lines of 100 characters took a tenth of a second. A file can hold anything, so
 // the pad gets a bounded start of the memo: at most as much as can be typed into it, and
-// no line longer than the box could ever show (the cover measures that with the pad's
-// font). The rest stays in the file until the memo is changed.
+// no line longer than the box could ever show (measured with the pad's font). The rest
+// stays in the file until the memo is changed.
 #pragma once
 #include <cstddef>
-
-#include "framework/WideText.h"
 
 // A first bound on one line, before the box measures what it shows (some 1,400 of the
 // narrowest characters, 550 of the widest): wrapped in about 10 ms under wine, where
 // 16,000 characters took 1.8 s.
 constexpr size_t kLongestShownMemoLine = 2000;
 
+// The box's measure of one line: how many of its first characters it can show.
+class LineRoom {
+public:
+    virtual size_t Fitting(const wchar_t* line, size_t length) const noexcept = 0;
+
+protected:
+    ~LineRoom() = default;
+};
+
 // The length of the start of `memo` (CR LF line breaks, as the pad holds it) that the pad
 // is given: at most `longestMemo` characters, cut within the first line longer than
-// `longestLine`. Never cuts between a CR and its LF nor between the two halves of a
-// character beyond U+FFFF.
-size_t ShownMemoLength(const WideText& memo, size_t longestMemo, size_t longestLine) noexcept;
+// `longestLine` or than `room` shows (no measure when null). Never cuts between a CR and
+// its LF nor between the two halves of a character beyond U+FFFF.
+size_t ShownMemoLength(const wchar_t* memo, size_t length, size_t longestMemo, size_t longestLine,
+                       const LineRoom* room) noexcept;

@@ -1,4 +1,4 @@
-#include "cover/HeldWindows.h"
+#include "cover/guard/HeldWindows.h"
 
 HeldWindow* HeldWindows::Find(HWND window) noexcept
 {

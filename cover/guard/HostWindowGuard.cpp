@@ -1,6 +1,6 @@
-#include "cover/HostWindowGuard.h"
+#include "cover/guard/HostWindowGuard.h"
 
-#include "cover/GuardShared.h"
+#include "cover/guard/GuardShared.h"
 #include "framework/Module.h"
 
 const char* const kHostWindowClass = "EudoraMainWindow";
@@ -38,9 +38,6 @@ BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param) noexcept
 
 } // namespace
 
-// One for the process: hook procedures and subclasses are told of no guard.
-HostWindowGuard::Shared HostWindowGuard::shared_;
-
 HostWindowGuard::HostWindowGuard() = default;
 
 HostWindowGuard::~HostWindowGuard()
@@ -48,28 +45,22 @@ HostWindowGuard::~HostWindowGuard()
     Abandon();
 }
 
-UINT HostWindowGuard::ReclaimFocusMessage() noexcept
-{
-    static const UINT message = ::RegisterWindowMessageA("Velmora.ReclaimFocus");
-    return message;
-}
-
 bool HostWindowGuard::Holding() const noexcept
 {
     return holding_;
 }
 
-void HostWindowGuard::Hold(HWND mainWindow, HWND cover)
+void HostWindowGuard::Hold(HWND mainWindow, HWND cover, UINT frontMessage)
 {
     Abandon();
     mainWindow_ = mainWindow != nullptr && ::IsWindow(mainWindow) ? mainWindow : nullptr;
     cover_ = cover;
+    frontMessage_ = frontMessage;
     coverThread_ = ::GetCurrentThreadId();
     process_ = ::GetCurrentProcessId();
     holding_ = true;
-    ReclaimFocusMessage();
     {
-        Locked lock;
+        GuardLock lock;
         lock.Active() = this;
     }
     // Hooked before the windows are counted, so none made meanwhile slips through. In
@@ -91,7 +82,7 @@ void HostWindowGuard::Recheck() noexcept
     std::vector<HWND> unwatchedElsewhere;
     std::vector<HWND> visible;
     {
-        Locked lock;
+        GuardLock lock;
         LiveWindows windows;
         visible = held_.Refresh(windows);
         for (const HeldWindow& held : held_) {
@@ -126,7 +117,7 @@ HeldWindows HostWindowGuard::TakeRecords() noexcept
 {
     HeldWindows records;
     {
-        Locked lock;
+        GuardLock lock;
         if (lock.Active() == this)
             lock.Active() = nullptr;
         records.swap(held_);
@@ -167,7 +158,7 @@ void HostWindowGuard::Collect()
     ::EnumWindows(&CollectTopLevel, reinterpret_cast<LPARAM>(&windows));
     if (mainWindow_ != nullptr)
         windows.push_back(mainWindow_);
-    Locked lock;
+    GuardLock lock;
     for (HWND window : windows) {
         if (held_.Find(window) == nullptr && Eligible(window))
             held_.TakeIn(window, ::IsWindowVisible(window) != FALSE);
@@ -177,13 +168,13 @@ void HostWindowGuard::Collect()
 void HostWindowGuard::HideHeld(HWND window, bool byEvent) noexcept
 {
     {
-        Locked lock;
+        GuardLock lock;
         if (lock.Active() == nullptr || !lock.Active()->held_.BeginOwnHide(window))
             return;
     }
     ::ShowWindow(window, SW_HIDE);
     {
-        Locked lock;
+        GuardLock lock;
         if (lock.Active() != nullptr)
             lock.Active()->held_.EndOwnHide(window);
     }

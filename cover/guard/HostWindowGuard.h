@@ -17,7 +17,9 @@
 
 #include <vector>
 
-#include "cover/HeldWindows.h"
+#include "cover/guard/HeldWindows.h"
+
+class GuardLock;
 
 // The class of the mail client's main window.
 extern const char* const kHostWindowClass;   // "EudoraMainWindow"
@@ -39,8 +41,8 @@ public:
     // Hides every top-level window of this process but `cover` and the windows it owns,
     // and `mainWindow` (which may be null or belong to another process), and keeps them
     // hidden until Release or Abandon. When one of them comes to the front, `cover` gets
-    // ReclaimFocusMessage() posted so that it can take the keyboard back.
-    void Hold(HWND mainWindow, HWND cover);
+    // `frontMessage` posted so that it can take the keyboard back.
+    void Hold(HWND mainWindow, HWND cover, UINT frontMessage);
     // Hides again any held window that is visible and takes in any the hook missed;
     // called on every clock tick.
     void Recheck() noexcept;
@@ -55,16 +57,7 @@ public:
     // Whether the guard holds windows right now.
     bool Holding() const noexcept;
 
-    // Posted to the cover when a held window was activated.
-    static UINT ReclaimFocusMessage() noexcept;
-
 private:
-    // The lock on the records and the guard the hooks serve, and a scope holding that
-    // lock (cover/GuardShared.h). One for the process: Windows tells hooks of no guard.
-    struct Shared;
-    class Locked;
-    static Shared shared_;
-
     static LRESULT CALLBACK GuardProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR id, DWORD_PTR self) noexcept;
     static void CALLBACK EventProc(HWINEVENTHOOK hook, DWORD event, HWND window, LONG objectId,
@@ -79,6 +72,8 @@ private:
         bool pending;
     };
 
+    // The active guard's record of `window`, or null; under `lock`.
+    static HeldWindow* FindHeld(const GuardLock& lock, HWND window) noexcept;
     // Whether the guard holds `window` once it sees it; expects the lock to be held.
     bool Eligible(HWND window) const noexcept;
     // Takes in every eligible top-level window not held yet (a visible one as shown by
@@ -87,6 +82,9 @@ private:
     // Hides a window held by the active guard as the guard's own doing, caught by the
     // show event or the tick; called without the lock, from any thread.
     static void HideHeld(HWND window, bool byEvent) noexcept;
+    // A held window came to the front: the cover is told to take it back; called without
+    // the lock, from any thread.
+    static void TellCoverOfFront() noexcept;
     // Subclasses a held window of the calling thread; called without the lock.
     static void Watch(HWND window) noexcept;
     // Takes the subclass off again, from whatever thread the window belongs to.
@@ -106,6 +104,7 @@ private:
 
     HWND mainWindow_ = nullptr;
     HWND cover_ = nullptr;
+    UINT frontMessage_ = 0;
     DWORD coverThread_ = 0;
     DWORD process_ = 0;
     bool holding_ = false;

@@ -1,0 +1,178 @@
+#include "cover/MemoPad.h"
+
+#include <commctrl.h>
+
+#include "cover/CoverLines.h"
+#include "cover/MemoBound.h"
+#include "settings/SettingsFile.h"
+
+namespace {
+
+// Restarted at every change of the memo pad: the memo is saved once the typing pauses,
+// and the save lands within 2 seconds of the last key even when the timer is late.
+constexpr UINT kPauseMs = 1500;
+constexpr UINT_PTR kSubclassId = 1;
+
+// The box's room for one line with the pad's font: the width of all its rows. Wrapping
+// at word breaks leaves part of each row empty: a line that fits the box fits this room,
+// so nothing the box could hold is ever cut.
+class BoxRoom final : public LineRoom {
+public:
+    explicit BoxRoom(HWND pad) noexcept : pad_(pad), dc_(::GetDC(pad))
+    {
+        RECT box{};
+        if (dc_ == nullptr || !::GetClientRect(pad, &box))
+            return;
+        old_ = ::SelectObject(dc_, reinterpret_cast<HGDIOBJ>(::SendMessageW(pad, WM_GETFONT, 0, 0)));
+        TEXTMETRICW metrics{};
+        ::GetTextMetricsW(dc_, &metrics);
+        const int rows = metrics.tmHeight > 0 ? box.bottom / metrics.tmHeight : 0;
+        room_ = box.right * (rows > 1 ? rows : 1);
+        measured_ = true;
+    }
+    ~BoxRoom()
+    {
+        if (dc_ == nullptr)
+            return;
+        if (measured_)
+            ::SelectObject(dc_, old_);
+        ::ReleaseDC(pad_, dc_);
+    }
+    BoxRoom(const BoxRoom&) = delete;
+    BoxRoom& operator=(const BoxRoom&) = delete;
+
+    bool Measured() const noexcept { return measured_; }
+    size_t Fitting(const wchar_t* line, size_t length) const noexcept override
+    {
+        INT fit = 0;
+        SIZE extent{};
+        if (!::GetTextExtentExPointW(dc_, line, static_cast<int>(length), room_, &fit, nullptr, &extent))
+            return length;
+        return static_cast<size_t>(fit);
+    }
+
+private:
+    HWND pad_;
+    HDC dc_;
+    HGDIOBJ old_ = nullptr;
+    int room_ = 0;
+    bool measured_ = false;
+};
+
+} // namespace
+
+const char* const MemoPad::kPartLine = "Only the memo's start is shown; changing it keeps only that.";
+
+void MemoPad::Open(HWND dialog, int memoId, CoverLines& lines, int partId, bool saving)
+{
+    dialog_ = dialog;
+    pad_ = ::GetDlgItem(dialog, memoId);
+    lines_ = &lines;
+    partId_ = partId;
+    saving_ = saving;
+    // A limit on what can be typed, so everything in the pad can be stored and read
+    // back; text set from the file is not cut by it.
+    ::SendMessageA(pad_, EM_LIMITTEXT, kMemoLimit, 0);
+    if (saving_)
+        ShowStored();
+    // Only the dialog manager's rule selects the memo's whole text as it gets the focus.
+    ::SetWindowSubclass(pad_, &MemoPad::Proc, kSubclassId, 0);
+}
+
+void MemoPad::Close() noexcept
+{
+    ::RemoveWindowSubclass(pad_, &MemoPad::Proc, kSubclassId);
+    dialog_ = nullptr;
+}
+
+WideText MemoPad::Text() const
+{
+    const int length = ::GetWindowTextLengthW(pad_);
+    WideText text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    const int copied = ::GetWindowTextW(pad_, &text[0], static_cast<int>(text.size()));
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
+void MemoPad::Changed() noexcept
+{
+    if (saving_)
+        ::SetTimer(dialog_, kPauseTimer, kPauseMs, nullptr);
+}
+
+bool MemoPad::OnTimer(UINT_PTR id)
+{
+    if (id != kPauseTimer)
+        return false;
+    ::KillTimer(dialog_, kPauseTimer);
+    // A save that fails shows nothing over the cover: the next change tries again, and
+    // the unlock says so if it still cannot be saved then.
+    SaveChanged();
+    return true;
+}
+
+void MemoPad::SaveChanged() noexcept
+{
+    if (dialog_ == nullptr || !saving_)
+        return;
+    WideText memo = Text();
+    // Only what was typed: the text as loaded or last saved would overwrite a change
+    // made to the file meanwhile.
+    if (memo != known_ && settings_.SaveMemoPadText(memo)) {
+        known_ = std::move(memo);
+        // The file now holds what the pad holds.
+        if (partShown_) {
+            partShown_ = false;
+            lines_->Show(partId_, "");
+        }
+    }
+}
+
+void MemoPad::ShowStored()
+{
+    WideText memo = settings_.LoadMemoPadText();
+    const size_t stored = memo.size();
+    memo.resize(ShownLength(memo));
+    partShown_ = memo.size() < stored;
+    // What the pad shows counts as what the file holds: untouched, it is never written
+    // back, and a memo shown in part stays whole in the file.
+    known_ = memo;
+    memo.push_back(L'\0');
+    ::SendMessageW(pad_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(memo.data()));
+    // The text just loaded is what the file holds: no save for it (wine reports the
+    // change of a multi-line edit's text that Windows does not).
+    ::KillTimer(dialog_, kPauseTimer);
+    if (partShown_)
+        lines_->Show(partId_, kPartLine);
+}
+
+size_t MemoPad::ShownLength(const WideText& memo) const noexcept
+{
+    const BoxRoom room(pad_);
+    // The whole memo as far as its bounds go when the box cannot be measured.
+    return ShownMemoLength(memo.data(), memo.size(), kLongestShownMemo, kLongestShownMemoLine,
+                           room.Measured() ? &room : nullptr);
+}
+
+void MemoPad::EnterAtEnd(HWND focusBefore, const MSG& msg) noexcept
+{
+    // Clicks and the mouse place the caret themselves; only the keys that move the
+    // focus between controls come here.
+    const bool key = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN || msg.message == WM_CHAR ||
+                     msg.message == WM_SYSCHAR;
+    if (!key || focusBefore == pad_ || ::GetFocus() != pad_)
+        return;
+    const int end = ::GetWindowTextLengthW(pad_);
+    ::SendMessageW(pad_, EM_SETSEL, static_cast<WPARAM>(end), end);
+    ::SendMessageW(pad_, EM_SCROLLCARET, 0, 0);
+}
+
+LRESULT CALLBACK MemoPad::Proc(HWND memo, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) noexcept
+{
+    const LRESULT result = ::DefSubclassProc(memo, msg, wParam, lParam);
+    // Without this the dialog manager selects all of the memo whenever it gives it the
+    // focus (Tab, a mnemonic, the cover active again), and one key replaces it.
+    if (msg == WM_GETDLGCODE)
+        return result & ~static_cast<LRESULT>(DLGC_HASSETSEL);
+    return result;
+}

@@ -1,0 +1,75 @@
+// The cover's memo pad: what it is given of the stored memo, the save while typing, and
+// the keys that enter it. The pad is saved once the typing pauses, so that the client's
+// end (a crash, a power cut) loses at most the last moments of it.
+#pragma once
+#include <windows.h>
+
+#include "framework/WideText.h"
+
+class CoverLines;
+class SettingsFile;
+
+class MemoPad {
+public:
+    // Longest memo pad text, counted as the edit control counts it (a line break is
+    // two characters there, one TAB in the settings file). The profile writer mangles
+    // any value of 32767 characters or more (measured under wine: 32766 written
+    // characters, quotes included, come back whole; 32767 leave a few garbage
+    // characters in place of the whole value, and the write still reports success).
+    // 30000 keeps a stored memo, quotes included, well below that.
+    static constexpr int kMemoLimit = 30000;
+    // Longest start of a stored memo the pad is given: whatever it held comes back whole,
+    // lone line breaks too (one character in the pad, a CR LF pair after a save).
+    static constexpr int kLongestShownMemo = 2 * kMemoLimit;
+    // The dialog's timer this pad uses for the pause in typing.
+    static constexpr UINT_PTR kPauseTimer = 2;
+    static const char* const kPartLine;
+
+    explicit MemoPad(SettingsFile& settings) noexcept : settings_(settings) {}
+    MemoPad(const MemoPad&) = delete;
+    MemoPad& operator=(const MemoPad&) = delete;
+
+    // The pad `memoId` of `dialog`, its "shown in part" line `partId` among `lines`; the
+    // stored memo is shown and saved only when `saving` (the switch).
+    void Open(HWND dialog, int memoId, CoverLines& lines, int partId, bool saving);
+    // The dialog goes: the subclass with it.
+    void Close() noexcept;
+    // EN_CHANGE: the save waits for the typing to pause.
+    void Changed() noexcept;
+    // WM_TIMER; false for a timer not the pad's.
+    bool OnTimer(UINT_PTR id);
+    // Saves the memo when it differs from what the file holds as far as the cover
+    // knows (the text loaded, then each text saved), and the switch says so.
+    void SaveChanged() noexcept;
+    // After each message of the dialog's loop: the memo pad entered from the keyboard
+    // (Tab, Shift+Tab, its mnemonic) gets the caret at the end, nothing selected, so the
+    // next key adds to the memo instead of replacing it.
+    void EnterAtEnd(HWND focusBefore, const MSG& msg) noexcept;
+
+    bool Saving() const noexcept { return saving_; }
+    // The pad holds only the start of the stored memo; the file keeps the rest until the
+    // memo is changed.
+    bool PartShown() const noexcept { return partShown_; }
+    // The memo as the file holds it, as far as this cover knows.
+    const WideText& Known() const noexcept { return known_; }
+    void Remember(const WideText& memo) { known_ = memo; }
+    WideText Text() const;
+
+private:
+    // The stored memo into the pad, as much of it as the pad is given (see MemoBound.h).
+    void ShowStored();
+    // How much of `memo` the pad is given: bounded, and each line up to the room of all
+    // the box's rows (no longer line can be seen whole there, nor typed).
+    size_t ShownLength(const WideText& memo) const noexcept;
+    static LRESULT CALLBACK Proc(HWND memo, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                 DWORD_PTR data) noexcept;
+
+    HWND dialog_ = nullptr;
+    HWND pad_ = nullptr;
+    CoverLines* lines_ = nullptr;
+    int partId_ = 0;
+    bool saving_ = false;
+    WideText known_;
+    bool partShown_ = false;
+    SettingsFile& settings_;
+};
