@@ -4,11 +4,11 @@
 #include <string>
 
 #include "cover/CoverClock.h"
-#include "cover/CoverFront.h"
+#include "cover/front/CoverFront.h"
 #include "cover/CoverLines.h"
-#include "cover/CoverScreens.h"
+#include "cover/front/CoverScreens.h"
 #include "cover/DisabledOwner.h"
-#include "cover/MemoPad.h"
+#include "cover/memo/MemoPad.h"
 #include "cover/WrongPasswordGate.h"
 #include "cover/guard/HostWindowGuard.h"
 #include "framework/Dialog.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "FuzzCheck.h"
-#include "cover/MemoBound.h"
+#include "cover/memo/MemoBound.h"
 #include "framework/WideText.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "plugin/PluginApp.h"
 
-#include "cover/CoverScreens.h"
+#include "cover/front/CoverScreens.h"
 #include "framework/Module.h"
 #include "plugin/ProductInfo.h"
 

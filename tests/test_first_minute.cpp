@@ -8,7 +8,7 @@
 
 #include "config_ui/SettingsMessages.h"
 #include "cover/CoverDialog.h"
-#include "cover/MemoBound.h"
+#include "cover/memo/MemoBound.h"
 #include "host/PluginLoader.h"
 #include "resource.h"
 #include "settings/PasswordScrambler.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "cover/MemoBound.h"
+#include "cover/memo/MemoBound.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "cover/CoverDialog.h"
-#include "cover/MemoBound.h"
+#include "cover/memo/MemoBound.h"
 #include "resource.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"

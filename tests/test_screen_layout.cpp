@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "cover/ScreenLayout.h"
+#include "cover/front/ScreenLayout.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "cover/CoverFront.h"
+#include "cover/front/CoverFront.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #pragma once
 #include <windows.h>
 
-#include "cover/ScreenLayout.h"
+#include "cover/front/ScreenLayout.h"
 
 class CoverScreens {
 public:

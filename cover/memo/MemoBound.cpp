@@ -1,4 +1,4 @@
-#include "cover/MemoBound.h"
+#include "cover/memo/MemoBound.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "cover/CoverScreens.h"
+#include "cover/front/CoverScreens.h"
 
-#include "cover/CoverFront.h"
+#include "cover/front/CoverFront.h"
 #include "framework/Module.h"
 
 namespace {

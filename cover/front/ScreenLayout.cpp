@@ -1,4 +1,4 @@
-#include "cover/ScreenLayout.h"
+#include "cover/front/ScreenLayout.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "cover/MemoPad.h"
+#include "cover/memo/MemoPad.h"
 
 #include <commctrl.h>
 
 #include "cover/CoverLines.h"
-#include "cover/MemoBound.h"
+#include "cover/memo/MemoBound.h"
 #include "settings/SettingsFile.h"
 
 namespace {
