@@ -21,8 +21,8 @@ const char* const CoverDialog::kNoPasswordLine =
 const char* const CoverDialog::kLockUnrecordedLine =
     "The lock could not be saved: it won't come back if Eudora ends.";
 
-CoverDialog::CoverDialog(SettingsFile& settings, HWND parent)
-    : CDialog(IDD, parent), m_settings(settings), m_memo(settings), m_gate(settings)
+CoverDialog::CoverDialog(SettingsFile& settings, HWND parent, GuardObserver* guardObserver)
+    : CDialog(IDD, parent), m_settings(settings), m_memo(settings), m_hostGuard(guardObserver), m_gate(settings)
 {
 }
 

@@ -23,7 +23,8 @@ public:
     static const char* const kNoPasswordLine;
     static const char* const kLockUnrecordedLine;
 
-    explicit CoverDialog(SettingsFile& settings, HWND parent = nullptr);
+    // `guardObserver` (tests only) is told what the guard over the client's windows does.
+    explicit CoverDialog(SettingsFile& settings, HWND parent = nullptr, GuardObserver* guardObserver = nullptr);
     ~CoverDialog() override;
 
     BOOL PreTranslateMessage(MSG* msg) override;
