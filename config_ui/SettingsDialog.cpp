@@ -108,6 +108,8 @@ void SettingsDialog::OnApply()
     request.now = Shown();
     request.lockMinutesStored = lockAfterMinutesStored_;
     request.lockWithWindowsStored = lockWithWindowsStored_;
+    request.fileUnreadable = settings_.Damaged();
+    request.fileName = settings_.FileName();
     // The old password is read as the cover reads the password at unlock, so that one
     // stored by an earlier version (with "?" for what the code page lacked) still
     // matches. The new ones are read whole, to refuse what the code page cannot keep.

@@ -628,6 +628,7 @@ TEST(CoverTemplate, MatchesTheCoverLayout)
         {IDC_COVER_NO_PASSWORD, "STATIC", "", SS_CENTER | SS_NOPREFIX | WS_GROUP, 0, 7, 222, 228, 20},
         {IDC_COVER_LOCK_UNRECORDED, "STATIC", "", SS_CENTER | SS_NOPREFIX | WS_GROUP, 0, 7, 243, 228, 10},
         {IDC_COVER_MEMO_PART, "STATIC", "", SS_CENTER | SS_NOPREFIX | WS_GROUP, 0, 7, 253, 228, 10},
+        {IDC_COVER_FILE_UNREADABLE, "STATIC", "", SS_CENTER | SS_NOPREFIX | WS_GROUP, 0, 7, 263, 228, 20},
     };
     ASSERT_EQ(std::size(expected), t.controls.size());
     for (size_t i = 0; i < t.controls.size(); ++i) {

@@ -707,6 +707,18 @@ TEST_F(SettingsDialogTest, NoRoomForTheJournalIsReportedAsSuch)
     ::RemoveDirectoryA(dir_.File("velmora.jnl").c_str());
 }
 
+TEST_F(SettingsDialogTest, AFileTooLargeToReadIsReportedAsSuchNotAsAWrongOldPassword)
+{
+    WriteFileBytes(path_, kFreshFile);
+    ASSERT_TRUE(ResizeFile(path_, 5 << 20));
+    Run([&](HWND d, DWORD ui) {
+        FillPasswords(d, "", "", "");
+        PostClick(d, IDC_SET_APPLY);
+        EXPECT_EQ(SettingsNotSavedText(path_, SaveProblem::TooLarge), TakeMessage(ui, d));
+        PostClick(d, IDC_SET_CANCEL);
+    });
+}
+
 TEST_F(SettingsDialogTest, AFileAnotherProgramKeepsFromWritingIsReportedAndLeftAlone)
 {
     StorePassword("old");
