@@ -57,6 +57,9 @@ ApplyAnswer DecideApply(const ApplyRequest& request)
     int minutes = 0;
     if (!ParseLockMinutes(request.now.lockMinutes, kLongestLockAfterMinutes, minutes))
         return Refuse(BadLockMinutesText(kLongestLockAfterMinutes), SettingsField::kLockMinutes);
+    // No old password matches then: saying it was wrong would mislead.
+    if (request.fileUnreadable)
+        return Refuse(SettingsNotSavedText(request.fileName, SaveProblem::TooLarge));
     if (!request.oldPasswordRight)
         return Refuse(kIncorrectOldPasswordText);
     if (request.fresh != request.again)

@@ -32,6 +32,10 @@ std::string ApplyChangesQuestion(const PasswordsTyped& typed, bool passwordSet);
 // What Apply is given.
 struct ApplyRequest {
     SettingsShown now;
+    // The settings file is too large to read (damaged): nothing can be checked or
+    // written; `fileName` names it in the refusal.
+    bool fileUnreadable = false;
+    std::string fileName;
     // Whether the file had each lock key when the dialog opened: a file without them
     // stays without them while both are off.
     bool lockMinutesStored = false;
@@ -61,6 +65,7 @@ struct ApplyAnswer {
     std::string newPassword;
 };
 
-// Apply's checks in the order the user meets them: the minutes, the old password, the
-// two new ones alike, then whether the file can keep the new one.
+// Apply's checks in the order the user meets them: the minutes, a file that cannot be
+// read, the old password, the two new ones alike, then whether the file can keep the new
+// one.
 ApplyAnswer DecideApply(const ApplyRequest& request);

@@ -6,7 +6,6 @@
 
 #include "config_ui/AboutDialog.h"
 #include "config_ui/SettingsMessages.h"
-#include "config_ui/ShellOpen.h"
 #include "framework/Module.h"
 #include "settings/ProductStrings.h"
 #include "settings/SettingsFile.h"
@@ -30,8 +29,8 @@ const CDialog::ClickEntry SettingsDialog::kClickTable[] = {
     {0, nullptr},
 };
 
-SettingsDialog::SettingsDialog(SettingsFile& settings, HWND parent) noexcept
-    : CDialog(IDD, parent), settings_(settings)
+SettingsDialog::SettingsDialog(SettingsFile& settings, HWND parent, ShellExecuteFunction shellOpen) noexcept
+    : CDialog(IDD, parent), settings_(settings), shellOpen_(shellOpen)
 {
     // The template's up-down control needs its window class before the dialog is made.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS};
@@ -109,6 +108,8 @@ void SettingsDialog::OnApply()
     request.now = Shown();
     request.lockMinutesStored = lockAfterMinutesStored_;
     request.lockWithWindowsStored = lockWithWindowsStored_;
+    request.fileUnreadable = settings_.Damaged();
+    request.fileName = settings_.FileName();
     // The old password is read as the cover reads the password at unlock, so that one
     // stored by an earlier version (with "?" for what the code page lacked) still
     // matches. The new ones are read whole, to refuse what the code page cannot keep.
@@ -178,7 +179,7 @@ void SettingsDialog::OnReleaseNotes()
 {
     const std::string notes = settings_.ReleaseNotesFile(ModuleFolder());
     if (!notes.empty())
-        ShellExecuteForDialogs(nullptr, "open", notes.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
+        shellOpen_(nullptr, "open", notes.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
 }
 
 void SettingsDialog::OnAboutBox()
@@ -189,7 +190,7 @@ void SettingsDialog::OnAboutBox()
 
 void SettingsDialog::OnInternet()
 {
-    ShellExecuteForDialogs(nullptr, "open", kMakerWebPage, nullptr, nullptr, SW_SHOWMAXIMIZED);
+    shellOpen_(nullptr, "open", kMakerWebPage, nullptr, nullptr, SW_SHOWMAXIMIZED);
 }
 
 void SettingsDialog::Toggle(int boxId, int& member) noexcept

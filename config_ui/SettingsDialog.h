@@ -3,6 +3,7 @@
 #include <string>
 
 #include "config_ui/SettingsChoices.h"
+#include "config_ui/ShellOpen.h"
 #include "framework/Dialog.h"
 #include "settings/SettingsFile.h"
 #include "resource.h"
@@ -14,7 +15,9 @@ class SettingsDialog : public CDialog {
 public:
     enum { IDD = IDD_SETTINGS };
 
-    explicit SettingsDialog(SettingsFile& settings, HWND parent = nullptr) noexcept;
+    // `shellOpen` opens the release notes and the web page.
+    explicit SettingsDialog(SettingsFile& settings, HWND parent = nullptr,
+                            ShellExecuteFunction shellOpen = &::ShellExecuteA) noexcept;
 
     // The switches as read from the settings file (any value, until a box is clicked)
     // and written back by Apply. Only exactly 1 means on.
@@ -57,6 +60,7 @@ private:
     bool FieldHasText(int field) const noexcept;
 
     SettingsFile& settings_;
+    ShellExecuteFunction shellOpen_;
     // Whether the two lock keys were in the file when the dialog opened: a file without
     // them stays without them while both are off.
     bool lockAfterMinutesStored_ = false;

@@ -1,9 +1,8 @@
-// How the dialogs hand a document or web address to the shell. Tests point it at a
-// recorder so that no viewer is launched.
+// How the dialogs hand a document or web address to the shell: ShellExecuteA in the
+// product; tests hand a recorder so that no viewer is launched.
 #pragma once
 #include <windows.h>
 
-using ShellExecuteFunction = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+#include <shellapi.h>
 
-// ShellExecuteA unless replaced.
-extern ShellExecuteFunction ShellExecuteForDialogs;
+using ShellExecuteFunction = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);

@@ -20,9 +20,11 @@ const char* const CoverDialog::kNoPasswordLine =
     "Set one in Message Plug-ins Settings, Velmora, Settings.";
 const char* const CoverDialog::kLockUnrecordedLine =
     "The lock could not be saved: it won't come back if Eudora ends.";
+const char* const CoverDialog::kFileUnreadableLine =
+    "velmora.ini is too large to read (over 4 MB): this cover cannot be unlocked until the file is repaired.";
 
-CoverDialog::CoverDialog(SettingsFile& settings, HWND parent)
-    : CDialog(IDD, parent), m_settings(settings), m_memo(settings), m_gate(settings)
+CoverDialog::CoverDialog(SettingsFile& settings, HWND parent, GuardObserver* guardObserver)
+    : CDialog(IDD, parent), m_settings(settings), m_memo(settings), m_hostGuard(guardObserver), m_gate(settings)
 {
 }
 
@@ -65,6 +67,7 @@ BOOL CoverDialog::OnInitDialog()
     m_gate.Wait();
     ShowWrongPasswords();
     ShowNoPassword();
+    ShowFileUnreadable();
 
     // Shown here, the cover is already visible when its creation would show it
     // normally, so it stays maximised. The controls keep their template places.
@@ -188,6 +191,13 @@ void CoverDialog::ShowNoPassword()
     }
 }
 
+bool CoverDialog::ShowFileUnreadable()
+{
+    const bool unreadable = m_settings.Damaged();
+    m_lines.Show(IDC_COVER_FILE_UNREADABLE, unreadable ? kFileUnreadableLine : "");
+    return unreadable;
+}
+
 void CoverDialog::OnClockTick()
 {
     m_clock.Tick();
@@ -195,6 +205,7 @@ void CoverDialog::OnClockTick()
     if (m_gate.AnyWrong())
         ShowWrongPasswords();
     ShowNoPassword();
+    ShowFileUnreadable();
     m_hostGuard.Recheck();
     m_screens.Recheck();
     m_front.Keep();
@@ -209,7 +220,8 @@ void CoverDialog::OnUnlock()
     // Read at every attempt: the settings dialog may have changed it meanwhile.
     const std::string typed = GetItemText(IDC_COVER_PASSWORD);
     ShowNoPassword();
-    switch (DecideUnlock(m_gate.Wait(), typed.empty(), m_settings.PasswordMatches(typed))) {
+    const bool unreadable = ShowFileUnreadable();
+    switch (DecideUnlock(m_gate.Wait(), typed.empty(), m_settings.PasswordMatches(typed), unreadable)) {
     case UnlockStep::kWait:
         ShowWrongPasswords();
         ::MessageBeep(MB_OK);
@@ -217,10 +229,13 @@ void CoverDialog::OnUnlock()
     case UnlockStep::kRefuseCounted:
         m_gate.AddWrong();
         ShowWrongPasswords();
-        RefuseTry();
+        RefuseTry("Incorrect Password.");
         return;
     case UnlockStep::kRefuseUncounted:
-        RefuseTry();
+        RefuseTry("Incorrect Password.");
+        return;
+    case UnlockStep::kRefuseFileUnreadable:
+        RefuseTry(kFileUnreadableLine);
         return;
     case UnlockStep::kOpen:
         break;
@@ -233,13 +248,13 @@ void CoverDialog::OnUnlock()
     EndDialog(1);
 }
 
-void CoverDialog::RefuseTry()
+void CoverDialog::RefuseTry(const char* why)
 {
     // Before the box too: the focus the cover gets back when the box goes (later,
     // under wine) is the one it had when the box came.
     ReadyForNextTry();
     m_answering = true;
-    ::MessageBoxA(m_hWnd, "Incorrect Password.", ProductInfo.productName.c_str(), MB_OK);
+    ::MessageBoxA(m_hWnd, why, ProductInfo.productName.c_str(), MB_OK);
     m_answering = false;
     ReadyForNextTry();
 }

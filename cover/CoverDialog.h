@@ -22,8 +22,11 @@ public:
     // The lines the cover shows about itself while they apply.
     static const char* const kNoPasswordLine;
     static const char* const kLockUnrecordedLine;
+    // Also Unlock's refusal while the settings file cannot be read.
+    static const char* const kFileUnreadableLine;
 
-    explicit CoverDialog(SettingsFile& settings, HWND parent = nullptr);
+    // `guardObserver` (tests only) is told what the guard over the client's windows does.
+    explicit CoverDialog(SettingsFile& settings, HWND parent = nullptr, GuardObserver* guardObserver = nullptr);
     ~CoverDialog() override;
 
     BOOL PreTranslateMessage(MSG* msg) override;
@@ -58,8 +61,8 @@ private:
     void RecordLockOnce() noexcept;
     // Asked when the memo pad could not be saved: true to close all the same.
     bool ConfirmUnsavedMemo();
-    // A wrong password: the message, and the password edit ready for the next try.
-    void RefuseTry();
+    // A refused try: the message `why`, and the password edit ready for the next try.
+    void RefuseTry(const char* why);
     // The memo saved at unlock (with the switch on, when changed); false when it could not
     // be and the user keeps the cover open to copy it.
     bool SaveMemoAtUnlock();
@@ -67,6 +70,9 @@ private:
     void ShowWrongPasswords();
     // Says so when an empty field opens the cover: it must not pass for a lock.
     void ShowNoPassword();
+    // Says so while the settings file is too large to read: no password can open the
+    // cover then. True while it is.
+    bool ShowFileUnreadable();
 
     SettingsFile& m_settings;
     CoverClock m_clock;

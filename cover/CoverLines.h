@@ -1,6 +1,6 @@
 // The lines the cover says about itself, each set only when it changes (they are looked at
-// twice a second). The ones below the cover's face (wrong passwords, no password, a lock
-// not recorded, a memo shown in part) are empty almost always: the cover is its
+// twice a second). The ones below the cover's face (a settings file that cannot be read,
+// wrong passwords, no password, a lock not recorded, a memo shown in part) are empty almost always: the cover is its
 // template's face alone, and each of them adds its room while it shows and gives it back
 // when it goes.
 #pragma once
@@ -16,7 +16,7 @@ public:
     void Show(int id, const std::string& text);
 
 private:
-    static constexpr int kCount = 5;
+    static constexpr int kCount = 6;
     // Stacks the lines below the face that say something, and fits the cover to them.
     void Fit() noexcept;
 

@@ -1,9 +1,11 @@
 #include "cover/UnlockDecision.h"
 
-UnlockStep DecideUnlock(uint32_t waitMs, bool fieldEmpty, bool typedMatches) noexcept
+UnlockStep DecideUnlock(uint32_t waitMs, bool fieldEmpty, bool typedMatches, bool fileUnreadable) noexcept
 {
     if (waitMs > 0)
         return UnlockStep::kWait;
+    if (fileUnreadable)
+        return UnlockStep::kRefuseFileUnreadable;
     if (typedMatches)
         return UnlockStep::kOpen;
     return fieldEmpty ? UnlockStep::kRefuseUncounted : UnlockStep::kRefuseCounted;

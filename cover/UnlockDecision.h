@@ -14,12 +14,15 @@ enum class UnlockStep {
     kRefuseUncounted,
     // A wrong password: refused and counted towards the wait.
     kRefuseCounted,
+    // The settings file cannot be read, so no password can be checked: refused, not
+    // counted (nobody guessed), and the cover stays up until the file is repaired.
+    kRefuseFileUnreadable,
     kOpen,
 };
 
 // `waitMs`: until a password is tried again; `typedMatches`: the field holds the stored
-// password.
-UnlockStep DecideUnlock(uint32_t waitMs, bool fieldEmpty, bool typedMatches) noexcept;
+// password; `fileUnreadable`: the settings file is too large to read (damaged).
+UnlockStep DecideUnlock(uint32_t waitMs, bool fieldEmpty, bool typedMatches, bool fileUnreadable) noexcept;
 
 // Whether the cover, opening, writes the memo `now` in its pad: only with the switch on,
 // and only when it differs from `known`, the memo as loaded or last saved. The save while

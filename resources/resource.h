@@ -31,6 +31,7 @@
 #define IDC_COVER_NO_PASSWORD       1012
 #define IDC_COVER_LOCK_UNRECORDED   1013
 #define IDC_COVER_MEMO_PART         1014
+#define IDC_COVER_FILE_UNREADABLE   1028
 
 // Settings dialog (IDD_SETTINGS)
 #define IDC_SET_STARTUP         1004

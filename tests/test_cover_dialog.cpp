@@ -628,6 +628,7 @@ TEST(CoverTemplate, MatchesTheCoverLayout)
         {IDC_COVER_NO_PASSWORD, "STATIC", "", SS_CENTER | SS_NOPREFIX | WS_GROUP, 0, 7, 222, 228, 20},
         {IDC_COVER_LOCK_UNRECORDED, "STATIC", "", SS_CENTER | SS_NOPREFIX | WS_GROUP, 0, 7, 243, 228, 10},
         {IDC_COVER_MEMO_PART, "STATIC", "", SS_CENTER | SS_NOPREFIX | WS_GROUP, 0, 7, 253, 228, 10},
+        {IDC_COVER_FILE_UNREADABLE, "STATIC", "", SS_CENTER | SS_NOPREFIX | WS_GROUP, 0, 7, 263, 228, 20},
     };
     ASSERT_EQ(std::size(expected), t.controls.size());
     for (size_t i = 0; i < t.controls.size(); ++i) {
@@ -1178,12 +1179,16 @@ TEST_F(CoverTest, WithTheDesktopInFrontAndNoActiveWindowThePasswordHasTheKeyboar
 
 // ---- the host's main window ------------------------------------------------------
 
-HostWindowGuard* g_guardToDrop = nullptr;
-void DropGuard()
-{
-    g_afterGuardSubclassForTests = nullptr;
-    g_guardToDrop->Abandon();
-}
+// Lets go of the guard as the first held window is subclassed.
+struct DropOnSubclass : GuardObserver {
+    void Subclassed() noexcept override
+    {
+        if (++subclassed == 1)
+            guard->Abandon();
+    }
+    HostWindowGuard* guard = nullptr;
+    int subclassed = 0;
+};
 
 // The guard lets go (the unlock, on the cover's thread) just as another thread has
 // subclassed a held window: that subclass must come off again, or it would call into an
@@ -1193,12 +1198,11 @@ TEST(HostWindowGuardRace, ASubclassSetAfterTheGuardLetGoIsTakenOffAgain)
     HostMainWindow host;
     const LONG_PTR proc = ::GetWindowLongPtrA(host.get(), GWLP_WNDPROC);
     TestWindow cover(kHostMainWindowClass, "cover", &HostWindowProc);
-    HostWindowGuard guard;
-    g_guardToDrop = &guard;
-    g_afterGuardSubclassForTests = &DropGuard;
+    DropOnSubclass observer;
+    HostWindowGuard guard(&observer);
+    observer.guard = &guard;
     guard.Hold(host.get(), cover.get(), WM_NULL);
-    EXPECT_EQ(nullptr, g_afterGuardSubclassForTests) << "no window was subclassed";
-    g_afterGuardSubclassForTests = nullptr;
+    EXPECT_EQ(1, observer.subclassed) << "no window was subclassed";
     EXPECT_FALSE(guard.Holding());
     EXPECT_EQ(proc, ::GetWindowLongPtrA(host.get(), GWLP_WNDPROC)) << "the subclass stayed";
 }
@@ -1391,16 +1395,26 @@ TEST_F(CoverTest, AWindowShownByAThreadThatTakesNoMessagesIsHiddenThereByTheShow
     WriteInt(kKeyHideEudora, 1);
     HostMainWindow host;
     ThreadWindow other(ThreadWindow::kSilentUntilShown);
-    const INT_PTR result = RunCover([&](DWORD, HWND cover) {
-        static LONG hides[2];   // from here on: by the clock tick [0], by the show event [1]
-        g_guardHidForTests = [](bool byEvent) noexcept { ::InterlockedIncrement(&hides[byEvent]); };
+    // From the show on: hides by the clock tick [0], by the show event [1].
+    struct CountHides : GuardObserver {
+        void Hid(bool byEvent) noexcept override
+        {
+            if (counting)
+                ::InterlockedIncrement(&hides[byEvent]);
+        }
+        volatile bool counting = false;
+        LONG hides[2] = {};
+    } observer;
+    CoverDialog coverDialog(TestSettings(), nullptr, &observer);
+    const INT_PTR result = RunCover(coverDialog, [&](DWORD, HWND cover) {
+        observer.counting = true;
         EXPECT_FALSE(other.ShowThere()) << "visible when ShowWindow returned in its thread";
         // Two clock ticks, for the tick to have had its chance.
         ::Sleep(1100);
         Flush(cover);
-        g_guardHidForTests = nullptr;
-        EXPECT_EQ(1, hides[1]) << "hidden by the show event";
-        EXPECT_EQ(0, hides[0]) << "hidden by the clock tick";
+        observer.counting = false;
+        EXPECT_EQ(1, observer.hides[1]) << "hidden by the show event";
+        EXPECT_EQ(0, observer.hides[0]) << "hidden by the clock tick";
         EXPECT_FALSE(::IsWindowVisible(other.get()));
         EXPECT_EQ(0, PaintsOf(other.get())) << "painted";
         Unlock(cover, "");

@@ -519,8 +519,8 @@ TEST(SettingsFilePaths, PathsAtThePathLimitAreUsedWholeOrNotAtAll)
 
 // Files far larger than any the plug-in writes (1.5 GB, sparse), through the real DLL: a
 // velmora.jnl of that size is set aside at initialisation, unread; a velmora.ini of that
-// size reads as damaged, so its cover opens to no password, not even an empty one, and
-// nothing is written into it.
+// size reads as damaged, so its cover opens to no password, not even an empty one, says
+// why on its face and at Unlock, and nothing is written into it.
 TEST(HugeFiles, AJournalIsSetAsideAndASettingsFileKeepsTheCoverShut)
 {
     constexpr long long kHuge = 1500LL << 20;
@@ -543,6 +543,8 @@ TEST(HugeFiles, AJournalIsSetAsideAndASettingsFileKeepsTheCoverShut)
 
     ASSERT_TRUE(ResizeFile(ini, kHuge));
     bool refused = false;
+    std::string line;
+    std::string refusal;
     RunWithDriver(
         [&] {
             int32_t activate[2] = {kSentinel, 1};
@@ -551,17 +553,22 @@ TEST(HugeFiles, AJournalIsSetAsideAndASettingsFileKeepsTheCoverShut)
         [&](DWORD ui) {
             HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
             ASSERT_NE(nullptr, cover);
+            WaitUntil([&] { return (line = ItemText(cover, IDC_COVER_FILE_UNREADABLE)) == CoverDialog::kFileUnreadableLine; });
             SetItemText(cover, IDC_COVER_PASSWORD, "");
             PostClick(cover, IDC_COVER_UNLOCK);
             HWND box = nullptr;
             WaitUntil([&] { return (box = FindDialogWithControl(ui, 0xFFFF)) != nullptr || !::IsWindow(cover); });
             refused = box != nullptr && ::IsWindow(cover);
-            if (box != nullptr)
+            if (box != nullptr) {
+                refusal = MessageBoxText(box);
                 DismissMessageBox(box);
+            }
             ::PostThreadMessageA(ui, WM_QUIT, 0, 0);
             WaitForGone(cover);
         });
     EXPECT_TRUE(refused) << "an empty password opened the cover over a file that cannot be read";
+    EXPECT_EQ(CoverDialog::kFileUnreadableLine, line);
+    EXPECT_EQ(CoverDialog::kFileUnreadableLine, refusal) << "not \"Incorrect Password.\"";
     EXPECT_EQ(0, plugin.finish(nullptr));
     EXPECT_EQ(kHuge, FileSizeOf(ini));
     EXPECT_FALSE(PathExists(journal)) << "no write was journalled";

@@ -83,11 +83,14 @@ struct ApplyRow {
     // The refusal expected, empty when Apply writes; then the minutes and password written.
     std::string refusal;
     int writtenMinutes;
+    bool unreadable = false;   // the settings file is too large to read
 };
 
 const std::string kBadMinutes = BadLockMinutesText(kLongestLockAfterMinutes);
 const std::string kUnstorable = UnstorablePasswordText(" '*");
 const std::string kLongest(kLongestPassword, 'p');
+const char* const kFile = "C:\\Mail\\velmora.ini";
+const std::string kTooLarge = SettingsNotSavedText(kFile, SaveProblem::TooLarge);
 
 const ApplyRow kApplyRows[] = {
     {"switches only", "0", true, "", "", true, "", 0},
@@ -103,6 +106,8 @@ const ApplyRow kApplyRows[] = {
     {"minutes with a blank inside", "1 5", true, "", "", true, kBadMinutes, 0},
     {"the minutes come before the old password", "abc", false, "one", "two", true, kBadMinutes, 0},
     {"wrong old password", "0", false, "", "", true, kIncorrectOldPasswordText, 0},
+    {"a file too large to read, not a wrong old password", "0", false, "", "", true, kTooLarge, 0, true},
+    {"the minutes come before the file", "abc", false, "", "", true, kBadMinutes, 0, true},
     {"the old password comes before the match", "0", false, "one", "two", true, kIncorrectOldPasswordText, 0},
     {"new fields differ", "0", true, "new one", "new 0ne", true, kPasswordsDontMatchText, 0},
     {"a prefix is no match", "0", true, "abc", "abcd", true, kPasswordsDontMatchText, 0},
@@ -124,6 +129,8 @@ TEST(SettingsChoices, ApplyRefusesInOrderOrWritesWhatTheDialogShows)
         request.now.lockWithWindows = 1;
         request.now.lockMinutes = row.minutes;
         request.lockMinutesStored = true;
+        request.fileUnreadable = row.unreadable;
+        request.fileName = kFile;
         request.oldPasswordRight = row.oldRight;
         request.fresh = Wide(row.fresh);
         request.again = Wide(row.again);

@@ -65,13 +65,10 @@ protected:
         UseSettingsFile(path_);
         savedName_ = ProductInfo.productName;
         ProductInfo.productName = kTitle;
-        savedShell_ = ShellExecuteForDialogs;
-        ShellExecuteForDialogs = &RecordShellCall;
         shellCalls.clear();
     }
     void TearDown() override
     {
-        ShellExecuteForDialogs = savedShell_;
         ProductInfo.productName = savedName_;
         UseSettingsFile("");
     }
@@ -177,8 +174,7 @@ protected:
     ScratchDir dir_;
     std::string path_;
     std::string savedName_;
-    ShellExecuteFunction savedShell_ = nullptr;
-    SettingsDialog dialog_{TestSettings()};
+    SettingsDialog dialog_{TestSettings(), nullptr, &RecordShellCall};
 };
 
 // ---- template ----------------------------------------------------------------------
@@ -352,7 +348,7 @@ TEST_F(SettingsDialogTest, BoxesAreCheckedOnlyForValuesOfExactlyOneAndMembersHol
                                      "\r\nHideEudora=" + v + "\r\nPassword=\r\n"
                                : "Password=\r\n");
         const std::string before = ReadFileBytes(path_);
-        SettingsDialog dialog(TestSettings());
+        SettingsDialog dialog(TestSettings(), nullptr, &RecordShellCall);
         const INT_PTR result = Run(dialog, [&](HWND d, DWORD) {
             for (int i = 0; i < 4; ++i)
                 EXPECT_EQ(c.checked[i], Checked(d, boxes[i])) << boxes[i];
@@ -380,7 +376,7 @@ TEST_F(SettingsDialogTest, AStoredTwoIsWrittenBackUnlessItsBoxIsClicked)
     for (const Case& c : {Case{0, false, 2}, Case{1, true, 1}, Case{2, false, 0}}) {
         SCOPED_TRACE(c.clicks);
         WriteSettings("Password=\r\nStartUp=2\r\n");
-        SettingsDialog dialog(TestSettings());
+        SettingsDialog dialog(TestSettings(), nullptr, &RecordShellCall);
         const INT_PTR result = Run(dialog, [&](HWND d, DWORD) {
             for (int i = 0; i < c.clicks; ++i)
                 ClickAndWait(d, IDC_SET_STARTUP);
@@ -475,7 +471,7 @@ TEST_F(SettingsDialogTest, LockFieldsShowWhatTheLockMakesOfTheFileAndApplyWrites
                           Case{"soon", "0", "15"}}) {
         SCOPED_TRACE(c.stored ? c.stored : "missing");
         WriteSettings(std::string("Password=\r\n") + (c.stored ? "LockAfterMinutes=" + std::string(c.stored) + "\r\n" : ""));
-        SettingsDialog dialog(TestSettings());
+        SettingsDialog dialog(TestSettings(), nullptr, &RecordShellCall);
         const INT_PTR result = Run(dialog, [&](HWND d, DWORD) {
             EXPECT_EQ(c.shown, ItemText(d, IDC_SET_LOCK_MINUTES));
             EXPECT_FALSE(Checked(d, IDC_SET_LOCK_WITH_WINDOWS));
@@ -532,7 +528,7 @@ TEST_F(SettingsDialogTest, RightOldPasswordStoresTheScrambledNewOne)
     };
     for (const Case& c : {Case{"", "Velmora"}, Case{"Velmora", "n3w-Pass"}}) {
         SCOPED_TRACE(c.fresh);
-        SettingsDialog dialog(TestSettings());
+        SettingsDialog dialog(TestSettings(), nullptr, &RecordShellCall);
         const INT_PTR result = Run(dialog, [&](HWND d, DWORD) {
             FillPasswords(d, c.old, c.fresh, c.fresh);
             PostClick(d, IDC_SET_APPLY);
@@ -571,7 +567,7 @@ TEST_F(SettingsDialogTest, StandardCommandsAndTheCancelButtonWriteNothing)
     const std::string before = ReadFileBytes(path_);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        SettingsDialog dialog(TestSettings());
+        SettingsDialog dialog(TestSettings(), nullptr, &RecordShellCall);
         const INT_PTR result = Run(dialog, [&](HWND d, DWORD) {
             ClickAndWait(d, IDC_SET_STARTUP);
             FillPasswords(d, "keep", "other", "other");
@@ -641,7 +637,7 @@ TEST_F(SettingsDialogTest, EveryOtherByteGoesThroughApplyAndComesBackAsTheOldPas
     for (const std::string& password : passwords) {
         SCOPED_TRACE("password of " + std::to_string(password.size()) + " bytes starting with " +
                      std::to_string(static_cast<unsigned char>(password.front())));
-        SettingsDialog dialog(TestSettings());
+        SettingsDialog dialog(TestSettings(), nullptr, &RecordShellCall);
         std::string message;
         const INT_PTR result = Run(dialog, [&](HWND d, DWORD ui) {
             FillPasswords(d, previous, password, password);
@@ -709,6 +705,18 @@ TEST_F(SettingsDialogTest, NoRoomForTheJournalIsReportedAsSuch)
     });
     EXPECT_EQ(kFreshFile, ReadFileBytes(path_));
     ::RemoveDirectoryA(dir_.File("velmora.jnl").c_str());
+}
+
+TEST_F(SettingsDialogTest, AFileTooLargeToReadIsReportedAsSuchNotAsAWrongOldPassword)
+{
+    WriteFileBytes(path_, kFreshFile);
+    ASSERT_TRUE(ResizeFile(path_, 5 << 20));
+    Run([&](HWND d, DWORD ui) {
+        FillPasswords(d, "", "", "");
+        PostClick(d, IDC_SET_APPLY);
+        EXPECT_EQ(SettingsNotSavedText(path_, SaveProblem::TooLarge), TakeMessage(ui, d));
+        PostClick(d, IDC_SET_CANCEL);
+    });
 }
 
 TEST_F(SettingsDialogTest, AFileAnotherProgramKeepsFromWritingIsReportedAndLeftAlone)

@@ -13,6 +13,7 @@ TEST(UnlockDecision, TheWaitComesFirstThenTheRightPasswordOpensAndOnlyAGuessCoun
         bool fieldEmpty;
         bool matches;
         UnlockStep step;
+        bool unreadable = false;   // the settings file is too large to read
     } const rows[] = {
         {1, false, true, UnlockStep::kWait},       // the right password during the wait
         {30000, false, false, UnlockStep::kWait},
@@ -21,10 +22,14 @@ TEST(UnlockDecision, TheWaitComesFirstThenTheRightPasswordOpensAndOnlyAGuessCoun
         {0, true, true, UnlockStep::kOpen},         // no password set
         {0, false, false, UnlockStep::kRefuseCounted},
         {0, false, true, UnlockStep::kOpen},
+        {0, false, false, UnlockStep::kRefuseFileUnreadable, true},   // not counted: nobody guessed
+        {0, true, true, UnlockStep::kRefuseFileUnreadable, true},     // fail closed, whatever matched
+        {1, false, false, UnlockStep::kWait, true},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(row.step, DecideUnlock(row.waitMs, row.fieldEmpty, row.matches))
-            << row.waitMs << " ms, empty " << row.fieldEmpty << ", matches " << row.matches;
+        EXPECT_EQ(row.step, DecideUnlock(row.waitMs, row.fieldEmpty, row.matches, row.unreadable))
+            << row.waitMs << " ms, empty " << row.fieldEmpty << ", matches " << row.matches << ", unreadable "
+            << row.unreadable;
 }
 
 TEST(UnlockDecision, TheMemoIsWrittenOnlyWithTheSwitchOnAndOnlyWhenItChanged)

@@ -1,15 +1,10 @@
-// The host window guard's hooks and subclasses: the code it runs in the client's threads.
-#include "cover/guard/HostWindowGuard.h"
+#include "cover/guard/GuardHooks.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 
-#include "cover/guard/GuardShared.h"
 #include "framework/Module.h"
-
-// A test seam (see the header): null in the product.
-void (*g_afterGuardSubclassForTests)() = nullptr;
 
 namespace {
 
@@ -25,32 +20,81 @@ struct Reaction {
     bool tellCover = false;
 };
 
-} // namespace
+LRESULT CALLBACK GuardProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) noexcept;
 
-HeldWindow* HostWindowGuard::FindHeld(const GuardLock& lock, HWND window) noexcept
+// The active guard's record of `window`, or null; under `lock`.
+HeldWindow* FindHeld(const GuardLock& lock, HWND window) noexcept
 {
-    return lock.Active() != nullptr ? lock.Active()->held_.Find(window) : nullptr;
+    return lock.Active() != nullptr ? lock.Active()->held.Find(window) : nullptr;
 }
 
-void HostWindowGuard::TellCoverOfFront() noexcept
+GuardObserver* ActiveObserver() noexcept
+{
+    GuardLock lock;
+    return lock.Active() != nullptr ? lock.Active()->observer : nullptr;
+}
+
+// A held window came to the front: the cover is told to take it back; called without
+// the lock, from any thread.
+void TellCoverOfFront() noexcept
 {
     HWND cover = nullptr;
     UINT message = 0;
     {
         GuardLock lock;
-        if (const HostWindowGuard* guard = lock.Active()) {
-            cover = guard->cover_;
-            message = guard->frontMessage_;
+        if (const GuardRecord* record = lock.Active()) {
+            cover = record->cover;
+            message = record->frontMessage;
         }
     }
     if (cover != nullptr)
         ::PostMessageA(cover, message, 0, 0);
 }
 
-void HostWindowGuard::Unwatch(HWND window) noexcept
+UINT UnwatchMessage() noexcept
+{
+    static const UINT message = ::RegisterWindowMessageA("Velmora.Unwatch");
+    return message;
+}
+
+// Subclasses the calling thread's held windows if its hook was woken for that; called
+// without the lock.
+void WatchOwnWindows() noexcept
+{
+    const DWORD thread = ::GetCurrentThreadId();
+    std::vector<HWND> windows;
+    {
+        GuardLock lock;
+        GuardRecord* record = lock.Active();
+        if (record == nullptr)
+            return;
+        auto threadHook = std::find_if(record->threadHooks.begin(), record->threadHooks.end(),
+                                       [thread](const ThreadHook& t) { return t.thread == thread && t.pending; });
+        if (threadHook == record->threadHooks.end())
+            return;
+        threadHook->pending = false;
+        for (const HeldWindow& held : record->held) {
+            if (!held.subclassed && ThreadOf(held.window) == thread)
+                windows.push_back(held.window);
+        }
+    }
+    for (HWND window : windows)
+        WatchHeld(window);
+}
+
+LRESULT CALLBACK GetMessageProc(int code, WPARAM wParam, LPARAM lParam) noexcept
+{
+    if (code == HC_ACTION)
+        WatchOwnWindows();
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+} // namespace
+
+void UnwatchHeld(HWND window) noexcept
 {
     if (ThreadOf(window) == ::GetCurrentThreadId()) {
-        ::RemoveWindowSubclass(window, &HostWindowGuard::GuardProc, kSubclassId);
+        ::RemoveWindowSubclass(window, &GuardProc, kSubclassId);
         return;
     }
     // A window of another thread: only that thread can take the subclass off. A thread
@@ -62,24 +106,12 @@ void HostWindowGuard::Unwatch(HWND window) noexcept
         PinModuleForever();
 }
 
-UINT HostWindowGuard::UnwatchMessage() noexcept
+void UnhookOtherThreads(GuardRecord& record) noexcept
 {
-    static const UINT message = ::RegisterWindowMessageA("Velmora.Unwatch");
-    return message;
-}
-
-void HostWindowGuard::Unhook() noexcept
-{
-    if (objectHook_ != nullptr)
-        ::UnhookWinEvent(objectHook_);
-    if (foregroundHook_ != nullptr)
-        ::UnhookWinEvent(foregroundHook_);
-    objectHook_ = nullptr;
-    foregroundHook_ = nullptr;
     std::vector<ThreadHook> threadHooks;
     {
         GuardLock lock;
-        threadHooks.swap(threadHooks_);
+        threadHooks.swap(record.threadHooks);
     }
     for (const ThreadHook& threadHook : threadHooks)
         ::UnhookWindowsHookEx(threadHook.hook);
@@ -88,7 +120,7 @@ void HostWindowGuard::Unhook() noexcept
 // Windows refuses a subclass set from any thread but the window's own: a thread other
 // than the cover's that owns held windows gets a hook on the messages it takes, which
 // subclasses them there the first time it takes one.
-void HostWindowGuard::HookOtherThreads(const std::vector<HWND>& unwatched) noexcept
+void HookOtherThreads(GuardRecord& record, const std::vector<HWND>& unwatched) noexcept
 {
     for (HWND window : unwatched) {
         const DWORD thread = ThreadOf(window);
@@ -96,7 +128,7 @@ void HostWindowGuard::HookOtherThreads(const std::vector<HWND>& unwatched) noexc
         bool wake = false;
         {
             GuardLock lock;
-            for (ThreadHook& threadHook : threadHooks_) {
+            for (ThreadHook& threadHook : record.threadHooks) {
                 if (threadHook.thread == thread) {
                     hooked = true;
                     // Woken once; a thread that takes no message is not woken again.
@@ -108,11 +140,11 @@ void HostWindowGuard::HookOtherThreads(const std::vector<HWND>& unwatched) noexc
         if (!hooked && thread != 0) {
             // The hook's procedure is this module's: it stays loaded while the cover
             // runs, and Unhook comes before the cover's end.
-            HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, &HostWindowGuard::GetMessageProc, ModuleInstance(), thread);
+            HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, &GetMessageProc, ModuleInstance(), thread);
             if (hook == nullptr)
                 continue;
             GuardLock lock;
-            threadHooks_.push_back(ThreadHook{thread, hook, true});
+            record.threadHooks.push_back(ThreadHook{thread, hook, true});
             wake = true;
         }
         if (wake)
@@ -120,45 +152,15 @@ void HostWindowGuard::HookOtherThreads(const std::vector<HWND>& unwatched) noexc
     }
 }
 
-void HostWindowGuard::WatchOwnWindows() noexcept
-{
-    const DWORD thread = ::GetCurrentThreadId();
-    std::vector<HWND> windows;
-    {
-        GuardLock lock;
-        HostWindowGuard* guard = lock.Active();
-        if (guard == nullptr)
-            return;
-        auto threadHook = std::find_if(guard->threadHooks_.begin(), guard->threadHooks_.end(),
-                                       [thread](const ThreadHook& t) { return t.thread == thread && t.pending; });
-        if (threadHook == guard->threadHooks_.end())
-            return;
-        threadHook->pending = false;
-        for (const HeldWindow& held : guard->held_) {
-            if (!held.subclassed && ThreadOf(held.window) == thread)
-                windows.push_back(held.window);
-        }
-    }
-    for (HWND window : windows)
-        Watch(window);
-}
-
-LRESULT CALLBACK HostWindowGuard::GetMessageProc(int code, WPARAM wParam, LPARAM lParam) noexcept
-{
-    if (code == HC_ACTION)
-        WatchOwnWindows();
-    return ::CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-void HostWindowGuard::Watch(HWND window) noexcept
+void WatchHeld(HWND window) noexcept
 {
     // A subclass can only be set from the window's own thread: the cover's, that of a
     // window the event hook sees made, or one whose thread hook runs.
     if (ThreadOf(window) != ::GetCurrentThreadId() ||
-        !::SetWindowSubclass(window, &HostWindowGuard::GuardProc, kSubclassId, 0))
+        !::SetWindowSubclass(window, &GuardProc, kSubclassId, 0))
         return;
-    if (g_afterGuardSubclassForTests != nullptr)
-        g_afterGuardSubclassForTests();
+    if (GuardObserver* observer = ActiveObserver())
+        observer->Subclassed();
     {
         GuardLock lock;
         if (HeldWindow* held = FindHeld(lock, window)) {
@@ -167,15 +169,16 @@ void HostWindowGuard::Watch(HWND window) noexcept
         }
     }
     // Let go meanwhile: the release would not know to take it off.
-    ::RemoveWindowSubclass(window, &HostWindowGuard::GuardProc, kSubclassId);
+    ::RemoveWindowSubclass(window, &GuardProc, kSubclassId);
 }
 
 // Every way of showing a held window is undone here before anything is drawn:
 // ShowWindow, SetWindowPos with SWP_SHOWWINDOW, DeferWindowPos, SetWindowPlacement and a
 // restore from minimised all pass through WM_WINDOWPOSCHANGING; WS_VISIBLE set directly
 // passes through WM_STYLECHANGING.
-LRESULT CALLBACK HostWindowGuard::GuardProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
-                                            UINT_PTR, DWORD_PTR) noexcept
+namespace {
+
+LRESULT CALLBACK GuardProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) noexcept
 {
     bool held = false;
     {
@@ -184,7 +187,7 @@ LRESULT CALLBACK HostWindowGuard::GuardProc(HWND window, UINT msg, WPARAM wParam
     }
     // The guard let go of the window (or asks this thread to take the subclass off).
     if (!held || msg == UnwatchMessage()) {
-        ::RemoveWindowSubclass(window, &HostWindowGuard::GuardProc, kSubclassId);
+        ::RemoveWindowSubclass(window, &GuardProc, kSubclassId);
         return msg == UnwatchMessage() ? 0 : ::DefSubclassProc(window, msg, wParam, lParam);
     }
     switch (msg) {
@@ -220,10 +223,10 @@ LRESULT CALLBACK HostWindowGuard::GuardProc(HWND window, UINT msg, WPARAM wParam
         break;
     case WM_NCDESTROY: {
         // A subclass must be gone before its window is.
-        ::RemoveWindowSubclass(window, &HostWindowGuard::GuardProc, kSubclassId);
+        ::RemoveWindowSubclass(window, &GuardProc, kSubclassId);
         GuardLock lock;
         if (lock.Active() != nullptr)
-            lock.Active()->held_.Forget(window);
+            lock.Active()->held.Forget(window);
         break;
     }
     default:
@@ -237,23 +240,23 @@ LRESULT CALLBACK HostWindowGuard::GuardProc(HWND window, UINT msg, WPARAM wParam
 // hook never runs) is hidden right after it became visible, before it is painted. Also
 // sees windows destroyed and a held window come to the front. Wine before wine 10 tells
 // such hooks only of new windows.
-void CALLBACK HostWindowGuard::EventProc(HWINEVENTHOOK, DWORD event, HWND window, LONG objectId,
-                                         LONG childId, DWORD, DWORD) noexcept
+void CALLBACK EventProc(HWINEVENTHOOK, DWORD event, HWND window, LONG objectId, LONG childId, DWORD,
+                        DWORD) noexcept
 {
     if (window == nullptr || objectId != OBJID_WINDOW || childId != CHILDID_SELF)
         return;
     Reaction reaction;
     {
         GuardLock lock;
-        HostWindowGuard* guard = lock.Active();
-        if (guard == nullptr)
+        GuardRecord* record = lock.Active();
+        if (record == nullptr)
             return;
-        HeldWindow* held = guard->held_.Find(window);
+        HeldWindow* held = record->held.Find(window);
         switch (event) {
         case EVENT_OBJECT_CREATE:
         case EVENT_OBJECT_SHOW:
-            if (held == nullptr && guard->Eligible(window))
-                held = guard->held_.TakeIn(window, false);
+            if (held == nullptr && record->Eligible(window))
+                held = record->held.TakeIn(window, false);
             if (held == nullptr)
                 break;
             reaction.watch = !held->subclassed && ThreadOf(window) == ::GetCurrentThreadId();
@@ -266,19 +269,59 @@ void CALLBACK HostWindowGuard::EventProc(HWINEVENTHOOK, DWORD event, HWND window
             HeldWindows::Request(held, false);
             break;
         case EVENT_OBJECT_DESTROY:
-            guard->held_.Forget(window);
+            record->held.Forget(window);
             break;
         case EVENT_SYSTEM_FOREGROUND:
-            reaction.tellCover = held != nullptr || guard->Eligible(window);
+            reaction.tellCover = held != nullptr || record->Eligible(window);
             break;
         default:
             break;
         }
     }
     if (reaction.watch)
-        Watch(window);
+        WatchHeld(window);
     if (reaction.hide)
         HideHeld(window, true);
     if (reaction.tellCover)
         TellCoverOfFront();
+}
+
+} // namespace
+
+void GuardEventHooks::Hook(DWORD process) noexcept
+{
+    // In context: EventProc runs in the thread that makes or shows a window.
+    object_ = ::SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_HIDE, ModuleInstance(), &EventProc, process, 0,
+                                WINEVENT_INCONTEXT);
+    foreground_ = ::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, ModuleInstance(), &EventProc,
+                                    process, 0, WINEVENT_INCONTEXT);
+}
+
+void GuardEventHooks::Unhook() noexcept
+{
+    if (object_ != nullptr)
+        ::UnhookWinEvent(object_);
+    if (foreground_ != nullptr)
+        ::UnhookWinEvent(foreground_);
+    object_ = nullptr;
+    foreground_ = nullptr;
+}
+
+void HideHeld(HWND window, bool byEvent) noexcept
+{
+    GuardObserver* observer = nullptr;
+    {
+        GuardLock lock;
+        if (lock.Active() == nullptr || !lock.Active()->held.BeginOwnHide(window))
+            return;
+        observer = lock.Active()->observer;
+    }
+    ::ShowWindow(window, SW_HIDE);
+    {
+        GuardLock lock;
+        if (lock.Active() != nullptr)
+            lock.Active()->held.EndOwnHide(window);
+    }
+    if (observer != nullptr)
+        observer->Hid(byEvent);
 }

@@ -1,9 +1,48 @@
-// What the host window guard's two halves share: the holding (HostWindowGuard.cpp) and
-// the hooks and subclasses (GuardHooks.cpp). It knows the guard by name only.
+// What the host window guard shares with its hooks and subclasses (GuardHooks): the record
+// of the guard that holds windows right now, read and written under one lock from
+// whatever thread the client uses. The hooks reach the guard through this record only.
 #pragma once
 #include <windows.h>
 
-class HostWindowGuard;
+#include <vector>
+
+#include "cover/guard/HeldWindows.h"
+
+// Told what the guard does where nothing else can see it; the product hands none.
+class GuardObserver {
+public:
+    // Right after a held window was subclassed, before the guard is asked whether it
+    // still holds it (another thread may let go in between).
+    virtual void Subclassed() noexcept {}
+    // A shown held window was hidden: caught by the show event in the thread that showed
+    // it (true), or by the clock tick.
+    virtual void Hid(bool byEvent) noexcept { static_cast<void>(byEvent); }
+
+protected:
+    ~GuardObserver() = default;
+};
+
+// A thread hook in another thread of the client. `pending`: that thread holds windows
+// it has not subclassed yet, and has been woken to do so.
+struct ThreadHook {
+    DWORD thread;
+    HHOOK hook;
+    bool pending;
+};
+
+// What one guard holds, and what its hooks need to know of it.
+struct GuardRecord {
+    HWND mainWindow = nullptr;
+    HWND cover = nullptr;
+    UINT frontMessage = 0;
+    DWORD process = 0;
+    HeldWindows held;
+    std::vector<ThreadHook> threadHooks;
+    GuardObserver* observer = nullptr;
+
+    // Whether the guard holds `window` once it sees it; expects the lock to be held.
+    bool Eligible(HWND window) const noexcept;
+};
 
 // The hooks and subclasses run on whatever thread the client uses, so the records are
 // read and written under one critical section (slimmer locks are missing on older
@@ -16,8 +55,8 @@ public:
     GuardLock(const GuardLock&) = delete;
     GuardLock& operator=(const GuardLock&) = delete;
 
-    // The guard the hooks serve: the one holding windows right now, or null.
-    HostWindowGuard*& Active() const noexcept;
+    // The record the hooks serve: that of the guard holding windows right now, or null.
+    GuardRecord*& Active() const noexcept;
 };
 
 inline DWORD ThreadOf(HWND window) noexcept

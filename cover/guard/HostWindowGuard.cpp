@@ -1,12 +1,6 @@
 #include "cover/guard/HostWindowGuard.h"
 
-#include "cover/guard/GuardShared.h"
-#include "framework/Module.h"
-
 const char* const kHostWindowClass = "EudoraMainWindow";
-
-// A test seam (see the header): null in the product.
-void (*g_guardHidForTests)(bool byEvent) noexcept = nullptr;
 
 namespace {
 
@@ -38,7 +32,10 @@ BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param) noexcept
 
 } // namespace
 
-HostWindowGuard::HostWindowGuard() = default;
+HostWindowGuard::HostWindowGuard(GuardObserver* observer)
+{
+    record_.observer = observer;
+}
 
 HostWindowGuard::~HostWindowGuard()
 {
@@ -53,23 +50,18 @@ bool HostWindowGuard::Holding() const noexcept
 void HostWindowGuard::Hold(HWND mainWindow, HWND cover, UINT frontMessage)
 {
     Abandon();
-    mainWindow_ = mainWindow != nullptr && ::IsWindow(mainWindow) ? mainWindow : nullptr;
-    cover_ = cover;
-    frontMessage_ = frontMessage;
+    record_.mainWindow = mainWindow != nullptr && ::IsWindow(mainWindow) ? mainWindow : nullptr;
+    record_.cover = cover;
+    record_.frontMessage = frontMessage;
+    record_.process = ::GetCurrentProcessId();
     coverThread_ = ::GetCurrentThreadId();
-    process_ = ::GetCurrentProcessId();
     holding_ = true;
     {
         GuardLock lock;
-        lock.Active() = this;
+        lock.Active() = &record_;
     }
-    // Hooked before the windows are counted, so none made meanwhile slips through. In
-    // context: EventProc runs in the thread that makes or shows a window.
-    objectHook_ = ::SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_HIDE, ModuleInstance(),
-                                    &HostWindowGuard::EventProc, process_, 0, WINEVENT_INCONTEXT);
-    foregroundHook_ = ::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND,
-                                        ModuleInstance(), &HostWindowGuard::EventProc, process_, 0,
-                                        WINEVENT_INCONTEXT);
+    // Hooked before the windows are counted, so none made meanwhile slips through.
+    events_.Hook(record_.process);
     Recheck();
 }
 
@@ -84,15 +76,15 @@ void HostWindowGuard::Recheck() noexcept
     {
         GuardLock lock;
         LiveWindows windows;
-        visible = held_.Refresh(windows);
-        for (const HeldWindow& held : held_) {
+        visible = record_.held.Refresh(windows);
+        for (const HeldWindow& held : record_.held) {
             if (!held.subclassed)
                 (ThreadOf(held.window) == coverThread_ ? unwatched : unwatchedElsewhere).push_back(held.window);
         }
     }
     for (HWND window : unwatched)
-        Watch(window);
-    HookOtherThreads(unwatchedElsewhere);
+        WatchHeld(window);
+    HookOtherThreads(record_, unwatchedElsewhere);
     // Whatever got past the subclasses and the hook is hidden here.
     for (HWND window : visible)
         HideHeld(window, false);
@@ -102,7 +94,7 @@ void HostWindowGuard::Release() noexcept
 {
     if (!holding_)
         return;
-    const HWND mainWindow = mainWindow_;
+    const HWND mainWindow = record_.mainWindow;
     LiveWindows windows;
     TakeRecords().Release(mainWindow, windows);
 }
@@ -118,66 +110,31 @@ HeldWindows HostWindowGuard::TakeRecords() noexcept
     HeldWindows records;
     {
         GuardLock lock;
-        if (lock.Active() == this)
+        if (lock.Active() == &record_)
             lock.Active() = nullptr;
-        records.swap(held_);
+        records.swap(record_.held);
     }
-    Unhook();
+    events_.Unhook();
+    UnhookOtherThreads(record_);
     for (const HeldWindow& held : records) {
         if (held.subclassed)
-            Unwatch(held.window);
+            UnwatchHeld(held.window);
     }
     holding_ = false;
-    mainWindow_ = nullptr;
-    cover_ = nullptr;
+    record_.mainWindow = nullptr;
+    record_.cover = nullptr;
     return records;
-}
-
-bool HostWindowGuard::Eligible(HWND window) const noexcept
-{
-    if (window == nullptr || window == cover_)
-        return false;
-    if (window == mainWindow_)
-        return true;
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(window, &process);
-    if (process != process_ || (::GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0 ||
-        ::GetAncestor(window, GA_PARENT) != ::GetDesktopWindow())
-        return false;
-    // The cover's own message boxes and the client's alert above the cover stay usable.
-    for (HWND owner = ::GetWindow(window, GW_OWNER); owner != nullptr; owner = ::GetWindow(owner, GW_OWNER)) {
-        if (owner == cover_)
-            return false;
-    }
-    return true;
 }
 
 void HostWindowGuard::Collect()
 {
     std::vector<HWND> windows;
     ::EnumWindows(&CollectTopLevel, reinterpret_cast<LPARAM>(&windows));
-    if (mainWindow_ != nullptr)
-        windows.push_back(mainWindow_);
+    if (record_.mainWindow != nullptr)
+        windows.push_back(record_.mainWindow);
     GuardLock lock;
     for (HWND window : windows) {
-        if (held_.Find(window) == nullptr && Eligible(window))
-            held_.TakeIn(window, ::IsWindowVisible(window) != FALSE);
+        if (record_.held.Find(window) == nullptr && record_.Eligible(window))
+            record_.held.TakeIn(window, ::IsWindowVisible(window) != FALSE);
     }
-}
-
-void HostWindowGuard::HideHeld(HWND window, bool byEvent) noexcept
-{
-    {
-        GuardLock lock;
-        if (lock.Active() == nullptr || !lock.Active()->held_.BeginOwnHide(window))
-            return;
-    }
-    ::ShowWindow(window, SW_HIDE);
-    {
-        GuardLock lock;
-        if (lock.Active() != nullptr)
-            lock.Active()->held_.EndOwnHide(window);
-    }
-    if (g_guardHidForTests != nullptr)
-        g_guardHidForTests(byEvent);
 }
