@@ -11,9 +11,10 @@
 constexpr size_t kLongestProfileWrite = 32766;
 
 // Longest value of each of the memo's keys (MemoPadText, MemoPadTextUtf8) as written,
-// quotes included. Both at their longest, with every other key, stay well inside the
-// largest settings file the plug-in reads (4 MB).
-constexpr size_t kLongestStoredMemo = 1u << 20;
+// quotes included: read whole by earlier versions too (their largest read is 1 MB, its
+// terminating zero and a character to tell a cut value included). Both at their longest,
+// with every other key, stay well inside the largest settings file the plug-in reads.
+constexpr size_t kLongestStoredMemo = (1u << 20) - 2;
 
 // Longest memo that can be typed into the pad, counted as the edit control counts it (a
 // line break is two characters there, one TAB in the file).

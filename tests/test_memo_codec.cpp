@@ -59,7 +59,7 @@ public:
 
 TEST(MemoStoredForm, WhatThePadHoldsAndTheRestJoinedWithinTheLimit)
 {
-    constexpr size_t kLimit = kLongestStoredMemo, kGreek = kLimit / 6; // %CE%B1 each, 4 short of it
+    constexpr size_t kLimit = kLongestStoredMemo, kGreek = kLimit / 6; // %CE%B1 each, 2 short of it
     std::string greek, chinese;
     while (greek.size() < 6 * kGreek)
         greek += "%CE%B1";
@@ -78,8 +78,8 @@ TEST(MemoStoredForm, WhatThePadHoldsAndTheRestJoinedWithinTheLimit)
         {std::wstring(kLimit, L'x'), L"y", std::string(kLimit, 'x') + "y", "", false},
         {std::wstring(kLimit - 3, L'x'), L" ", std::string(kLimit - 3, 'x') + " ", "", true},
         {std::wstring(kLimit - 2, L'x'), L" ", std::string(kLimit - 2, 'x') + " ", "", false},
-        {alphas, L"abcd", std::string(kGreek, '?') + "abcd", greek + "abcd", true},
-        {alphas, L"abcde", std::string(kGreek, '?') + "abcde", greek + "abcde", false},
+        {alphas, L"ab", std::string(kGreek, '?') + "ab", greek + "ab", true},
+        {alphas, L"abc", std::string(kGreek, '?') + "abc", greek + "abc", false},
         // What the pad is given, of the widest units, fits.
         {std::wstring(kLongestGivenMemo, L'\x4E00'), L"", std::string(kLongestGivenMemo, '?'), chinese, true},
     };
