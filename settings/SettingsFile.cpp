@@ -21,7 +21,7 @@ const char* const kSection = "Settings";
 constexpr DWORD kFirstReadSize = 256;
 // No value is longer than the largest file read, so every value reads whole.
 constexpr DWORD kLargestRead = kLargestSettingsFile + 1;
-// Both memo values at their longest, the journal's copy of the file beside them.
+// Both memo values at their longest, with room for every other key, in a file read whole.
 static_assert(2 * kLongestStoredMemo + (64u << 10) <= kLargestSettingsFile, "a memo saved can be read again");
 
 // Each memo save's stand-in value, before the plug-in puts the long value in its place.
@@ -170,9 +170,9 @@ bool SettingsFile::WriteMemoValue(const WriteGroup& group, const char* key, cons
     // The profile writer finds (or makes) the key's line; the value goes into it after.
     std::string original, bytes;
     const std::string placeholder = PlaceholderValue();
-    if (!ReadFileBytes(path_, original) || !WriteString(group, key, placeholder) || !ReadFileBytes(path_, bytes))
+    if (!ReadFileBytes(path_, original) || !WriteString(group, key, placeholder))
         return false;
-    if (!PutValueInPlace(bytes, placeholder, stored)) {
+    if (!ReadFileBytes(path_, bytes) || !PutValueInPlace(bytes, placeholder, stored)) {
         // Never a stand-in left for the memo: the file goes back as it was.
         WriteWholeFile(group, original);
         return false;
