@@ -1,7 +1,6 @@
 #include "cover/CoverDialog.h"
 
 #include "cover/UnlockDecision.h"
-#include "settings/MemoCodec.h"
 #include "settings/ProductStrings.h"
 #include "settings/SettingsFile.h"
 
@@ -264,12 +263,9 @@ bool CoverDialog::SaveMemoAtUnlock()
     const WideText memo = m_memo.Saving() ? GetItemTextW(IDC_COVER_MEMO) : WideText();
     if (!SavesMemoAtUnlock(m_memo.Saving(), memo, m_memo.Known()))
         return true;
-    if (m_settings.SaveMemoPadText(memo)) {
-        m_memo.Remember(memo);
+    if (m_memo.Save(memo))
         return true;
-    }
-    const bool fileHoldsIt = m_settings.LoadMemoPadText() == StoredToMemo(MemoToStored(memo));
-    return !AsksBeforeDroppingMemo(memo.empty(), fileHoldsIt) || ConfirmUnsavedMemo();
+    return !AsksBeforeDroppingMemo(memo.empty(), m_memo.FileHolds(memo)) || ConfirmUnsavedMemo();
 }
 
 void CoverDialog::ShowWrongPasswords()

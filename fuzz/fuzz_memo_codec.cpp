@@ -8,6 +8,7 @@
 
 #include "FuzzCheck.h"
 #include "settings/MemoCodec.h"
+#include "settings/MemoLimit.h"
 #include "settings/ProfileValue.h"
 
 namespace {
@@ -73,20 +74,59 @@ void CheckLineBreaks(const Text& memo)
     FUZZ_CHECK(StoredToMemo(MemoToStored(loaded)) == loaded);
 }
 
+// Latin-1 as the code page: a unit beyond it is one "?".
+class LatinCodePage final : public AnsiCodePage {
+public:
+    bool Exactly(const WideText& text, std::string& ansi) const override
+    {
+        ansi = OrQuestionMarks(text);
+        return ansi.find('?') == std::string::npos;
+    }
+    std::string OrQuestionMarks(const WideText& text) const override
+    {
+        std::string ansi;
+        for (wchar_t unit : text)
+            ansi += unit > 0xFF || unit == '?' ? '?' : static_cast<char>(unit);
+        return ansi;
+    }
+};
+
+// The pad's text and the rest, cut anywhere, are stored as the one memo they make: its
+// side key gives back every unit, and it fits exactly when each value does.
+void CheckJoin(const WideText& memo, size_t cut)
+{
+    const auto at = memo.begin() + static_cast<std::ptrdiff_t>(cut);
+    const StoredMemo joined = StoreMemo(WideText(memo.begin(), at), WideText(at, memo.end()), LatinCodePage());
+    WideText back;
+    FUZZ_CHECK(joined.side.empty() ? joined.text == LatinCodePage().OrQuestionMarks(MemoToStored(memo))
+                                   : FromEscapedUtf8(joined.side, back) && back == MemoToStored(memo));
+    FUZZ_CHECK(joined.fits == (QuoteProfileValue(joined.text).size() <= kLongestStoredMemo &&
+                               QuoteProfileValue(joined.side).size() <= kLongestStoredMemo));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     FuzzedDataProvider in(data, size);
     const uint8_t mode = in.ConsumeIntegral<uint8_t>();
+    const uint16_t cut = in.ConsumeIntegral<uint16_t>();
     const std::string bytes = in.ConsumeRemainingBytesAsString();
-    switch (mode % 3) {
+    switch (mode % 4) {
     case 0:
         CheckRead(bytes);
         break;
     case 1:
         CheckText(bytes);
         break;
+    case 2: {
+        WideText wide;
+        for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+            wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
+                                                static_cast<unsigned char>(bytes[i + 1]) << 8));
+        CheckJoin(wide, cut % (wide.size() + 1));
+        break;
+    }
     default: {
         CheckLineBreaks(bytes);
         WideText wide;

@@ -1,5 +1,8 @@
 #include "settings/MemoCodec.h"
 
+#include "settings/MemoLimit.h"
+#include "settings/ProfileValue.h"
+
 namespace {
 
 const char kHexDigits[] = "0123456789ABCDEF";
@@ -109,4 +112,21 @@ bool FromEscapedUtf8(const std::string& escaped, WideText& text)
     }
     text = std::move(decoded);
     return true;
+}
+
+StoredMemo StoreMemo(const WideText& shown, const WideText& rest, const AnsiCodePage& ansi)
+{
+    WideText whole;
+    whole.reserve(shown.size() + rest.size());
+    whole.insert(whole.end(), shown.begin(), shown.end());
+    whole.insert(whole.end(), rest.begin(), rest.end());
+    const WideText stored = MemoToStored(whole);
+    StoredMemo memo;
+    if (!ansi.Exactly(stored, memo.text)) {
+        memo.side = EscapedUtf8(stored);
+        memo.text = ansi.OrQuestionMarks(stored);
+    }
+    memo.fits = QuoteProfileValue(memo.text).size() <= kLongestStoredMemo &&
+                QuoteProfileValue(memo.side).size() <= kLongestStoredMemo;
+    return memo;
 }

@@ -52,3 +52,29 @@ Text StoredToMemo(const Text& stored)
 std::string EscapedUtf8(const WideText& text);
 // The text back from EscapedUtf8's form; false for anything that form never holds.
 bool FromEscapedUtf8(const std::string& escaped, WideText& text);
+
+// The ANSI code page the file is kept in (WideText.h's conversions on Windows).
+class AnsiCodePage {
+public:
+    // The text in the code page exactly; false when some character has no exact equivalent.
+    virtual bool Exactly(const WideText& text, std::string& ansi) const = 0;
+    // The text with "?" for every character the code page lacks.
+    virtual std::string OrQuestionMarks(const WideText& text) const = 0;
+
+protected:
+    ~AnsiCodePage() = default;
+};
+
+// The values a memo is stored as.
+struct StoredMemo {
+    std::string text;  // MemoPadText
+    std::string side;  // MemoPadTextUtf8; empty when MemoPadText holds the memo exactly
+    // Each value within kLongestStoredMemo as written (quotes included): a save can store it.
+    bool fits = false;
+};
+
+// The stored values of the memo the pad holds, `shown`, followed by `rest`, the part of
+// the stored memo the pad was not given: the two are one text, joined unit for unit (a CR
+// at the end of one and an LF at the start of the other are one line break, the two
+// halves of a character beyond U+FFFF one character).
+StoredMemo StoreMemo(const WideText& shown, const WideText& rest, const AnsiCodePage& ansi);

@@ -36,6 +36,25 @@ std::string QuoteProfileValue(const std::string& value)
     return quoted;
 }
 
+bool PutValueInPlace(std::string& bytes, const std::string& placeholder, const std::string& stored)
+{
+    const std::string needle = "=" + placeholder;
+    size_t found = std::string::npos;
+    for (size_t at = bytes.find(needle); at != std::string::npos; at = bytes.find(needle, at + 1)) {
+        const size_t end = at + needle.size();
+        const bool lineEnds = end == bytes.size() || bytes[end] == '\r' || bytes[end] == '\n';
+        if (!lineEnds)
+            continue;
+        if (found != std::string::npos)
+            return false;
+        found = at;
+    }
+    if (found == std::string::npos || placeholder.empty())
+        return false;
+    bytes.replace(found + 1, placeholder.size(), stored);
+    return true;
+}
+
 int ParseProfileInt(const std::string& text) noexcept
 {
     int value = 0;

@@ -15,6 +15,12 @@ bool IsStorableProfileValue(const std::string& value) noexcept;
 // double quotes when it starts or ends with a character that a read would strip.
 std::string QuoteProfileValue(const std::string& value);
 
+// A file's bytes with the value `placeholder`, written by the profile writer as the one
+// value of its key, replaced by `stored` (as written, quoted when needed): how a value too
+// long for the profile writer gets into the file. False, the bytes untouched, unless the
+// placeholder stands after "=" at the end of exactly one line.
+bool PutValueInPlace(std::string& bytes, const std::string& placeholder, const std::string& stored);
+
 // Parses a stored integer: leading white space, an optional sign, then decimal digits
 // up to the first other character; no digits give 0. Values beyond the 32-bit range
 // saturate at its ends.

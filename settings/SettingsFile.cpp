@@ -7,6 +7,7 @@
 #include "framework/ScopedHandle.h"
 #include "framework/TextNumbers.h"
 #include "settings/MemoCodec.h"
+#include "settings/MemoLimit.h"
 #include "settings/PasswordScrambler.h"
 #include "settings/ProfileValue.h"
 #include "settings/SettingsStore.h"
@@ -18,11 +19,17 @@ namespace {
 const char* const kSection = "Settings";
 
 constexpr DWORD kFirstReadSize = 256;
-// A settings value never needs more; the cap only stops a runaway loop on a broken file.
-constexpr DWORD kLargestRead = 1u << 20;
-// The profile writer replaces a value of 32767 characters or more with a few stray
-// characters and still reports success (measured under wine); 32766 come back whole.
-constexpr size_t kLongestStoredValue = 32766;
+// No value is longer than the largest file read, so every value reads whole.
+constexpr DWORD kLargestRead = kLargestSettingsFile + 1;
+// Both memo values at their longest, with room for every other key, in a file read whole.
+static_assert(2 * kLongestStoredMemo + (64u << 10) <= kLargestSettingsFile, "a memo saved can be read again");
+
+// Each memo save's stand-in value, before the plug-in puts the long value in its place.
+std::string PlaceholderValue()
+{
+    return "velmora-long-value-" + DecimalText(static_cast<int>(::GetCurrentProcessId())) + "-" +
+           DecimalText(static_cast<int>(::GetTickCount() & 0x7FFFFFFF));
+}
 
 // The profile functions take paths shorter than MAX_PATH only. Given a full path of
 // exactly MAX_PATH characters, or a relative one that grows far past it, they read and
@@ -42,6 +49,13 @@ bool ReadFileBytes(const std::string& path, std::string& bytes)
                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return file.IsValid() && ReadToEnd(file.Get(), kLargestSettingsFile, bytes);
 }
+
+// The conversions of WideText.h, for the memo's stored form.
+class WindowsCodePage final : public AnsiCodePage {
+public:
+    bool Exactly(const WideText& text, std::string& ansi) const override { return ToAnsiExactly(text, ansi); }
+    std::string OrQuestionMarks(const WideText& text) const override { return AnsiOrQuestionMarks(text); }
+};
 
 } // namespace
 
@@ -137,11 +151,33 @@ bool SettingsFile::WriteString(const WriteGroup& group, const char* key, const s
     if (!IsStorableProfileValue(value))
         return false;
     const std::string stored = QuoteProfileValue(value);
-    if (stored.size() > kLongestStoredValue || !FitsTheProfileFunctions(path_))
+    if (stored.size() > kLongestProfileWrite || !FitsTheProfileFunctions(path_))
         return false;
     return group.Make([&] {
         return ::WritePrivateProfileStringA(kSection, key, stored.c_str(), path_.c_str()) != FALSE;
     });
+}
+
+bool SettingsFile::WriteMemoValue(const WriteGroup& group, const char* key, const std::string& value)
+{
+    if (!IsStorableProfileValue(value))
+        return false;
+    const std::string stored = QuoteProfileValue(value);
+    if (stored.size() <= kLongestProfileWrite)
+        return WriteString(group, key, value);
+    if (stored.size() > kLongestStoredMemo)
+        return false;
+    // The profile writer finds (or makes) the key's line; the value goes into it after.
+    std::string original, bytes;
+    const std::string placeholder = PlaceholderValue();
+    if (!ReadFileBytes(path_, original) || !WriteString(group, key, placeholder))
+        return false;
+    if (!ReadFileBytes(path_, bytes) || !PutValueInPlace(bytes, placeholder, stored)) {
+        // Never a stand-in left for the memo: the file goes back as it was.
+        WriteWholeFile(group, original);
+        return false;
+    }
+    return WriteWholeFile(group, bytes);
 }
 
 bool SettingsFile::WriteInt(const WriteGroup& group, const char* key, int value)
@@ -346,14 +382,20 @@ WideText SettingsFile::LoadMemoPadText() const
 
 bool SettingsFile::SaveMemoPadText(const WideText& memoText)
 {
-    const WideText stored = MemoToStored(memoText);
-    std::string ansi;
+    return SaveMemoPadText(memoText, WideText());
+}
+
+bool SettingsFile::SaveMemoPadText(const WideText& shown, const WideText& rest)
+{
+    const StoredMemo memo = StoreMemo(shown, rest, WindowsCodePage());
+    // Too long to store whole: the file keeps the memo it has rather than a cut one.
+    if (!memo.fits)
+        return false;
     // Saved while the cover is up, when the client may be ended any moment: the memo and
     // its side key are one write.
     const WriteGroup save = BeginWrite();
-    if (ToAnsiExactly(stored, ansi))
-        return WriteString(save, kKeyMemoPadText, ansi) && RemoveKey(save, kKeyMemoPadTextUtf8);
+    if (memo.side.empty())
+        return WriteMemoValue(save, kKeyMemoPadText, memo.text) && RemoveKey(save, kKeyMemoPadTextUtf8);
     // The whole text first: until MemoPadText matches it, it is not used.
-    return WriteString(save, kKeyMemoPadTextUtf8, EscapedUtf8(stored)) &&
-           WriteString(save, kKeyMemoPadText, AnsiOrQuestionMarks(stored));
+    return WriteMemoValue(save, kKeyMemoPadTextUtf8, memo.side) && WriteMemoValue(save, kKeyMemoPadText, memo.text);
 }

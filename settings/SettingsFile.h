@@ -95,9 +95,13 @@ public:
 
     // The memo pad text, in the form the memo control shows (CR LF line breaks), every
     // character kept whatever the ANSI code page holds. Saving writes through to the disk;
-    // false when the file did not take it.
+    // false when the file did not take it, or when the memo is too long to store whole
+    // (see MemoLimit.h): the file then keeps the memo it had.
     WideText LoadMemoPadText() const;
     bool SaveMemoPadText(const WideText& memoText);
+    // The memo the pad holds, `shown`, followed by `rest`, the part of the stored memo the
+    // pad was not given, as one memo.
+    bool SaveMemoPadText(const WideText& shown, const WideText& rest);
 
     // ---- single values, by key --------------------------------------------------------
 
@@ -108,7 +112,7 @@ public:
     // The stored number (see ParseProfileInt), or the default when the key is missing.
     int ReadInt(const char* key, int defaultValue) const;
     // Writes the value so that it reads back exactly. A value with CR, LF or a zero byte,
-    // or one too long for the profile functions (over 32766 characters as stored), cannot
+    // or one too long for the profile writer (see kLongestProfileWrite), cannot
     // be stored, nor can any value under a path they cannot take (as for reads): nothing
     // is written and the result is false; so it is when the group's journal could not be
     // made. Otherwise the result is whether the profile function reported success.
@@ -123,6 +127,9 @@ private:
     std::string EveryValue() const;
     std::string StoredPassword() const;
     bool WriteWholeFile(const WriteGroup& group, const std::string& bytes);
+    // WriteString for a memo value, up to kLongestStoredMemo as stored: one too long for
+    // the profile writer goes into the key's line in the file's bytes.
+    bool WriteMemoValue(const WriteGroup& group, const char* key, const std::string& value);
 
     std::string path_;
     WriteJournal journal_;

@@ -16,6 +16,7 @@
 
 #include "cover/CoverDialog.h"
 #include "cover/guard/HostWindowGuard.h"
+#include "settings/MemoCodec.h"
 #include "settings/ProductStrings.h"
 #include "settings/PasswordScrambler.h"
 #include "settings/Settings.h"
@@ -1476,6 +1477,55 @@ TEST_F(CoverTest, HostWindowIsNeverTouchedUnlessTheSwitchIsOne)
         EXPECT_EQ(1, result);
         EXPECT_TRUE(::IsWindowVisible(host.get()));
         EXPECT_EQ(0, g_showWindowMessages);
+    }
+}
+
+// A stored memo longer than can be typed, one Delete: the file holds what the pad holds
+// followed by the rest it was not given, whatever the script.
+TEST_F(CoverTest, OneDeleteInALongStoredMemoSavesAllTheRestOfIt)
+{
+    auto repeated = [](const std::wstring& piece, size_t times, const wchar_t* between) {
+        std::wstring text;
+        for (size_t i = 0; i < times; ++i)
+            text += (i > 0 ? between : L"") + piece + std::to_wstring(i % 10);
+        return WideText(text.begin(), text.end());
+    };
+    struct Case { const char* what; WideText stored; const char* partLine; } cases[] = {
+        // 5,000 short lines: 50 KB in the file, all of it in the pad.
+        {"short lines", repeated(L"a note ", 5000, L"\t"), ""},
+        // Greek, under MemoPadTextUtf8: 170 KB as escaped UTF-8.
+        {"Greek lines", repeated(L"\x03B1\x03B2\x03B3\x03B4\x03B5", 5000, L"\t"), ""},
+        // 100,000 characters on one line: the pad is given what its box shows.
+        {"one long line", repeated(L"many words", 9100, L" "), MemoPad::kPartLine},
+    };
+    StorePassword("");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string ansi;
+        const bool exact = ToAnsiExactly(c.stored, ansi);
+        WriteFileBytes(path_, "[Settings]\r\nPassword=\r\nMemoPadText=" + AnsiOrQuestionMarks(c.stored) +
+                                  (exact ? "" : "\r\nMemoPadTextUtf8=" + EscapedUtf8(c.stored)) + "\r\n");
+        const WideText loaded = StoredToMemo(c.stored);
+        WideText expected;
+        const INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
+            HWND memo = Item(cover, IDC_COVER_MEMO);
+            EXPECT_EQ(c.partLine, ItemText(cover, IDC_COVER_MEMO_PART));
+            const std::wstring given = WideItemText(cover, IDC_COVER_MEMO);
+            ASSERT_TRUE(std::equal(given.begin(), given.end(), loaded.begin()));
+            FocusControl(ui, cover, IDC_COVER_MEMO);
+            PostKeyMessages(memo, WM_KEYDOWN, WM_KEYUP, VK_DELETE);
+            ASSERT_TRUE(WaitUntil([&] { return ::GetWindowTextLengthW(memo) + 1 == static_cast<int>(given.size()); }));
+            // What the pad holds, the untouched rest after it.
+            const std::wstring edited = WideItemText(cover, IDC_COVER_MEMO);
+            expected.assign(edited.begin(), edited.end());
+            expected.insert(expected.end(), loaded.begin() + static_cast<std::ptrdiff_t>(given.size()), loaded.end());
+            EXPECT_TRUE(WaitUntil([&] { return TestSettings().LoadMemoPadText() == expected; }, kSaveWaitMs))
+                << "saved while the cover is up";
+            EXPECT_EQ(c.partLine, ItemText(cover, IDC_COVER_MEMO_PART)) << "the rest is still kept after it";
+            Unlock(cover, "");
+        });
+        EXPECT_EQ(1, result);
+        EXPECT_TRUE(TestSettings().LoadMemoPadText() == expected) << "kept so after the unlock";
     }
 }
 

@@ -2,9 +2,11 @@
 // and the whole text beside it as escaped UTF-8.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "settings/MemoCodec.h"
+#include "settings/MemoLimit.h"
 
 namespace {
 
@@ -36,6 +38,58 @@ TEST(MemoStoredForm, EscapedUtf8TakesOnlyWhatItWrites)
     }
     ASSERT_TRUE(FromEscapedUtf8("a%25%F0%9F%98%80", text));
     EXPECT_TRUE((WideText{L'a', L'%', 0xD83D, 0xDE00}) == text);
+}
+
+// Latin-1 as the code page: a unit beyond it is one "?".
+class LatinCodePage final : public AnsiCodePage {
+public:
+    bool Exactly(const WideText& text, std::string& ansi) const override
+    {
+        ansi = OrQuestionMarks(text);
+        return std::none_of(text.begin(), text.end(), [](wchar_t unit) { return unit > 0xFF; });
+    }
+    std::string OrQuestionMarks(const WideText& text) const override
+    {
+        std::string ansi;
+        for (wchar_t unit : text)
+            ansi += unit > 0xFF ? '?' : static_cast<char>(unit);
+        return ansi;
+    }
+};
+
+TEST(MemoStoredForm, WhatThePadHoldsAndTheRestJoinedWithinTheLimit)
+{
+    constexpr size_t kLimit = kLongestStoredMemo, kGreek = kLimit / 6; // %CE%B1 each, 2 short of it
+    std::string greek, chinese;
+    while (greek.size() < 6 * kGreek)
+        greek += "%CE%B1";
+    while (chinese.size() < 9 * kLongestGivenMemo)
+        chinese += "%E4%B8%80";
+    const std::wstring alphas(kGreek, L'\x03B1');
+    struct Case { std::wstring shown, rest; std::string text, side; bool fits; } cases[] = {
+        // Cut at a line break, within a line, after a CR before its LF, within a pair.
+        {L"ab\r\n", L"cd", "ab\tcd", "", true},
+        {L"ab", L"cd\r\n", "abcd\t", "", true},
+        {L"ab\r", L"\ncd", "ab\tcd", "", true},
+        {L"a\xD83D", L"\xDE00" L"b", "a??b", "a%F0%9F%98%80b", true},
+        {L"\x03B1\r\n\x00E9", L"", "?\t\xE9", "%CE%B1%09%C3%A9", true},
+        // The limit as written, quotes included: ANSI text, and text the side key holds.
+        {std::wstring(kLimit - 1, L'x'), L"y", std::string(kLimit - 1, 'x') + "y", "", true},
+        {std::wstring(kLimit, L'x'), L"y", std::string(kLimit, 'x') + "y", "", false},
+        {std::wstring(kLimit - 3, L'x'), L" ", std::string(kLimit - 3, 'x') + " ", "", true},
+        {std::wstring(kLimit - 2, L'x'), L" ", std::string(kLimit - 2, 'x') + " ", "", false},
+        {alphas, L"ab", std::string(kGreek, '?') + "ab", greek + "ab", true},
+        {alphas, L"abc", std::string(kGreek, '?') + "abc", greek + "abc", false},
+        // What the pad is given, of the widest units, fits.
+        {std::wstring(kLongestGivenMemo, L'\x4E00'), L"", std::string(kLongestGivenMemo, '?'), chinese, true},
+    };
+    for (Case& c : cases) {
+        const StoredMemo memo = StoreMemo(WideText(c.shown.begin(), c.shown.end()), WideText(c.rest.begin(), c.rest.end()),
+                                          LatinCodePage());
+        EXPECT_TRUE(c.text == memo.text) << c.text.substr(0, 20);
+        EXPECT_TRUE(c.side == memo.side) << c.text.substr(0, 20);
+        EXPECT_EQ(c.fits, memo.fits) << c.text.substr(0, 20);
+    }
 }
 
 } // namespace

@@ -35,4 +35,23 @@ TEST(QuoteProfileValue, QuotesOnlyWhatAReadWouldStrip)
     EXPECT_FALSE(IsStorableProfileValue(std::string("\0", 1)));
 }
 
+TEST(PutValueInPlace, OnlyThePlaceholderEndingItsOneLine)
+{
+    struct Case { const char* before; const char* after; } cases[] = {
+        {"[S]\r\nA=1\r\nMemo=@p\r\nB=2\r\n", "[S]\r\nA=1\r\nMemo=\"long \"\r\nB=2\r\n"},
+        {"[S]\nMemo=@p\nB=2", "[S]\nMemo=\"long \"\nB=2"},
+        {"[S]\r\nMemo=@p", "[S]\r\nMemo=\"long \""},              // the file's last line, unended
+        {"[S]\r\nX=@pq\r\nMemo=@p\r\n", "[S]\r\nX=@pq\r\nMemo=\"long \"\r\n"},   // a longer value passed by
+        {"[S]\r\nMemo=@p\r\nCopy=@p\r\n", nullptr},             // two: which is the key's is not known
+        {"[S]\r\nMemo=@pq\r\n", nullptr},
+        {"[S]\r\nMemo=x\r\n", nullptr},
+        {"@p\r\n", nullptr},                                     // not a value
+    };
+    for (const Case& c : cases) {
+        std::string bytes = c.before;
+        EXPECT_EQ(c.after != nullptr, PutValueInPlace(bytes, "@p", "\"long \"")) << c.before;
+        EXPECT_EQ(c.after != nullptr ? c.after : c.before, bytes) << c.before;
+    }
+}
+
 } // namespace

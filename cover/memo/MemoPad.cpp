@@ -4,6 +4,7 @@
 
 #include "cover/CoverLines.h"
 #include "cover/memo/MemoBound.h"
+#include "settings/MemoCodec.h"
 #include "settings/SettingsFile.h"
 
 namespace {
@@ -61,7 +62,7 @@ private:
 
 } // namespace
 
-const char* const MemoPad::kPartLine = "Only the memo's start is shown; changing it keeps only that.";
+const char* const MemoPad::kPartLine = "Only the memo's start is shown; the rest is kept after it.";
 
 void MemoPad::Open(HWND dialog, int memoId, CoverLines& lines, int partId, bool saving)
 {
@@ -115,34 +116,43 @@ void MemoPad::SaveChanged() noexcept
 {
     if (dialog_ == nullptr || !saving_)
         return;
-    WideText memo = Text();
     // Only what was typed: the text as loaded or last saved would overwrite a change
     // made to the file meanwhile.
-    if (memo != known_ && settings_.SaveMemoPadText(memo)) {
-        known_ = std::move(memo);
-        // The file now holds what the pad holds.
-        if (partShown_) {
-            partShown_ = false;
-            lines_->Show(partId_, "");
-        }
-    }
+    const WideText memo = Text();
+    if (memo != known_)
+        Save(memo);
+}
+
+bool MemoPad::Save(const WideText& memo)
+{
+    if (!settings_.SaveMemoPadText(memo, rest_))
+        return false;
+    known_ = memo;
+    return true;
+}
+
+bool MemoPad::FileHolds(const WideText& memo) const
+{
+    WideText whole = memo;
+    whole.insert(whole.end(), rest_.begin(), rest_.end());
+    return settings_.LoadMemoPadText() == StoredToMemo(MemoToStored(whole));
 }
 
 void MemoPad::ShowStored()
 {
     WideText memo = settings_.LoadMemoPadText();
-    const size_t stored = memo.size();
-    memo.resize(ShownLength(memo));
-    partShown_ = memo.size() < stored;
+    const size_t shown = ShownLength(memo);
+    rest_.assign(memo.begin() + static_cast<std::ptrdiff_t>(shown), memo.end());
+    memo.resize(shown);
     // What the pad shows counts as what the file holds: untouched, it is never written
-    // back, and a memo shown in part stays whole in the file.
+    // back, and a change is saved with the rest after it.
     known_ = memo;
     memo.push_back(L'\0');
     ::SendMessageW(pad_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(memo.data()));
     // The text just loaded is what the file holds: no save for it (wine reports the
     // change of a multi-line edit's text that Windows does not).
     ::KillTimer(dialog_, kPauseTimer);
-    if (partShown_)
+    if (PartShown())
         lines_->Show(partId_, kPartLine);
 }
 

@@ -5,22 +5,16 @@
 #include <windows.h>
 
 #include "framework/WideText.h"
+#include "settings/MemoLimit.h"
 
 class CoverLines;
 class SettingsFile;
 
 class MemoPad {
 public:
-    // Longest memo pad text, counted as the edit control counts it (a line break is
-    // two characters there, one TAB in the settings file). The profile writer mangles
-    // any value of 32767 characters or more (measured under wine: 32766 written
-    // characters, quotes included, come back whole; 32767 leave a few garbage
-    // characters in place of the whole value, and the write still reports success).
-    // 30000 keeps a stored memo, quotes included, well below that.
-    static constexpr int kMemoLimit = 30000;
-    // Longest start of a stored memo the pad is given: whatever it held comes back whole,
-    // lone line breaks too (one character in the pad, a CR LF pair after a save).
-    static constexpr int kLongestShownMemo = 2 * kMemoLimit;
+    // What can be typed, and what the pad is given of a stored memo (see MemoLimit.h).
+    static constexpr int kMemoLimit = kMemoTypedLimit;
+    static constexpr int kLongestShownMemo = kLongestGivenMemo;
     // The dialog's timer this pad uses for the pause in typing.
     static constexpr UINT_PTR kPauseTimer = 2;
     static const char* const kPartLine;
@@ -41,18 +35,21 @@ public:
     // Saves the memo when it differs from what the file holds as far as the cover
     // knows (the text loaded, then each text saved), and the switch says so.
     void SaveChanged() noexcept;
+    // Saves `memo`, the pad's text, followed by the part of the stored memo the pad was not
+    // given; false when the file did not take it.
+    bool Save(const WideText& memo);
+    // Whether the file holds `memo` followed by that part, as a save would store it.
+    bool FileHolds(const WideText& memo) const;
     // After each message of the dialog's loop: the memo pad entered from the keyboard
     // (Tab, Shift+Tab, its mnemonic) gets the caret at the end, nothing selected, so the
     // next key adds to the memo instead of replacing it.
     void EnterAtEnd(HWND focusBefore, const MSG& msg) noexcept;
 
     bool Saving() const noexcept { return saving_; }
-    // The pad holds only the start of the stored memo; the file keeps the rest until the
-    // memo is changed.
-    bool PartShown() const noexcept { return partShown_; }
-    // The memo as the file holds it, as far as this cover knows.
+    // The pad holds only the start of the stored memo; every save keeps the rest after it.
+    bool PartShown() const noexcept { return !rest_.empty(); }
+    // The pad's text as the file holds it, as far as this cover knows.
     const WideText& Known() const noexcept { return known_; }
-    void Remember(const WideText& memo) { known_ = memo; }
     WideText Text() const;
 
 private:
@@ -70,6 +67,7 @@ private:
     int partId_ = 0;
     bool saving_ = false;
     WideText known_;
-    bool partShown_ = false;
+    // The stored memo after what the pad was given.
+    WideText rest_;
     SettingsFile& settings_;
 };
