@@ -83,6 +83,29 @@ void CheckQuoted(const std::string& value)
     FUZZ_CHECK(AsRead(written) == value);
 }
 
+// A long value put in place of its stand-in: only a stand-in that ends exactly one line
+// after "=" is replaced, and then by the value alone; otherwise the bytes stay as read.
+void CheckPutInPlace(const std::string& file, const std::string& placeholder, const std::string& stored)
+{
+    const std::string needle = "=" + placeholder;
+    size_t count = 0, at = 0;
+    for (size_t i = 0; i + needle.size() <= file.size(); ++i) {
+        const size_t end = i + needle.size();
+        if (file.compare(i, needle.size(), needle) == 0 &&
+            (end == file.size() || file[end] == '\r' || file[end] == '\n')) {
+            ++count;
+            at = i;
+        }
+    }
+    std::string bytes = file;
+    const bool put = PutValueInPlace(bytes, placeholder, stored);
+    FUZZ_CHECK(put == (count == 1 && !placeholder.empty()));
+    if (put)
+        FUZZ_CHECK(bytes == file.substr(0, at + 1) + stored + file.substr(at + needle.size()));
+    else
+        FUZZ_CHECK(bytes == file);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -93,12 +116,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int width = in.ConsumeIntegralInRange(0, 12);
     const size_t maxDigits = in.ConsumeIntegralInRange<size_t>(0, 20);
     const int longest = in.ConsumeIntegralInRange(0, 999999999);
+    const std::string placeholder = in.ConsumeRandomLengthString(4);
+    const std::string stored = in.ConsumeRandomLengthString(16);
     const std::string text = in.ConsumeRemainingBytesAsString();
 
     CheckStoredInt(text);
     CheckDigits(text, maxDigits);
     CheckLockMinutes(text, longest);
     CheckQuoted(text);
+    CheckPutInPlace(text, placeholder, stored);
 
     // What the writers write reads back.
     const std::string decimal = DecimalText(number);
