@@ -1,5 +1,6 @@
 #include "cover/CoverDialog.h"
 
+#include "cover/CoverTexts.h"
 #include "cover/UnlockDecision.h"
 #include "settings/ProductStrings.h"
 #include "settings/SettingsFile.h"
@@ -13,14 +14,6 @@ static_assert(kClockTimer != MemoPad::kPauseTimer && kLockRecordTimer != MemoPad
               "the memo pad's timer is its own");
 
 } // namespace
-
-const char* const CoverDialog::kNoPasswordLine =
-    "No password is set: Unlock with an empty field opens this cover. "
-    "Set one in Message Plug-ins Settings, Velmora, Settings.";
-const char* const CoverDialog::kLockUnrecordedLine =
-    "The lock could not be saved: it won't come back if Eudora ends.";
-const char* const CoverDialog::kFileUnreadableLine =
-    "velmora.ini is too large to read (over 4 MB): this cover cannot be unlocked until the file is repaired.";
 
 CoverDialog::CoverDialog(SettingsFile& settings, HWND parent, GuardObserver* guardObserver)
     : CDialog(IDD, parent), m_settings(settings), m_memo(settings), m_hostGuard(guardObserver), m_gate(settings)
@@ -183,11 +176,7 @@ void CoverDialog::OnModalLoopEnded() noexcept
 
 void CoverDialog::ShowNoPassword()
 {
-    const bool show = m_settings.PasswordMatches("");
-    if (show != m_noPasswordShown) {
-        m_noPasswordShown = show;
-        m_lines.Show(IDC_COVER_NO_PASSWORD, show ? kNoPasswordLine : "");
-    }
+    m_lines.Show(IDC_COVER_NO_PASSWORD, m_settings.PasswordMatches("") ? kNoPasswordLine : "");
 }
 
 bool CoverDialog::ShowFileUnreadable()
@@ -228,10 +217,10 @@ void CoverDialog::OnUnlock()
     case UnlockStep::kRefuseCounted:
         m_gate.AddWrong();
         ShowWrongPasswords();
-        RefuseTry("Incorrect Password.");
+        RefuseTry(kIncorrectPasswordText);
         return;
     case UnlockStep::kRefuseUncounted:
-        RefuseTry("Incorrect Password.");
+        RefuseTry(kIncorrectPasswordText);
         return;
     case UnlockStep::kRefuseFileUnreadable:
         RefuseTry(kFileUnreadableLine);
@@ -288,7 +277,7 @@ void CoverDialog::ShowCapsLock() noexcept
 {
     // The most common reason a right password is refused, told where it is typed.
     const bool show = ::GetFocus() == GetDlgItem(IDC_COVER_PASSWORD) && (::GetKeyState(VK_CAPITAL) & 1) != 0;
-    m_lines.Show(IDC_COVER_CAPS_LOCK, show ? "Caps Lock is on." : "");
+    m_lines.Show(IDC_COVER_CAPS_LOCK, show ? kCapsLockLine : "");
 }
 
 void CoverDialog::EndForShutdown() noexcept
@@ -300,12 +289,7 @@ void CoverDialog::EndForShutdown() noexcept
 
 bool CoverDialog::ConfirmUnsavedMemo()
 {
-    // Closing now would lose what the user wrote: let them keep the cover open and copy
-    // it elsewhere first.
-    const std::string why = SaveProblemText(m_settings.LastSaveProblem());
-    const std::string text = "The memo pad could not be saved in \"" + m_settings.FileName() + "\". " +
-                             (why.empty() ? "" : why + " ") +
-                             "Press OK to close the cover anyway, or Cancel to keep it open and copy your notes.";
+    const std::string text = UnsavedMemoQuestion(m_settings.FileName(), SaveProblemText(m_settings.LastSaveProblem()));
     m_answering = true;
     const bool close =
         ::MessageBoxA(m_hWnd, text.c_str(), ProductInfo.productName.c_str(), MB_OKCANCEL) == IDOK;

@@ -19,12 +19,6 @@ class CoverDialog : public CDialog {
 public:
     enum { IDD = IDD_COVER };
 
-    // The lines the cover shows about itself while they apply.
-    static const char* const kNoPasswordLine;
-    static const char* const kLockUnrecordedLine;
-    // Also Unlock's refusal while the settings file cannot be read.
-    static const char* const kFileUnreadableLine;
-
     // `guardObserver` (tests only) is told what the guard over the client's windows does.
     explicit CoverDialog(SettingsFile& settings, HWND parent = nullptr, GuardObserver* guardObserver = nullptr);
     ~CoverDialog() override;
@@ -85,7 +79,6 @@ private:
     WrongPasswordGate m_gate;
     // What the cover says about itself, each line taking room only while it says it.
     CoverLines m_lines;
-    bool m_noPasswordShown = false;
     bool m_lockRecorded = false;
     // A message box of the unlock is up: Unlock clicks posted meanwhile are no tries.
     bool m_answering = false;

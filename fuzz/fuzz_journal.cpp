@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "settings/JournalFormat.h"
+#include "settings/journal/JournalFormat.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "framework/File.h"
 #include "framework/WideText.h"
 #include "settings/Settings.h"
-#include "settings/WriteJournal.h"
+#include "settings/journal/WriteJournal.h"
 
 class SettingsFile {
 public:

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cover/CoverDialog.h"
+#include "cover/CoverTexts.h"
 #include "cover/guard/HostWindowGuard.h"
 #include "settings/MemoCodec.h"
 #include "settings/ProductStrings.h"
@@ -1113,12 +1114,12 @@ TEST_F(CoverTest, AnotherProgramGivenTheFrontKeepsItAcrossTicks)
 TEST_F(CoverTest, TheNoPasswordLineFollowsTheFileWithinATick)
 {
     RunCover([&](DWORD, HWND cover) {
-        EXPECT_EQ(CoverDialog::kNoPasswordLine, ItemText(cover, IDC_COVER_NO_PASSWORD));
+        EXPECT_EQ(kNoPasswordLine, ItemText(cover, IDC_COVER_NO_PASSWORD));
         StorePassword("Lantern");
         EXPECT_TRUE(WaitUntil([&] { return ItemText(cover, IDC_COVER_NO_PASSWORD).empty(); }, kTickDeadlineMs))
             << "the line still says an empty field opens the cover";
         StorePassword("");
-        EXPECT_TRUE(WaitUntil([&] { return ItemText(cover, IDC_COVER_NO_PASSWORD) == CoverDialog::kNoPasswordLine; },
+        EXPECT_TRUE(WaitUntil([&] { return ItemText(cover, IDC_COVER_NO_PASSWORD) == kNoPasswordLine; },
                               kTickDeadlineMs))
             << "an empty field opens the cover and nothing says so";
         Unlock(cover, "");

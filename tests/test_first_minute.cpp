@@ -8,6 +8,7 @@
 
 #include "config_ui/SettingsMessages.h"
 #include "cover/CoverDialog.h"
+#include "cover/CoverTexts.h"
 #include "cover/memo/MemoBound.h"
 #include "host/PluginLoader.h"
 #include "resource.h"
@@ -120,7 +121,7 @@ TEST_F(FirstMinuteTest, ACoverThatAnEmptyFieldOpensSaysSoAndOneWithAPasswordDoes
         SCOPED_TRACE(password);
         WriteSettings(PasswordLine(password));
         WithCover([&](HWND cover, DWORD) {
-            EXPECT_EQ(*password == '\0' ? CoverDialog::kNoPasswordLine : "",
+            EXPECT_EQ(*password == '\0' ? kNoPasswordLine : "",
                       ItemText(cover, IDC_COVER_NO_PASSWORD));
             Unlock(cover, password);
         });
@@ -141,7 +142,7 @@ TEST_F(FirstMinuteTest, ALockTheFileCannotRecordSaysSoOnTheCover)
             const bool recorded = WaitUntil([&] { return ReadFileBytes(SettingsFile()).find("Locked=1") != std::string::npos; }, 2000);
             EXPECT_EQ(!heldByAnother, recorded);
             if (heldByAnother)
-                EXPECT_TRUE(WaitUntil([&] { return ItemText(cover, IDC_COVER_LOCK_UNRECORDED) == CoverDialog::kLockUnrecordedLine; }))
+                EXPECT_TRUE(WaitUntil([&] { return ItemText(cover, IDC_COVER_LOCK_UNRECORDED) == kLockUnrecordedLine; }))
                     << ItemText(cover, IDC_COVER_LOCK_UNRECORDED);
             else
                 EXPECT_EQ("", ItemText(cover, IDC_COVER_LOCK_UNRECORDED));

@@ -5,7 +5,7 @@
 #include <ostream>
 #include <string>
 
-#include "settings/JournalFormat.h"
+#include "settings/journal/JournalFormat.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cover/CoverDialog.h"
+#include "cover/CoverTexts.h"
 #include "cover/memo/MemoBound.h"
 #include "resource.h"
 #include "settings/Settings.h"
@@ -553,7 +554,7 @@ TEST(HugeFiles, AJournalIsSetAsideAndASettingsFileKeepsTheCoverShut)
         [&](DWORD ui) {
             HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
             ASSERT_NE(nullptr, cover);
-            WaitUntil([&] { return (line = ItemText(cover, IDC_COVER_FILE_UNREADABLE)) == CoverDialog::kFileUnreadableLine; });
+            WaitUntil([&] { return (line = ItemText(cover, IDC_COVER_FILE_UNREADABLE)) == kFileUnreadableLine; });
             SetItemText(cover, IDC_COVER_PASSWORD, "");
             PostClick(cover, IDC_COVER_UNLOCK);
             HWND box = nullptr;
@@ -567,8 +568,8 @@ TEST(HugeFiles, AJournalIsSetAsideAndASettingsFileKeepsTheCoverShut)
             WaitForGone(cover);
         });
     EXPECT_TRUE(refused) << "an empty password opened the cover over a file that cannot be read";
-    EXPECT_EQ(CoverDialog::kFileUnreadableLine, line);
-    EXPECT_EQ(CoverDialog::kFileUnreadableLine, refusal) << "not \"Incorrect Password.\"";
+    EXPECT_EQ(kFileUnreadableLine, line);
+    EXPECT_EQ(kFileUnreadableLine, refusal) << "not \"Incorrect Password.\"";
     EXPECT_EQ(0, plugin.finish(nullptr));
     EXPECT_EQ(kHuge, FileSizeOf(ini));
     EXPECT_FALSE(PathExists(journal)) << "no write was journalled";

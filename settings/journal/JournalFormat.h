@@ -1,5 +1,5 @@
 // The journal's own format and what initialisation makes of a journal it finds: plain
-// functions on bytes and numbers, apart from the disk work (settings/WriteJournal.h).
+// functions on bytes and numbers, apart from the disk work (settings/journal/WriteJournal.h).
 #pragma once
 #include <cstdint>
 #include <string>

@@ -17,7 +17,7 @@
 #include <string>
 
 #include "framework/ScopedHandle.h"
-#include "settings/JournalFormat.h"
+#include "settings/journal/JournalFormat.h"
 
 // velmora.jnl beside the settings file (velmora.ini).
 std::string JournalPathFor(const std::string& settingsPath);

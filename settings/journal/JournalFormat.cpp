@@ -1,4 +1,4 @@
-#include "settings/JournalFormat.h"
+#include "settings/journal/JournalFormat.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "settings/WriteJournal.h"
+#include "settings/journal/WriteJournal.h"
 
 #include "framework/File.h"
 
