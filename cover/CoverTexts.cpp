@@ -6,6 +6,8 @@ const char* const kNoPasswordLine =
     "No password is set: Unlock with an empty field opens this cover. "
     "Set one in Message Plug-ins Settings, Velmora, Settings.";
 const char* const kLockUnrecordedLine = "The lock could not be saved: it won't come back if Eudora ends.";
+const char* const kLockUnrecordedNoFileBesideLine =
+    "The lock could not be saved: no new file can be made beside velmora.ini. It won't come back if Eudora ends.";
 const char* const kFileUnreadableLine =
     "velmora.ini is too large to read (over 4 MB): this cover cannot be unlocked until the file is repaired.";
 

@@ -7,6 +7,8 @@ extern const char* const kIncorrectPasswordText;   // "Incorrect Password."
 extern const char* const kCapsLockLine;
 extern const char* const kNoPasswordLine;
 extern const char* const kLockUnrecordedLine;
+// The same, when the cause is known: no file can be made beside velmora.ini for its journal.
+extern const char* const kLockUnrecordedNoFileBesideLine;
 // Also Unlock's refusal while the settings file cannot be read.
 extern const char* const kFileUnreadableLine;
 

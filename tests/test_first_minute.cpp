@@ -130,19 +130,34 @@ TEST_F(FirstMinuteTest, ACoverThatAnEmptyFieldOpensSaysSoAndOneWithAPasswordDoes
 
 TEST_F(FirstMinuteTest, ALockTheFileCannotRecordSaysSoOnTheCover)
 {
-    for (bool heldByAnother : {false, true}) {
-        SCOPED_TRACE(heldByAnother ? "another program keeps the file from being written" : "a writable file");
-        WriteSettings(PasswordLine(""));
+    enum class Block { kNone, kFileHeld, kNoFileBeside };
+    struct Case {
+        const char* name;
+        Block block;
+        const char* line;
+    } const cases[] = {
+        {"a writable file", Block::kNone, ""},
         // As another program holding the file open does: profile writes to it fail.
-        HANDLE holder = heldByAnother ? ::CreateFileA(SettingsFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
-                                      : INVALID_HANDLE_VALUE;
+        {"another program keeps the file from being written", Block::kFileHeld, kLockUnrecordedLine},
+        // The file is writable, but its journal cannot be made beside it.
+        {"no new file can be made beside it", Block::kNoFileBeside, kLockUnrecordedNoFileBesideLine},
+    };
+    const std::string journal = SettingsFile().substr(0, SettingsFile().size() - 3) + "jnl";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteSettings(PasswordLine(""));
+        HANDLE holder = c.block == Block::kFileHeld
+                            ? ::CreateFileA(SettingsFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                            : INVALID_HANDLE_VALUE;
+        if (c.block == Block::kNoFileBeside)
+            ASSERT_TRUE(::CreateDirectoryA(journal.c_str(), nullptr));
         WithCover([&](HWND cover, DWORD) {
             // The lock is recorded once the cover is drawn.
             const bool recorded = WaitUntil([&] { return ReadFileBytes(SettingsFile()).find("Locked=1") != std::string::npos; }, 2000);
-            EXPECT_EQ(!heldByAnother, recorded);
-            if (heldByAnother)
-                EXPECT_TRUE(WaitUntil([&] { return ItemText(cover, IDC_COVER_LOCK_UNRECORDED) == kLockUnrecordedLine; }))
+            EXPECT_EQ(c.block == Block::kNone, recorded);
+            if (c.block != Block::kNone)
+                EXPECT_TRUE(WaitUntil([&] { return ItemText(cover, IDC_COVER_LOCK_UNRECORDED) == c.line; }))
                     << ItemText(cover, IDC_COVER_LOCK_UNRECORDED);
             else
                 EXPECT_EQ("", ItemText(cover, IDC_COVER_LOCK_UNRECORDED));
@@ -150,6 +165,7 @@ TEST_F(FirstMinuteTest, ALockTheFileCannotRecordSaysSoOnTheCover)
                 ::CloseHandle(holder);
             Unlock(cover, "");
         });
+        ::RemoveDirectoryA(journal.c_str());
     }
 }
 
