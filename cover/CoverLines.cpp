@@ -60,10 +60,12 @@ void CoverLines::Fit() noexcept
     for (int i = kFirstBelowFace; i < kCount; ++i) {
         HWND line = ::GetDlgItem(cover_, kLineIds[i]);
         const RECT r = ClientRectOf(cover_, line);
-        // A line with nothing to say waits below the face, taking no room.
+        // A line with nothing to say is hidden below the face, taking no room: shown there,
+        // its empty background would be drawn over the lines that say something once the
+        // cover grows for them.
         const bool says = !texts_[i].empty();
         ::SetWindowPos(line, nullptr, r.left, says ? y : face.bottom, r.right - r.left, heights_[i],
-                       SWP_NOZORDER | SWP_NOACTIVATE);
+                       SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS | (says ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
         if (says) {
             if (y + heights_[i] + space.bottom > bottom)
                 bottom = y + heights_[i] + space.bottom;

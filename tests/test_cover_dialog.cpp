@@ -1134,12 +1134,20 @@ int ClientHeight(HWND window)
 }
 
 // The line lies wholly on the cover, below its face.
+// Shown below the face inside the cover, and no line with nothing to say is drawn over it.
 bool LineShows(HWND cover, int id, int face)
 {
     RECT line{};
     ::GetWindowRect(Item(cover, id), &line);
+    for (int other : {IDC_COVER_FILE_UNREADABLE, IDC_COVER_WRONG_PASSWORDS, IDC_COVER_NO_PASSWORD,
+                      IDC_COVER_LOCK_UNRECORDED, IDC_COVER_MEMO_PART}) {
+        RECT room{}, overlap{};
+        ::GetWindowRect(Item(cover, other), &room);
+        if (other != id && ::IsWindowVisible(Item(cover, other)) && ::IntersectRect(&overlap, &line, &room))
+            return false;
+    }
     ::MapWindowPoints(nullptr, cover, reinterpret_cast<POINT*>(&line), 2);
-    return line.top >= face - 3 && line.bottom <= ClientHeight(cover);
+    return ::IsWindowVisible(Item(cover, id)) && line.top >= face - 3 && line.bottom <= ClientHeight(cover);
 }
 
 TEST_F(CoverTest, ALineBelowTheFaceTakesRoomOnlyWhileItSaysSomething)
