@@ -1,5 +1,7 @@
 #include "cover/CoverTexts.h"
 
+#include "settings/journal/JournalFormat.h"
+
 const char* const kIncorrectPasswordText = "Incorrect Password.";
 const char* const kCapsLockLine = "Caps Lock is on.";
 const char* const kNoPasswordLine =
@@ -9,7 +11,7 @@ const char* const kLockUnrecordedLine = "The lock could not be saved: it won't c
 const char* const kLockUnrecordedNoFileBesideLine =
     "The lock could not be saved: no new file can be made beside velmora.ini. It won't come back if Eudora ends.";
 const char* const kFileUnreadableLine =
-    "velmora.ini is too large to read (over 4 MB): this cover cannot be unlocked until the file is repaired.";
+    "velmora.ini is too large to read (over " VELMORA_LARGEST_SETTINGS_FILE_TEXT "): this cover cannot be unlocked until the file is repaired.";
 
 std::string UnsavedMemoQuestion(const std::string& fileName, const std::string& why)
 {

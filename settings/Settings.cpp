@@ -1,11 +1,13 @@
 #include "settings/Settings.h"
 
+#include "settings/journal/JournalFormat.h"
+
 std::string SaveProblemText(SaveProblem problem)
 {
     switch (problem) {
     case SaveProblem::NoFileBeside:
         return "No new file can be made in its folder, and Velmora needs one there (velmora.jnl) while it saves.";
-    case SaveProblem::TooLarge: return "The file is too large to be read safely (over 4 MB).";
+    case SaveProblem::TooLarge: return "The file is too large to be read safely (over " VELMORA_LARGEST_SETTINGS_FILE_TEXT ").";
     default: return std::string();
     }
 }

@@ -1,8 +1,19 @@
 // The journal's own format and what initialisation makes of a journal it finds: plain
 // functions on bytes and numbers, apart from the disk work (settings/journal/WriteJournal.h).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
+
+// The largest velmora.ini the plug-in reads: a file many times larger than all its values
+// at their longest. A larger one is damaged (or not the plug-in's): it is neither read
+// nor written, nor journalled.
+constexpr size_t kLargestSettingsFile = 4u << 20;
+// The same, as the messages that name it say it.
+#define VELMORA_LARGEST_SETTINGS_FILE_TEXT "4 MB"
+// The largest journal the plug-in writes: such a file with the journal's few records. A
+// larger velmora.jnl is not one of its own: initialisation sets it aside, unread.
+constexpr size_t kLargestJournal = kLargestSettingsFile + 4096;
 
 // Time in the system's file-time units (100 ns since 1601, UTC).
 using FileTimeValue = uint64_t;

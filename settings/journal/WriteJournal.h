@@ -22,14 +22,6 @@
 // velmora.jnl beside the settings file (velmora.ini).
 std::string JournalPathFor(const std::string& settingsPath);
 
-// The largest velmora.ini the plug-in reads: a file many times larger than all its values
-// at their longest. A larger one is damaged (or not the plug-in's): it is neither read
-// nor written, nor journalled.
-constexpr size_t kLargestSettingsFile = 4u << 20;
-// The largest journal the plug-in writes: such a file with the journal's few records. A
-// larger velmora.jnl is not one of its own: initialisation sets it aside, unread.
-constexpr size_t kLargestJournal = kLargestSettingsFile + 4096;
-
 // The steps of a write and of the undoing of one, in order.
 enum class WriteStep {
     JournalWritten,  // the journal's bytes handed to the system, not yet flushed
