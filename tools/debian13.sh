@@ -18,7 +18,7 @@ MIRROR=${VELMORA_DEBIAN_MIRROR:-http://deb.debian.org/debian}
 # e2fsprogs: chattr, with which tests make a folder nobody can write. libxrandr2 and
 # libxinerama1: wine sees monitors and display changes through them. Xorg with the dummy
 # video driver: the display with two monitors.
-PACKAGES="wine wine32:i386 libxi6:i386 libxrandr2:i386 libxinerama1:i386 xvfb xauth fonts-wine cmake e2fsprogs xserver-xorg-core xserver-xorg-video-dummy"
+PACKAGES="wine wine32:i386 qemu-user libxi6:i386 libxrandr2:i386 libxinerama1:i386 xvfb xauth fonts-wine cmake e2fsprogs xserver-xorg-core xserver-xorg-video-dummy"
 # Written last, into the finished root: a root without it is half made and is made
 # again; one made from another package list gets the packages it lacks.
 MARKER=.velmora-root-ready
@@ -108,8 +108,7 @@ make_root() {
         dpkg --add-architecture i386
         apt-get update -qq
         apt-get install -y -qq --no-install-recommends "$@" >/dev/null
-        apt-get clean
-        wine --version' sh $PACKAGES >>"$new.log" 2>&1 || {
+        apt-get clean' sh $PACKAGES >>"$new.log" 2>&1 || {
         tail -20 "$new.log" >&2
         echo "Installing wine in the root failed (whole log: $new.log)" >&2
         exit 1
