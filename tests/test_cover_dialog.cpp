@@ -386,7 +386,7 @@ protected:
                                      return;
                                  }
                                  drive(ui, window);
-                                 if (!WaitForGone(window, 3000)) {
+                                 if (!WaitForGone(window)) {
                                      ADD_FAILURE() << "the cover is still open after the driver";
                                      ::PostThreadMessageA(ui, WM_QUIT, 0, 0);
                                  }

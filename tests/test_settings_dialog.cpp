@@ -642,7 +642,7 @@ TEST_F(SettingsDialogTest, EveryOtherByteGoesThroughApplyAndComesBackAsTheOldPas
         const INT_PTR result = Run(dialog, [&](HWND d, DWORD ui) {
             FillPasswords(d, previous, password, password);
             PostClick(d, IDC_SET_APPLY);
-            if (!WaitForGone(d, 3000)) {
+            if (!WaitForGone(d)) {
                 message = TakeMessage(ui, d);
                 EndLeftovers(ui, d);
             }
@@ -755,7 +755,7 @@ TEST_F(SettingsDialogTest, AReadOnlyFileIsEitherReportedUnchangedOrSavedButNever
     const INT_PTR result = Run([&](HWND d, DWORD ui) {
         FillPasswords(d, "old", "new", "new");
         PostClick(d, IDC_SET_APPLY);
-        if (!WaitForGone(d, 3000)) {
+        if (!WaitForGone(d)) {
             message = TakeMessage(ui, d);
             PostClick(d, IDC_SET_CANCEL);
         }
