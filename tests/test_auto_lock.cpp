@@ -1,11 +1,15 @@
 // The cover coming up by itself, through the stand-in mail client and the real
-// velmora.dll on this thread: after a minute without input, on the session and power
+// velmora.dll on this thread: after a minute without input (passed at once on a clock the
+// test moves), on the session and power
 // notifications Windows sends (wine sends none: the test sends them to the plug-in's
 // window), over the settings dialog and an open menu, and an unload with all of it armed.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <memory>
+
+#include "plugin/AutoLock.h"
+#include "plugin/MenuCommands.h"
 
 #include "host/HostResource.h"
 #include "resource.h"
@@ -20,7 +24,6 @@ using namespace testing_support;
 
 namespace {
 
-const char* const kLockWindowClass = "VelmoraLockWindow";
 constexpr UINT kSessionChange = 0x02B1;   // WM_WTSSESSION_CHANGE
 constexpr WPARAM kSessionLock = 0x7;
 constexpr WPARAM kSessionUnlock = 0x8;
@@ -52,6 +55,26 @@ void Unlock(HWND cover)
     PostClick(cover, IDC_COVER_UNLOCK);
     EXPECT_TRUE(WaitForGone(cover)) << "the cover ends on the right password";
 }
+
+// The lock's timer, due now. Returns once the lock has looked (a cover that look brings
+// runs inside the message): whether a cover is up then.
+bool LookAgain(HWND window, DWORD ui)
+{
+    DWORD_PTR ignored = 0;
+    return ::SendMessageTimeoutA(window, WM_TIMER, 1, 0, SMTO_NORMAL, 3000, &ignored) == 0 ||
+           FindDialogWithControl(ui, IDC_COVER_UNLOCK) != nullptr;
+}
+
+// Nobody has touched the desktop since it started, and time passes when the test says.
+class DrivenClock final : public DesktopClock {
+public:
+    DWORD Now() const noexcept override { return now_; }
+    DWORD LastInput() const noexcept override { return 0; }
+    void Advance(DWORD ms) noexcept { now_ += ms; }
+
+private:
+    std::atomic<DWORD> now_{0};
+};
 
 class AutoLockTest : public ::testing::Test {
 protected:
@@ -98,29 +121,55 @@ protected:
     HWND main_ = nullptr;
 };
 
+// The plug-in's lock, commands and cover as linked into this program, handed a clock the
+// test moves: the lock's window and its timer's handler look, and the minute passes at
+// once.
 TEST_F(AutoLockTest, AMinuteWithoutInputBringsTheCoverUpAndItsUnlockStartsTheMinuteAgain)
 {
-    Start("LockAfterMinutes=1\r\nHideEudora=1\r\n");
+    ScratchDir folder;
+    WriteFileBytes(folder.File("velmora.ini"), "[Settings]\r\nPassword=\r\nLockAfterMinutes=1\r\n");
+    ::SettingsFile settings(folder.File("velmora.ini"));
+    CommandState state;
+    DrivenClock clock;
+    MenuCommands commands(state, settings, clock);
+    AutoLock lock(commands, settings, clock);
+    lock.Start();
+    HWND window = LockWindow();
+    ASSERT_NE(nullptr, window);
+    WhileClientRuns([&](DWORD ui) {
+        // The second minute counts from the first one's unlock.
+        for (int minute = 1; minute <= 2; ++minute) {
+            SCOPED_TRACE(minute);
+            clock.Advance(59999);
+            EXPECT_FALSE(LookAgain(window, ui)) << "a millisecond short";
+            clock.Advance(1);
+            ::PostMessageA(window, WM_TIMER, 1, 0);
+            HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
+            ASSERT_NE(nullptr, cover);
+            Unlock(cover);
+            EXPECT_FALSE(LookAgain(window, ui)) << "idle time counts from the unlock";
+        }
+    });
+    lock.Stop();
+}
+
+// velmora.dll's own minute, waited for: off in the suite (70 s); the soak runs it with
+// GTEST_ALSO_RUN_DISABLED_TESTS=1.
+TEST_F(AutoLockTest, DISABLED_ARealMinuteWithoutInputBringsTheCoverUp)
+{
+    Start("LockAfterMinutes=1\r\n");
     const DWORD lastInput = NudgeMouse();
     DWORD appeared = 0;
-    bool backAtOnce = true;
     WhileClientRuns(
         [&](DWORD ui) {
             HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK, nullptr, 90000);
             appeared = ::GetTickCount();
             ASSERT_NE(nullptr, cover);
-            EXPECT_FALSE(::IsWindowVisible(main_)) << "as Activate Velmora brings it, with Hide Eudora";
             Unlock(cover);
-            ::Sleep(2000);
-            backAtOnce = FindDialogWithControl(ui, IDC_COVER_UNLOCK) != nullptr;
-            if (HWND again = FindDialogWithControl(ui, IDC_COVER_UNLOCK))
-                Unlock(again);
         },
         120000);
     EXPECT_GE(appeared - lastInput, 60000u - 20);
     EXPECT_LT(appeared - lastInput, 70000u) << "within a few seconds of the minute";
-    EXPECT_FALSE(backAtOnce) << "idle time counts from the unlock";
-    EXPECT_TRUE(::IsWindowVisible(main_));
 }
 
 // Both settings off: nothing of the lock exists, until Apply turns one on.
