@@ -56,24 +56,20 @@ void Unlock(HWND cover)
     EXPECT_TRUE(WaitForGone(cover)) << "the cover ends on the right password";
 }
 
-// The lock's timer, due now. Returns once the lock has looked (a cover that look brings
-// runs inside the message): whether a cover is up then.
+// The lock's timer, due now. Once the lock has looked (a cover it brings runs inside the
+// message): whether a cover is up.
 bool LookAgain(HWND window, DWORD ui)
 {
     DWORD_PTR ignored = 0;
-    return ::SendMessageTimeoutA(window, WM_TIMER, 1, 0, SMTO_NORMAL, 3000, &ignored) == 0 ||
+    return !::SendMessageTimeoutA(window, WM_TIMER, 1, 0, SMTO_NORMAL, 3000, &ignored) ||
            FindDialogWithControl(ui, IDC_COVER_UNLOCK) != nullptr;
 }
 
-// Nobody has touched the desktop since it started, and time passes when the test says.
-class DrivenClock final : public DesktopClock {
-public:
-    DWORD Now() const noexcept override { return now_; }
+// Nobody has touched the desktop since the clock started; time passes as the test says.
+struct DrivenClock final : DesktopClock {
+    DWORD Now() const noexcept override { return now; }
     DWORD LastInput() const noexcept override { return 0; }
-    void Advance(DWORD ms) noexcept { now_ += ms; }
-
-private:
-    std::atomic<DWORD> now_{0};
+    std::atomic<DWORD> now{0};
 };
 
 class AutoLockTest : public ::testing::Test {
@@ -121,9 +117,8 @@ protected:
     HWND main_ = nullptr;
 };
 
-// The plug-in's lock, commands and cover as linked into this program, handed a clock the
-// test moves: the lock's window and its timer's handler look, and the minute passes at
-// once.
+// The plug-in's lock, commands and cover as linked into this program, on a clock the test
+// moves: the lock's window and its timer's handler look, and the minute passes at once.
 TEST_F(AutoLockTest, AMinuteWithoutInputBringsTheCoverUpAndItsUnlockStartsTheMinuteAgain)
 {
     ScratchDir folder;
@@ -135,17 +130,15 @@ TEST_F(AutoLockTest, AMinuteWithoutInputBringsTheCoverUpAndItsUnlockStartsTheMin
     AutoLock lock(commands, settings, clock);
     lock.Start();
     HWND window = LockWindow();
-    ASSERT_NE(nullptr, window);
     WhileClientRuns([&](DWORD ui) {
         // The second minute counts from the first one's unlock.
         for (int minute = 1; minute <= 2; ++minute) {
-            SCOPED_TRACE(minute);
-            clock.Advance(59999);
-            EXPECT_FALSE(LookAgain(window, ui)) << "a millisecond short";
-            clock.Advance(1);
+            clock.now += 59999;
+            EXPECT_FALSE(LookAgain(window, ui)) << "a millisecond short of minute " << minute;
+            ++clock.now;
             ::PostMessageA(window, WM_TIMER, 1, 0);
             HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
-            ASSERT_NE(nullptr, cover);
+            ASSERT_NE(nullptr, cover) << "minute " << minute;
             Unlock(cover);
             EXPECT_FALSE(LookAgain(window, ui)) << "idle time counts from the unlock";
         }
@@ -327,12 +320,18 @@ TEST_F(AutoLockTest, FinishEndsEverythingAndASecondLoadLocksAgain)
     });
 }
 
-// A window of a worker thread of the client's that never takes a message.
+// A window of a worker thread of the client's that never takes a message, until `stop`.
+struct SilentWorker {
+    HANDLE stop = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<HWND> window{nullptr};
+};
+
 DWORD WINAPI SilentWindowThread(void* param)
 {
-    auto* window = static_cast<HWND*>(param);
-    *window = ::CreateWindowExA(0, "STATIC", "Worker", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
-    ::Sleep(INFINITE);
+    auto* worker = static_cast<SilentWorker*>(param);
+    worker->window = ::CreateWindowExA(0, "STATIC", "Worker", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    // It returns by itself: killing a thread crashes wine 10 on qemu's i386 emulator.
+    ::WaitForSingleObject(worker->stop, INFINITE);
     return 0;
 }
 
@@ -345,9 +344,9 @@ TEST_F(AutoLockTest, EveryHookGoesAtUnlockAndTheSessionRegistrationAtFinish)
     ASSERT_TRUE(ledger.ready());
     Launch();
     EXPECT_EQ(1, ledger.LiveRegistrations());
-    HWND worker = nullptr;
+    SilentWorker worker;
     HANDLE thread = ::CreateThread(nullptr, 0, &SilentWindowThread, &worker, 0, nullptr);
-    ASSERT_TRUE(WaitUntil([&] { return worker != nullptr; }));
+    ASSERT_TRUE(WaitUntil([&] { return worker.window != nullptr; }));
     int hooksWhileUp = 0;
     WhileClientRuns([&](DWORD ui) {
         ::SendMessageA(LockWindow(), kSessionChange, kSessionLock, 1);
@@ -364,8 +363,10 @@ TEST_F(AutoLockTest, EveryHookGoesAtUnlockAndTheSessionRegistrationAtFinish)
     client_.reset();
     EXPECT_EQ(0, ledger.LiveRegistrations()) << "left after the finish";
     EXPECT_EQ(0, ledger.LiveHooks());
-    ::TerminateThread(thread, 0);
+    ::SetEvent(worker.stop);
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(thread, 5000));
     ::CloseHandle(thread);
+    ::CloseHandle(worker.stop);
 }
 
 // A host that unloads the plug-in without finishing it: nothing of the lock is left to call
