@@ -1,17 +1,16 @@
 // The cover coming up by itself, through the stand-in mail client and the real
-// velmora.dll on this thread: after a minute without input (passed at once on a clock the
-// test moves), on the session and power
-// notifications Windows sends (wine sends none: the test sends them to the plug-in's
+// velmora.dll on this thread: after a minute without input (the lock's code as linked
+// here, on a clock the test moves; the DLL's real minute on request), on the session and
+// power notifications Windows sends (wine sends none: the test sends them to the plug-in's
 // window), over the settings dialog and an open menu, and an unload with all of it armed.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <memory>
 
+#include "host/HostResource.h"
 #include "plugin/AutoLock.h"
 #include "plugin/MenuCommands.h"
-
-#include "host/HostResource.h"
 #include "resource.h"
 #include "support/ClientLayout.h"
 #include "tools/dialogsearch/DialogSearch.h"
