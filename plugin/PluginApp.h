@@ -31,8 +31,10 @@ public:
     // velmora.ini, handed to whoever reads or writes it.
     SettingsFile settings;
     CommandState commandState;
-    MenuCommands commands{commandState, settings};
-    AutoLock autoLock{commands, settings};
+    // The time and the last input, as the commands and the lock read them.
+    SystemClock clock;
+    MenuCommands commands{commandState, settings, clock};
+    AutoLock autoLock{commands, settings, clock};
 };
 
 // The one application object; the framework's module start and end run through it.
