@@ -27,8 +27,9 @@ private:
     CommandState& state_;
 };
 
-MenuCommands::MenuCommands(CommandState& state, SettingsFile& settings, PostMessageFunction post) noexcept
-    : state_(state), settings_(settings), post_(post)
+MenuCommands::MenuCommands(CommandState& state, SettingsFile& settings, const ProductStrings& product,
+                           PostMessageFunction post) noexcept
+    : state_(state), settings_(settings), product_(product), post_(post)
 {
 }
 
@@ -70,7 +71,7 @@ void MenuCommands::RunCover()
 {
     state_.coverUp = true;
     for (;;) {
-        CoverDialog cover(settings_);
+        CoverDialog cover(settings_, product_.productName);
         RunCommandDialog(cover);
         if (!CoverComesBack(cover))
             break;
@@ -83,7 +84,7 @@ void MenuCommands::RunCover()
 
 INT_PTR MenuCommands::RunSettingsDialog()
 {
-    SettingsDialog settings(settings_);
+    SettingsDialog settings(settings_, product_);
     return RunCommandDialog(settings);
 }
 

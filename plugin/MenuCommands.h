@@ -10,6 +10,7 @@
 class CDialog;
 class CoverDialog;
 class SettingsFile;
+struct ProductStrings;
 
 // What the commands know between two requests; the plug-in's owner holds it.
 struct CommandState {
@@ -31,10 +32,12 @@ struct CommandState {
 // request without starting the screen saver).
 using PostMessageFunction = BOOL(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
 
-// The commands, over the state and the settings file their owner hands them.
+// The commands, over the state, the settings file and the product strings their owner
+// hands them.
 class MenuCommands {
 public:
-    MenuCommands(CommandState& state, SettingsFile& settings, PostMessageFunction post = &::PostMessageA) noexcept;
+    MenuCommands(CommandState& state, SettingsFile& settings, const ProductStrings& product,
+                 PostMessageFunction post = &::PostMessageA) noexcept;
     MenuCommands(const MenuCommands&) = delete;
     MenuCommands& operator=(const MenuCommands&) = delete;
 
@@ -81,5 +84,6 @@ private:
 
     CommandState& state_;
     SettingsFile& settings_;
+    const ProductStrings& product_;
     PostMessageFunction post_;
 };

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "config_ui/AboutText.h"
 #include "framework/WinApp.h"
 #include "plugin/AutoLock.h"
 #include "plugin/MenuCommands.h"
@@ -30,8 +31,10 @@ public:
     std::string ConfigDirectory;
     // velmora.ini, handed to whoever reads or writes it.
     SettingsFile settings;
+    // Read from the version resource at Start, handed to whatever shows them.
+    ProductStrings product;
     CommandState commandState;
-    MenuCommands commands{commandState, settings};
+    MenuCommands commands{commandState, settings, product};
     AutoLock autoLock{commands, settings};
 };
 

@@ -10,7 +10,6 @@
 #include "plugin/EntryPoints.h"
 #include "plugin/MenuCommands.h"
 #include "plugin/PluginApp.h"
-#include "settings/ProductStrings.h"
 #include "resource.h"
 #include "settings/SettingsFile.h"
 #include "tools/dialogsearch/DialogSearch.h"
@@ -40,7 +39,7 @@ protected:
         settingsFile_ = dir_.File("velmora.ini");
         // The entry points below run the in-process plug-in's own commands.
         theApp.settings.UsePath(settingsFile_);
-        ProductInfo.productName = "Velmora for Eudora";
+        theApp.product.productName = "Velmora for Eudora";
     }
     void TearDown() override { theApp.settings.UsePath(""); }
 
