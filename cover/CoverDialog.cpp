@@ -3,7 +3,8 @@
 #include <utility>
 
 #include "cover/CoverTexts.h"
-#include "cover/UnlockDecision.h"
+#include "cover/unlock/UnlockDecision.h"
+#include "framework/HostFacts.h"
 #include "settings/SettingsFile.h"
 
 namespace {

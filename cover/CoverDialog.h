@@ -3,13 +3,13 @@
 #pragma once
 #include <string>
 
-#include "cover/CoverClock.h"
+#include "cover/clock/CoverClock.h"
 #include "cover/front/CoverFront.h"
 #include "cover/CoverLines.h"
 #include "cover/front/CoverScreens.h"
 #include "cover/DisabledOwner.h"
 #include "cover/memo/MemoPad.h"
-#include "cover/WrongPasswordGate.h"
+#include "cover/unlock/WrongPasswordGate.h"
 #include "cover/guard/HostWindowGuard.h"
 #include "framework/Dialog.h"
 #include "resource.h"

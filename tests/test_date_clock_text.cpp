@@ -4,7 +4,7 @@
 
 #include <climits>
 
-#include "cover/DateClockText.h"
+#include "cover/clock/DateClockText.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cover/DateClockText.h"
+#include "cover/clock/DateClockText.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "config_ui/SettingsMessages.h"
-#include "cover/DateClockText.h"
-#include "cover/WrongPasswords.h"
+#include "cover/clock/DateClockText.h"
+#include "cover/unlock/WrongPasswords.h"
 #include "host/PluginLoader.h"
 #include "resource.h"
 #include "settings/PasswordScrambler.h"

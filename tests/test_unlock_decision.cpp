@@ -2,7 +2,7 @@
 // the question before a memo that could not be saved is dropped.
 #include <gtest/gtest.h>
 
-#include "cover/UnlockDecision.h"
+#include "cover/unlock/UnlockDecision.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "cover/WrongPasswords.h"
+#include "cover/unlock/WrongPasswords.h"
 
 namespace {
 
