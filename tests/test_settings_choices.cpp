@@ -1,5 +1,6 @@
 // The settings dialog's decisions as tables: what Enter asks about, and what Apply
-// refuses (in which order, with which message, where the focus goes) or writes.
+// refuses (in which order, with which message, where the focus goes) or writes; and the
+// texts it names refused characters and unsaved settings by.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -152,6 +153,18 @@ TEST(SettingsChoices, ApplyRefusesInOrderOrWritesWhatTheDialogShows)
         EXPECT_EQ(!row.fresh.empty(), answer.changePassword);
         EXPECT_EQ(row.fresh, answer.newPassword);
     }
+}
+
+// ---- texts -----------------------------------------------------------------------
+
+TEST(SettingsMessages, TheRefusalNamesEachCharacterReadably)
+{
+    EXPECT_NE(std::string::npos,
+              UnstorablePasswordText(" '*").find("cannot contain \"'\", \"*\" or a space:"));
+    EXPECT_NE(std::string::npos,
+              UnstorablePasswordText("\n\r").find("cannot contain the character with code 10 or the character with code 13:"));
+    EXPECT_NE(std::string::npos, UnstorablePasswordText("x").find("cannot contain \"x\":"));
+    EXPECT_NE(std::string::npos, SettingsNotSavedText("C:\\Mail\\velmora.ini").find("\"C:\\Mail\\velmora.ini\""));
 }
 
 } // namespace
