@@ -91,7 +91,9 @@ const std::string kBadMinutes = BadLockMinutesText(kLongestLockAfterMinutes);
 const std::string kUnstorable = UnstorablePasswordText(" '*");
 const std::string kLongest(kLongestPassword, 'p');
 const char* const kFile = "C:\\Mail\\velmora.ini";
-const std::string kTooLarge = SettingsNotSavedText(kFile, SaveProblem::TooLarge);
+// In its words, not built by the function under test: a wrong cause named would pass.
+const std::string kTooLarge = "The settings could not be saved in \"C:\\Mail\\velmora.ini\". The file is too large "
+                              "to be read safely (over 4 MB). Put that right, then press Apply again.";
 
 const ApplyRow kApplyRows[] = {
     {"switches only", "0", true, "", "", true, "", 0},

@@ -691,7 +691,9 @@ TEST_F(SettingsDialogTest, AFileTooLargeToReadIsReportedAsSuchNotAsAWrongOldPass
     Run([&](HWND d, DWORD ui) {
         FillPasswords(d, "", "", "");
         PostClick(d, IDC_SET_APPLY);
-        EXPECT_EQ(SettingsNotSavedText(path_, SaveProblem::TooLarge), TakeMessage(ui, d));
+        EXPECT_EQ("The settings could not be saved in \"" + path_ + "\". The file is too large to be read safely "
+                  "(over 4 MB). Put that right, then press Apply again.",
+                  TakeMessage(ui, d));
         PostClick(d, IDC_SET_CANCEL);
     });
 }
