@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "cover/guard/HostWindowGuard.h"
+#include "framework/HostFacts.h"
 #include "framework/Module.h"
 #include "plugin/IdleClock.h"
 #include "plugin/MenuCommands.h"

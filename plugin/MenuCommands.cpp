@@ -28,9 +28,9 @@ private:
     CommandState& state_;
 };
 
-MenuCommands::MenuCommands(CommandState& state, SettingsFile& settings, const DesktopClock& clock,
-                           PostMessageFunction post) noexcept
-    : state_(state), settings_(settings), clock_(clock), post_(post)
+MenuCommands::MenuCommands(CommandState& state, SettingsFile& settings, const ProductStrings& product,
+                           const DesktopClock& clock, PostMessageFunction post) noexcept
+    : state_(state), settings_(settings), product_(product), clock_(clock), post_(post)
 {
 }
 
@@ -72,7 +72,7 @@ void MenuCommands::RunCover()
 {
     state_.coverUp = true;
     for (;;) {
-        CoverDialog cover(settings_);
+        CoverDialog cover(settings_, product_.productName);
         RunCommandDialog(cover);
         if (!CoverComesBack(cover))
             break;
@@ -85,7 +85,7 @@ void MenuCommands::RunCover()
 
 INT_PTR MenuCommands::RunSettingsDialog()
 {
-    SettingsDialog settings(settings_);
+    SettingsDialog settings(settings_, product_);
     return RunCommandDialog(settings);
 }
 

@@ -11,6 +11,7 @@ class CDialog;
 class CoverDialog;
 class DesktopClock;
 class SettingsFile;
+struct ProductStrings;
 
 // What the commands know between two requests; the plug-in's owner holds it.
 struct CommandState {
@@ -32,11 +33,13 @@ struct CommandState {
 // request without starting the screen saver).
 using PostMessageFunction = BOOL(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
 
-// The commands, over the state and the settings file their owner hands them.
+// The commands, over the state, the settings file and the product strings their owner
+// hands them.
 class MenuCommands {
 public:
     // `clock` notes when a cover ended, in the automatic lock's time.
-    MenuCommands(CommandState& state, SettingsFile& settings, const DesktopClock& clock,
+    MenuCommands(CommandState& state, SettingsFile& settings, const ProductStrings& product,
+                 const DesktopClock& clock,
                  PostMessageFunction post = &::PostMessageA) noexcept;
     MenuCommands(const MenuCommands&) = delete;
     MenuCommands& operator=(const MenuCommands&) = delete;
@@ -84,6 +87,7 @@ private:
 
     CommandState& state_;
     SettingsFile& settings_;
+    const ProductStrings& product_;
     const DesktopClock& clock_;
     PostMessageFunction post_;
 };

@@ -18,7 +18,7 @@ TEST(CoverPastMidnight, TheDateLineShowsTheNewDayWithTheClock)
     UseSettingsFile(dir.File("velmora.ini"));
     ClockReading before, after;
     std::string dateBefore, dateAfter, clockAfter;
-    RunWithDriver([] { CoverDialog cover(TestSettings()); return cover.DoModal(); },
+    RunWithDriver([] { CoverDialog cover(TestSettings(), "Velmora"); return cover.DoModal(); },
                   [&](DWORD ui) {
                       HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
                       ASSERT_NE(nullptr, cover);

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <memory>
 
+#include "config_ui/AboutText.h"
 #include "host/HostResource.h"
 #include "plugin/AutoLock.h"
 #include "plugin/MenuCommands.h"
@@ -125,7 +126,8 @@ TEST_F(AutoLockTest, AMinuteWithoutInputBringsTheCoverUpAndItsUnlockStartsTheMin
     ::SettingsFile settings(folder.File("velmora.ini"));
     CommandState state;
     DrivenClock clock;
-    MenuCommands commands(state, settings, clock);
+    const ProductStrings product{};
+    MenuCommands commands(state, settings, product, clock);
     AutoLock lock(commands, settings, clock);
     lock.Start();
     HWND window = LockWindow();
