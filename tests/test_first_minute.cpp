@@ -156,8 +156,9 @@ TEST_F(FirstMinuteTest, ALockTheFileCannotRecordSaysSoOnTheCover)
                             ? ::CreateFileA(SettingsFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
                             : INVALID_HANDLE_VALUE;
-        if (c.block == Block::kNoFileBeside)
+        if (c.block == Block::kNoFileBeside) {
             ASSERT_TRUE(::CreateDirectoryA(journal.c_str(), nullptr));
+        }
         WithCover([&](HWND cover, DWORD) {
             // The lock is recorded once the cover is drawn.
             const bool recordable = c.block == Block::kNone;
