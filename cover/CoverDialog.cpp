@@ -45,7 +45,10 @@ BOOL CoverDialog::OnInitDialog()
 
     m_lines.Attach(m_hWnd);
     const Switches switches = m_settings.ReadSwitches();
-    m_memo.Open(m_hWnd, IDC_COVER_MEMO, m_lines, IDC_COVER_MEMO_PART, switches.saveMemoPadText == 1);
+    // Over a file that cannot be read the pad shows no memo and takes no typing.
+    const bool readable = !m_settings.Damaged();
+    m_memo.Open(m_hWnd, IDC_COVER_MEMO, m_lines, IDC_COVER_MEMO_PART, switches.saveMemoPadText == 1 && readable,
+                readable);
 
     m_hostWindow = ::FindWindowExA(nullptr, nullptr, kHostWindowClass, nullptr);
     // The client shows its windows again by itself (new mail, its tray icon, mail checks,
@@ -106,6 +109,8 @@ bool CoverDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR& result)
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_COVER_MEMO && HIWORD(wParam) == EN_CHANGE)
             m_memo.Changed();
+        if (LOWORD(wParam) == IDC_COVER_MEMO && HIWORD(wParam) == EN_MAXTEXT)
+            m_memo.Full();
         if (LOWORD(wParam) == IDC_COVER_PASSWORD &&
             (HIWORD(wParam) == EN_SETFOCUS || HIWORD(wParam) == EN_KILLFOCUS))
             ShowCapsLock();

@@ -794,11 +794,15 @@ TEST_F(CoverTest, MemoAtTheLengthLimitIsStoredAndReadBackWhole)
         Unlock(cover, "");
     });
     EXPECT_EQ(1, result);
+    // The pad is given what its box shows; the file keeps the memo whole.
     result = RunCover([&](DWORD, HWND cover) {
-        EXPECT_TRUE(ItemText(cover, IDC_COVER_MEMO) == memo) << "the memo came back changed";
+        const std::string shown = ItemText(cover, IDC_COVER_MEMO);
+        EXPECT_EQ(0, memo.compare(0, shown.size(), shown)) << "the memo's start";
+        EXPECT_EQ(MemoPad::kPartLine, ItemText(cover, IDC_COVER_MEMO_PART));
         Unlock(cover, "");
     });
     EXPECT_EQ(1, result);
+    EXPECT_TRUE(Stored(kKeyMemoPadText) == MemoToStored(memo)) << "the memo came back changed";
 }
 
 std::wstring WideItemText(HWND cover, int id)
@@ -853,17 +857,19 @@ TEST_F(CoverTest, AKeyAfterHomeOrLeftInTheMemoLandsAtTheCaret)
     });
 }
 
-TEST_F(CoverTest, StoredMemoLongerThanTheLimitOpensWholeAndIsKept)
+TEST_F(CoverTest, StoredMemoLongerThanThePadShowsOpensInPartAndIsKept)
 {
-    // 12000 TABs open as 24000 characters of line breaks: beyond what can be typed,
-    // yet shown and stored back whole.
+    // 12000 TABs open as 24000 characters of line breaks: the pad is given the lines its
+    // box shows, and the memo is stored back whole.
     std::string stored;
     for (int i = 0; i < 12000; ++i)
         stored += "x\t";
     WriteString(kKeyMemoPadText, stored);
     const INT_PTR result = RunCover([&](DWORD, HWND cover) {
-        EXPECT_EQ(static_cast<int>(stored.size() + 12000), ::GetWindowTextLengthA(Item(cover, IDC_COVER_MEMO)));
-        EXPECT_EQ("", ItemText(cover, IDC_COVER_MEMO_PART)) << "nothing left out";
+        const std::string shown = ItemText(cover, IDC_COVER_MEMO);
+        EXPECT_EQ(0, shown.find("x\r\nx\r\n"));
+        EXPECT_LT(shown.size(), 100u);
+        EXPECT_EQ(MemoPad::kPartLine, ItemText(cover, IDC_COVER_MEMO_PART));
         Unlock(cover, "");
     });
     EXPECT_EQ(1, result);
@@ -1503,10 +1509,10 @@ TEST_F(CoverTest, OneDeleteInALongStoredMemoSavesAllTheRestOfIt)
         return WideText(text.begin(), text.end());
     };
     struct Case { const char* what; WideText stored; const char* partLine; } cases[] = {
-        // 5,000 short lines: 50 KB in the file, all of it in the pad.
-        {"short lines", repeated(L"a note ", 5000, L"\t"), ""},
+        // 5,000 short lines: 50 KB in the file, the lines the box shows in the pad.
+        {"short lines", repeated(L"a note ", 5000, L"\t"), MemoPad::kPartLine},
         // Greek, under MemoPadTextUtf8: 170 KB as escaped UTF-8.
-        {"Greek lines", repeated(L"\x03B1\x03B2\x03B3\x03B4\x03B5", 5000, L"\t"), ""},
+        {"Greek lines", repeated(L"\x03B1\x03B2\x03B3\x03B4\x03B5", 5000, L"\t"), MemoPad::kPartLine},
         // 100,000 characters on one line: the pad is given what its box shows.
         {"one long line", repeated(L"many words", 9100, L" "), MemoPad::kPartLine},
     };

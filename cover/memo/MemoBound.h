@@ -30,3 +30,11 @@ protected:
 // its LF nor between the two halves of a character beyond U+FFFF.
 size_t ShownMemoLength(const wchar_t* memo, size_t length, size_t longestMemo, size_t longestLine,
                        const LineRoom* room) noexcept;
+
+// The cut moved back, where it would split a CR from its LF or the two halves of a
+// character beyond U+FFFF, to before them.
+size_t WholeCharactersCut(const wchar_t* memo, size_t length, size_t cut) noexcept;
+
+// The length of the first `lines` lines of `memo`, their line breaks included (a CR LF
+// pair, a lone CR or a lone LF each ends one): no more lines than the box has rows.
+size_t FirstLinesLength(const wchar_t* memo, size_t length, size_t lines) noexcept;
