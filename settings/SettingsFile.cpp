@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <vector>
 
 #include "framework/ScopedHandle.h"
@@ -42,12 +43,75 @@ bool FitsTheProfileFunctions(const std::string& path) noexcept
     return needed != 0 && needed <= MAX_PATH;
 }
 
-// The whole file as bytes; false when it cannot be read.
-bool ReadFileBytes(const std::string& path, std::string& bytes)
+// velmora.new beside velmora.ini: each write of the file is made there first, then put in
+// its place whole, so that nobody ever reads the file half written (empty, say, while the
+// profile writer rewrites it in place).
+std::string NewFilePathFor(const std::string& settingsPath)
 {
-    const ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file.IsValid() && ReadToEnd(file.Get(), kLargestSettingsFile, bytes);
+    const size_t dot = settingsPath.find_last_of(".\\/");
+    if (dot == std::string::npos || settingsPath[dot] != '.' || settingsPath.size() - dot != 4)
+        return settingsPath + ".new";
+    return settingsPath.substr(0, dot) + ".new";
+}
+
+// How long a write waits, in all, for another program's write of the file to end.
+constexpr DWORD kLongestWaitMs = 1000;
+// How long it waits for the file to be open nowhere else, so that it can be replaced,
+// before it writes the file in place (still while no other program writes it).
+constexpr DWORD kLongestReplaceWaitMs = 200;
+
+// The file opened so that no other program writes it meanwhile (its writes are refused,
+// for as long as this handle is open). Readers go on.
+HANDLE OpenUnwritten(const std::string& path, DWORD access) noexcept
+{
+    return ::CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+}
+
+// The file opened as OpenUnwritten, waiting for another program's write to end; none
+// when it cannot be.
+HANDLE OpenWhenUnwritten(const std::string& path) noexcept
+{
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        HANDLE file = OpenUnwritten(path, GENERIC_READ);
+        if (file != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_SHARING_VIOLATION ||
+            ::GetTickCount() - start > kLongestWaitMs)
+            return file;
+        ::Sleep(1);
+    }
+}
+
+// The whole file as no write has it half made: read while no other program writes it,
+// waiting for one that does. `exists` false (and no bytes) when there is none.
+bool ReadWhole(const std::string& path, std::string& bytes, bool& exists)
+{
+    bytes.clear();
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        const ScopedHandle file(OpenUnwritten(path, GENERIC_READ));
+        if (file.IsValid()) {
+            exists = true;
+            return ReadToEnd(file.Get(), kLargestSettingsFile, bytes);
+        }
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) {
+            exists = false;
+            return true;
+        }
+        if (error != ERROR_SHARING_VIOLATION || ::GetTickCount() - start > kLongestWaitMs)
+            return false;
+        ::Sleep(1);
+    }
+}
+
+bool WriteNewFile(const std::string& path, const std::string& bytes)
+{
+    const ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file.IsValid() && ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size() && ::FlushFileBuffers(file.Get());
 }
 
 // The conversions of WideText.h, for the memo's stored form.
@@ -124,8 +188,19 @@ SaveProblem SettingsFile::LastSaveProblem() const
 
 std::string SettingsFile::ReadString(const char* key, const std::string& defaultValue) const
 {
-    if (!FitsTheProfileFunctions(path_) || Damaged())
+    if (Damaged())
         return defaultValue;
+    return ReadStringAt(path_, key, defaultValue);
+}
+
+std::string SettingsFile::ReadStringAt(const std::string& path, const char* key, const std::string& defaultValue) const
+{
+    if (!FitsTheProfileFunctions(path))
+        return defaultValue;
+    // Read while no other program is part-way through a write: the profile writer
+    // rewrites the file in place, and a read meanwhile finds it empty. Other programs'
+    // writes wait, or are refused, for the moment of the read.
+    const ScopedHandle unwritten(OpenWhenUnwritten(path));
     // The profile function cuts a value that does not fit and gives no error for it;
     // a result that fills the buffer means it may have been cut, so read again larger.
     std::vector<char> buffer;
@@ -135,7 +210,7 @@ std::string SettingsFile::ReadString(const char* key, const std::string& default
     for (DWORD size = kFirstReadSize;; size = kLargestRead) {
         buffer.assign(size, '\0');
         const DWORD copied = ::GetPrivateProfileStringA(kSection, key, defaultValue.c_str(), buffer.data(), size,
-                                                        path_.c_str());
+                                                        path.c_str());
         if (copied + 1 < size || size >= kLargestRead)
             return std::string(buffer.data(), copied < size ? copied : size - 1);
     }
@@ -153,8 +228,8 @@ bool SettingsFile::WriteString(const WriteGroup& group, const char* key, const s
     const std::string stored = QuoteProfileValue(value);
     if (stored.size() > kLongestProfileWrite || !FitsTheProfileFunctions(path_))
         return false;
-    return group.Make([&] {
-        return ::WritePrivateProfileStringA(kSection, key, stored.c_str(), path_.c_str()) != FALSE;
+    return Rewrite(group, [&](const std::string& newFile) {
+        return ::WritePrivateProfileStringA(kSection, key, stored.c_str(), newFile.c_str()) != FALSE;
     });
 }
 
@@ -167,17 +242,18 @@ bool SettingsFile::WriteMemoValue(const WriteGroup& group, const char* key, cons
         return WriteString(group, key, value);
     if (stored.size() > kLongestStoredMemo)
         return false;
-    // The profile writer finds (or makes) the key's line; the value goes into it after.
-    std::string original, bytes;
+    // The profile writer finds (or makes) the key's line in the new file; the value goes
+    // into it after, and only the file with the whole value is put in place.
     const std::string placeholder = PlaceholderValue();
-    if (!ReadFileBytes(path_, original) || !WriteString(group, key, placeholder))
-        return false;
-    if (!ReadFileBytes(path_, bytes) || !PutValueInPlace(bytes, placeholder, stored)) {
-        // Never a stand-in left for the memo: the file goes back as it was.
-        WriteWholeFile(group, original);
-        return false;
-    }
-    return WriteWholeFile(group, bytes);
+    return Rewrite(group, [&](const std::string& newFile) {
+        std::string bytes;
+        bool unused = false;
+        if (!::WritePrivateProfileStringA(kSection, key, placeholder.c_str(), newFile.c_str()))
+            return false;
+        ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, newFile.c_str());
+        return ReadWhole(newFile, bytes, unused) && PutValueInPlace(bytes, placeholder, stored) &&
+               WriteNewFile(newFile, bytes);
+    });
 }
 
 bool SettingsFile::WriteInt(const WriteGroup& group, const char* key, int value)
@@ -189,19 +265,81 @@ bool SettingsFile::RemoveKey(const WriteGroup& group, const char* key)
 {
     if (!KeyPresent(key))
         return true;
-    return group.Make([&] { return ::WritePrivateProfileStringA(kSection, key, nullptr, path_.c_str()) != FALSE; });
+    return Rewrite(group, [&](const std::string& newFile) {
+        return ::WritePrivateProfileStringA(kSection, key, nullptr, newFile.c_str()) != FALSE;
+    });
+}
+
+bool SettingsFile::Rewrite(const WriteGroup& group, const std::function<bool(const std::string&)>& edit)
+{
+    return group.Make([&] {
+        const std::string newFile = NewFilePathFor(path_);
+        // The handle held on the file keeps it from being replaced: let go for the moment.
+        const bool held = held_.IsOpen();
+        if (held)
+            held_.Close();
+        const bool made = RewriteOnce(newFile, edit);
+        ::DeleteFileA(newFile.c_str());
+        if (held)
+            held_.Open(path_.c_str(), CFile::modeRead | CFile::shareDenyNone, &holdError_);
+        return made;
+    });
+}
+
+bool SettingsFile::RewriteOnce(const std::string& newFile, const std::function<bool(const std::string&)>& edit)
+{
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        // Past the wait for a moment when nobody has the file open, the new bytes go into
+        // the file itself, still while no other program writes it.
+        const bool inPlace = ::GetTickCount() - start > kLongestReplaceWaitMs;
+        // No other program writes the file from its reading until the new file is made:
+        // theirs are refused for those few milliseconds, none is lost.
+        ScopedHandle file;
+        for (;;) {
+            file.Reset(OpenUnwritten(path_, inPlace ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ));
+            const DWORD error = ::GetLastError();
+            if (file.IsValid() || error != ERROR_SHARING_VIOLATION || ::GetTickCount() - start > kLongestWaitMs)
+                break;
+            ::Sleep(1);
+        }
+        const bool existed = file.IsValid();
+        if (!existed && ::GetLastError() != ERROR_FILE_NOT_FOUND)
+            return false;
+        std::string before, after;
+        if (existed && !ReadToEnd(file.Get(), kLargestSettingsFile, before))
+            return false;
+        // The profile functions keep a file they read in a cache of their own: the new
+        // file is theirs afresh each time.
+        ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, newFile.c_str());
+        const bool copied = existed ? WriteNewFile(newFile, before) : (::DeleteFileA(newFile.c_str()), true);
+        const bool edited = copied && edit(newFile);
+        ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, newFile.c_str());
+        bool unused = false;
+        if (!edited || !ReadWhole(newFile, after, unused))
+            return false;
+        if (existed && after == before)
+            return true;
+        if (inPlace) {
+            DWORD written = 0;
+            return ::SetFilePointer(file.Get(), 0, nullptr, FILE_BEGIN) == 0 &&
+                   ::WriteFile(file.Get(), after.data(), static_cast<DWORD>(after.size()), &written, nullptr) &&
+                   written == after.size() && ::SetEndOfFile(file.Get()) && ::FlushFileBuffers(file.Get());
+        }
+        file.Reset();
+        // Put in place whole: a reader finds the file as it was or as it is now. A file
+        // somebody has open cannot be replaced: tried again, read afresh.
+        const DWORD flags = MOVEFILE_WRITE_THROUGH | (existed ? MOVEFILE_REPLACE_EXISTING : 0);
+        if (::MoveFileExA(newFile.c_str(), path_.c_str(), flags))
+            return true;
+        // A file made meanwhile by another program stays, and is written over again.
+        ::Sleep(1);
+    }
 }
 
 bool SettingsFile::WriteWholeFile(const WriteGroup& group, const std::string& bytes)
 {
-    return group.Make([&] {
-        const ScopedHandle file(::CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                              nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        DWORD written = 0;
-        return file.IsValid() &&
-               ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-               written == bytes.size();
-    });
+    return Rewrite(group, [&](const std::string& newFile) { return WriteNewFile(newFile, bytes); });
 }
 
 bool SettingsFile::KeyPresent(const char* key) const
@@ -210,8 +348,8 @@ bool SettingsFile::KeyPresent(const char* key) const
     return ReadString(key, "0") == ReadString(key, "1");
 }
 
-// Every value the plug-in reads, as it reads now.
-std::string SettingsFile::EveryValue() const
+// Every value the plug-in reads, as it reads now from the file at `path`.
+std::string SettingsFile::EveryValue(const std::string& path) const
 {
     static const char* const keys[] = {kKeyStartUp, kKeyStretch, kKeySaveMemoPadText, kKeyHideEudora,
                                        kKeyMemoPadText, kKeyMemoPadTextUtf8, kKeyPassword, kKeyLockAfterMinutes,
@@ -219,7 +357,7 @@ std::string SettingsFile::EveryValue() const
     const std::string absent(1, '\x01');
     std::string values;
     for (const char* key : keys)
-        values += ReadString(key, absent) + '\0';
+        values += ReadStringAt(path, key, absent) + '\0';
     return values;
 }
 
@@ -309,21 +447,25 @@ bool SettingsFile::RecordLocked()
 {
     // Without a file there is no password to keep anyone out, and the next request
     // must still find the file missing and offer the settings first.
-    std::string original;
-    if (!Exists() || !ReadFileBytes(path_, original))
+    if (!Exists())
         return false;
-    const std::string values = EveryValue();
-    // The record and its putting back are one write: a crash leaves neither half.
-    const WriteGroup record = BeginWrite();
-    if (!WriteInt(record, kKeyLocked, 1))
-        return false;
+    // A file too large to read brings the cover back at every start: recorded as it is.
+    if (Damaged())
+        return true;
     // Writing to an odd file (a hand-edited one, say) can change how the rest of it
-    // reads, the password included: then the file goes back as it was, unrecorded.
-    if (EveryValue() != values) {
-        WriteWholeFile(record, original);
-        return false;
-    }
-    return true;
+    // reads, the password included: the write is made in the new file first, and that
+    // is put in place only when every value reads there as it read before.
+    const WriteGroup record = BeginWrite();
+    bool readsTheSame = true;
+    const bool written = Rewrite(record, [&](const std::string& newFile) {
+        const std::string values = EveryValue(newFile);
+        if (!::WritePrivateProfileStringA(kSection, kKeyLocked, "1", newFile.c_str()))
+            return false;
+        ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, newFile.c_str());
+        readsTheSame = EveryValue(newFile) == values;
+        return readsTheSame;
+    });
+    return written && readsTheSame;
 }
 
 bool SettingsFile::ClearLockedRecord()

@@ -5,6 +5,7 @@
 // functions, and every write goes through a group of writes (WriteGroup) that a crash
 // leaves all or nothing.
 #pragma once
+#include <functional>
 #include <string>
 
 #include "framework/File.h"
@@ -124,7 +125,13 @@ public:
 
 private:
     bool KeyPresent(const char* key) const;
-    std::string EveryValue() const;
+    std::string ReadStringAt(const std::string& path, const char* key, const std::string& defaultValue) const;
+    std::string EveryValue(const std::string& path) const;
+    // One write of the file: the file's bytes copied into a new file beside it, `edit`
+    // made there (false: nothing is written), and the new file put in place whole, unless
+    // another program changed the file meanwhile: then all of it is made again over that.
+    bool Rewrite(const WriteGroup& group, const std::function<bool(const std::string& newFile)>& edit);
+    bool RewriteOnce(const std::string& newFile, const std::function<bool(const std::string& newFile)>& edit);
     std::string StoredPassword() const;
     bool WriteWholeFile(const WriteGroup& group, const std::string& bytes);
     // WriteString for a memo value, up to kLongestStoredMemo as stored: one too long for
