@@ -91,7 +91,8 @@ const DialogCase kDialogs[] = {
       {IDC_COVER_WRONG_PASSWORDS, WidestWrongPasswordsText()}, {IDC_COVER_CAPS_LOCK, "Caps Lock is on."},
       {IDC_COVER_NO_PASSWORD, kNoPasswordLine},
       {IDC_COVER_LOCK_UNRECORDED, kLockUnrecordedLine}, {IDC_COVER_LOCK_UNRECORDED, kLockUnrecordedNoFileBesideLine},
-      {IDC_COVER_MEMO_PART, MemoPad::kPartLine}, {IDC_COVER_FILE_UNREADABLE, kFileUnreadableLine}}},
+      {IDC_COVER_MEMO_PART, MemoPad::kPartLine}, {IDC_COVER_MEMO_PART, MemoPad::kPartSeamLine},
+      {IDC_COVER_MEMO_PART, MemoPad::kFullLine}, {IDC_COVER_FILE_UNREADABLE, kFileUnreadableLine}}},
     {"settings", [] { SettingsDialog d(TestSettings()); return d.DoModal(); }, IDC_SET_CANCEL, 19, {}},
     {"about", [] { AboutDialog d; return d.DoModal(); }, IDC_ABOUT_CLOSE, 2, {}},
 };
