@@ -31,7 +31,6 @@
 #include "framework/Dialog.h"
 #include "framework/Module.h"
 #include "plugin/HostRecords.h"
-#include "settings/ProductStrings.h"
 #include "plugin/ProductInfo.h"
 #include "resource.h"
 #include "settings/PasswordScrambler.h"
@@ -198,16 +197,23 @@ SettingsFile& BenchSettings()
     return settings;
 }
 
+// The product strings the dialogs below are handed, read from the built plug-in.
+ProductStrings& BenchProduct()
+{
+    static ProductStrings product;
+    return product;
+}
+
 template <class Dialog>
 PaintRun RunDialog(int closeButton)
 {
     return bench::RunUntilPainted(
         [] {
-            if constexpr (std::is_constructible_v<Dialog, SettingsFile&>) {
-                Dialog dialog(BenchSettings());
+            if constexpr (std::is_constructible_v<Dialog, SettingsFile&, ProductStrings>) {
+                Dialog dialog(BenchSettings(), BenchProduct());
                 return dialog.DoModal();
             } else {
-                Dialog dialog;
+                Dialog dialog(BenchProduct());
                 return dialog.DoModal();
             }
         },
@@ -222,7 +228,7 @@ PaintRun RunCover()
 {
     return bench::RunUntilPainted(
         [] {
-            CoverDialog cover(BenchSettings());
+            CoverDialog cover(BenchSettings(), BenchProduct().productName);
             return cover.DoModal();
         },
         [](HWND cover) {
@@ -570,7 +576,7 @@ int main(int argc, char** argv)
     const std::string settingsPath = settingsFolder.File("velmora.ini");
     BenchSettings().UsePath(settingsPath);
     WriteSettings(settingsPath, false);
-    ReadProductInfo(builtDll);
+    ReadProductInfo(builtDll, BenchProduct());
     bench::PaintWatch watch;
 
     Compare("cover (CoverDialog), creation to first complete paint",

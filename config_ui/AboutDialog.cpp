@@ -1,7 +1,6 @@
 #include "config_ui/AboutDialog.h"
 
-#include "config_ui/AboutText.h"
-#include "settings/ProductStrings.h"
+#include <utility>
 
 const CDialog::ClickEntry* AboutDialog::GetClickTable() const
 {
@@ -12,7 +11,8 @@ const CDialog::ClickEntry* AboutDialog::GetClickTable() const
     return table;
 }
 
-AboutDialog::AboutDialog(HWND parent) noexcept : CDialog(IDD, parent)
+AboutDialog::AboutDialog(ProductStrings product, HWND parent) noexcept
+    : CDialog(IDD, parent), m_product(std::move(product))
 {
 }
 
@@ -33,8 +33,7 @@ BOOL AboutDialog::OnInitDialog()
 {
     CDialog::OnInitDialog();
     ::SetDlgItemTextA(m_hWnd, IDC_ABOUT_TEXT,
-                      AboutText(ProductInfo.productName, ProductInfo.versionText,
-                                ProductInfo.legalNoticeText)
+                      AboutText(m_product.productName, m_product.versionText, m_product.legalNoticeText)
                           .c_str());
     // Without a cursor the picture control is simply left empty.
     m_cursor.reset(AnimatedCursorLoader(IDR_SHAPES_CURSOR));

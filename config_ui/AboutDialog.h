@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include "config_ui/AboutText.h"
 #include "config_ui/AnimatedCursorLoader.h"
 #include "framework/Dialog.h"
 #include "resource.h"
@@ -11,7 +12,7 @@ class AboutDialog : public CDialog {
 public:
     enum { IDD = IDD_ABOUT };
 
-    explicit AboutDialog(HWND parent = nullptr) noexcept;
+    explicit AboutDialog(ProductStrings product, HWND parent = nullptr) noexcept;
     ~AboutDialog() override;
 
 protected:
@@ -25,5 +26,6 @@ private:
     // Loaded at each initialisation and destroyed with the dialog object, after the
     // window that showed it.
     UniqueCursor m_cursor;
+    ProductStrings m_product;
     CStatic m_picture;
 };

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "framework/Module.h"
+#include "framework/ScopedHandle.h"
 #include "resource.h"
 
 namespace {
@@ -40,24 +41,6 @@ public:
 
 private:
     char name_[MAX_PATH] = "";
-};
-
-class ScopedFileHandle {
-public:
-    explicit ScopedFileHandle(HANDLE handle) noexcept : handle_(handle) {}
-    ~ScopedFileHandle()
-    {
-        if (IsOpen())
-            ::CloseHandle(handle_);
-    }
-    ScopedFileHandle(const ScopedFileHandle&) = delete;
-    ScopedFileHandle& operator=(const ScopedFileHandle&) = delete;
-
-    bool IsOpen() const noexcept { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-    HANDLE get() const noexcept { return handle_; }
-
-private:
-    HANDLE handle_;
 };
 
 // The resource's bytes, read in place; empty when there is no such resource.
@@ -116,11 +99,11 @@ HCURSOR AnimatedCursorLoader(int resourceNumber, CursorFileInspector inspect, vo
     const ResourceBytes bytes = FindAnimatedCursor(resourceNumber);
     {
         // The name is new, so this never writes into somebody else's file.
-        ScopedFileHandle file(::CreateFileA(temp.name(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.IsOpen())
+        ScopedHandle file(::CreateFileA(temp.name(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.IsValid())
             return nullptr;
-        AppendInPasses(file.get(), bytes);
+        AppendInPasses(file.Get(), bytes);
     }
     if (inspect != nullptr)
         inspect(temp.name(), context);

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "config_ui/SettingsMessages.h"
+#include "framework/TextNumbers.h"
 #include "settings/PasswordScrambler.h"
 #include "settings/StorablePassword.h"
 

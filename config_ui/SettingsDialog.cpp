@@ -4,10 +4,11 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "config_ui/AboutDialog.h"
 #include "config_ui/SettingsMessages.h"
 #include "framework/Module.h"
-#include "settings/ProductStrings.h"
 #include "settings/SettingsFile.h"
 #include "settings/StorablePassword.h"
 
@@ -29,8 +30,9 @@ const CDialog::ClickEntry SettingsDialog::kClickTable[] = {
     {0, nullptr},
 };
 
-SettingsDialog::SettingsDialog(SettingsFile& settings, HWND parent, ShellExecuteFunction shellOpen) noexcept
-    : CDialog(IDD, parent), settings_(settings), shellOpen_(shellOpen)
+SettingsDialog::SettingsDialog(SettingsFile& settings, ProductStrings product, HWND parent,
+                               ShellExecuteFunction shellOpen) noexcept
+    : CDialog(IDD, parent), settings_(settings), product_(std::move(product)), shellOpen_(shellOpen)
 {
     // The template's up-down control needs its window class before the dialog is made.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS};
@@ -40,7 +42,7 @@ SettingsDialog::SettingsDialog(SettingsFile& settings, HWND parent, ShellExecute
 BOOL SettingsDialog::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    ::SetWindowTextA(m_hWnd, ProductInfo.productName.c_str());
+    ::SetWindowTextA(m_hWnd, product_.productName.c_str());
 
     const Switches switches = settings_.ReadSwitches();
     startUp = switches.startUp;
@@ -146,7 +148,7 @@ void SettingsDialog::OnOK()
         return;
     }
     const std::string question = ApplyChangesQuestion(typed, !settings_.PasswordMatches(""));
-    switch (::MessageBoxA(m_hWnd, question.c_str(), ProductInfo.productName.c_str(), MB_YESNOCANCEL)) {
+    switch (::MessageBoxA(m_hWnd, question.c_str(), product_.productName.c_str(), MB_YESNOCANCEL)) {
     case IDYES:
         // As the button: the dialog ends only when everything is saved, and stays open
         // with the reason otherwise (a wrong old password, say).
@@ -184,7 +186,7 @@ void SettingsDialog::OnReleaseNotes()
 
 void SettingsDialog::OnAboutBox()
 {
-    AboutDialog about;
+    AboutDialog about(product_);
     about.DoModal();
 }
 
@@ -211,5 +213,5 @@ void SettingsDialog::ShowSwitch(int boxId, int value) noexcept
 
 void SettingsDialog::Tell(const std::string& text) const noexcept
 {
-    ::MessageBoxA(m_hWnd, text.c_str(), ProductInfo.productName.c_str(), MB_OK);
+    ::MessageBoxA(m_hWnd, text.c_str(), product_.productName.c_str(), MB_OK);
 }

@@ -2,6 +2,7 @@
 #pragma once
 #include <string>
 
+#include "config_ui/AboutText.h"
 #include "config_ui/SettingsChoices.h"
 #include "config_ui/ShellOpen.h"
 #include "framework/Dialog.h"
@@ -16,8 +17,8 @@ public:
     enum { IDD = IDD_SETTINGS };
 
     // `shellOpen` opens the release notes and the web page.
-    explicit SettingsDialog(SettingsFile& settings, HWND parent = nullptr,
-                            ShellExecuteFunction shellOpen = &::ShellExecuteA) noexcept;
+    SettingsDialog(SettingsFile& settings, ProductStrings product, HWND parent = nullptr,
+                   ShellExecuteFunction shellOpen = &::ShellExecuteA) noexcept;
 
     // The switches as read from the settings file (any value, until a box is clicked)
     // and written back by Apply. Only exactly 1 means on.
@@ -60,6 +61,7 @@ private:
     bool FieldHasText(int field) const noexcept;
 
     SettingsFile& settings_;
+    ProductStrings product_;
     ShellExecuteFunction shellOpen_;
     // Whether the two lock keys were in the file when the dialog opened: a file without
     // them stays without them while both are off.

@@ -79,17 +79,3 @@ std::string BadLockMinutesText(int longest)
     return "\"Lock after\" takes a whole number of minutes from 0 to " + DecimalText(longest) +
            " (0: never). Please correct the number.";
 }
-
-bool ParseLockMinutes(const std::string& text, int longest, int& minutes)
-{
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return false;
-    const size_t last = text.find_last_not_of(' ');
-    // Nine digits cannot overflow; leading zeros are fine.
-    long long value = 0;
-    if (!ParseDigits(text.substr(first, last - first + 1), 9, value) || value > longest)
-        return false;
-    minutes = static_cast<int>(value);
-    return true;
-}

@@ -27,7 +27,3 @@ std::string SettingsNotSavedText(const std::string& path, SaveProblem problem = 
 
 // Says what the "Lock after" field takes: whole minutes from 0 to `longest`, 0 for never.
 std::string BadLockMinutesText(int longest);
-
-// The "Lock after" field's text as minutes: decimal digits, blanks around them allowed,
-// a value of at most `longest`. False for anything else (empty, a sign, other characters).
-bool ParseLockMinutes(const std::string& text, int longest, int& minutes);

@@ -1,8 +1,10 @@
 #include "cover/CoverDialog.h"
 
+#include <utility>
+
 #include "cover/CoverTexts.h"
-#include "cover/UnlockDecision.h"
-#include "settings/ProductStrings.h"
+#include "cover/unlock/UnlockDecision.h"
+#include "framework/HostFacts.h"
 #include "settings/SettingsFile.h"
 
 namespace {
@@ -15,8 +17,10 @@ static_assert(kClockTimer != MemoPad::kPauseTimer && kLockRecordTimer != MemoPad
 
 } // namespace
 
-CoverDialog::CoverDialog(SettingsFile& settings, HWND parent, GuardObserver* guardObserver)
-    : CDialog(IDD, parent), m_settings(settings), m_memo(settings), m_hostGuard(guardObserver), m_gate(settings)
+CoverDialog::CoverDialog(SettingsFile& settings, std::string productName, HWND parent,
+                         GuardObserver* guardObserver)
+    : CDialog(IDD, parent), m_settings(settings), m_productName(std::move(productName)), m_memo(settings),
+      m_hostGuard(guardObserver), m_gate(settings)
 {
 }
 
@@ -249,7 +253,7 @@ void CoverDialog::RefuseTry(const char* why)
     // under wine) is the one it had when the box came.
     ReadyForNextTry();
     m_answering = true;
-    ::MessageBoxA(m_hWnd, why, ProductInfo.productName.c_str(), MB_OK);
+    ::MessageBoxA(m_hWnd, why, m_productName.c_str(), MB_OK);
     m_answering = false;
     ReadyForNextTry();
 }
@@ -299,7 +303,7 @@ bool CoverDialog::ConfirmUnsavedMemo()
     const std::string text = UnsavedMemoQuestion(m_settings.FileName(), SaveProblemText(m_settings.LastSaveProblem()));
     m_answering = true;
     const bool close =
-        ::MessageBoxA(m_hWnd, text.c_str(), ProductInfo.productName.c_str(), MB_OKCANCEL) == IDOK;
+        ::MessageBoxA(m_hWnd, text.c_str(), m_productName.c_str(), MB_OKCANCEL) == IDOK;
     m_answering = false;
     return close;
 }

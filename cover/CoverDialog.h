@@ -3,13 +3,13 @@
 #pragma once
 #include <string>
 
-#include "cover/CoverClock.h"
+#include "cover/clock/CoverClock.h"
 #include "cover/front/CoverFront.h"
 #include "cover/CoverLines.h"
 #include "cover/front/CoverScreens.h"
 #include "cover/DisabledOwner.h"
 #include "cover/memo/MemoPad.h"
-#include "cover/WrongPasswordGate.h"
+#include "cover/unlock/WrongPasswordGate.h"
 #include "cover/guard/HostWindowGuard.h"
 #include "framework/Dialog.h"
 #include "resource.h"
@@ -19,8 +19,10 @@ class CoverDialog : public CDialog {
 public:
     enum { IDD = IDD_COVER };
 
-    // `guardObserver` (tests only) is told what the guard over the client's windows does.
-    explicit CoverDialog(SettingsFile& settings, HWND parent = nullptr, GuardObserver* guardObserver = nullptr);
+    // `productName` captions its message boxes. `guardObserver` (tests only) is told what
+    // the guard over the client's windows does.
+    CoverDialog(SettingsFile& settings, std::string productName, HWND parent = nullptr,
+                GuardObserver* guardObserver = nullptr);
     ~CoverDialog() override;
 
     BOOL PreTranslateMessage(MSG* msg) override;
@@ -69,6 +71,7 @@ private:
     bool ShowFileUnreadable();
 
     SettingsFile& m_settings;
+    std::string m_productName;
     CoverClock m_clock;
     MemoPad m_memo;
     HWND m_hostWindow = nullptr;

@@ -15,3 +15,7 @@ bool ScanDecimal(const char*& cursor, int& value);
 // Strict decimal: only digits, at least one and at most `maxDigits` (18 at most, so no
 // overflow is possible). False for anything else: a sign, a blank, another character.
 bool ParseDigits(const std::string& text, size_t maxDigits, long long& value) noexcept;
+// A number typed into a field (the "Lock after" minutes): decimal digits, blanks around
+// them allowed, a value of at most `longest`. False for anything else (empty, a sign,
+// other characters).
+bool ParseLockMinutes(const std::string& text, int longest, int& minutes);

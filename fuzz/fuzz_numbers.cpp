@@ -10,7 +10,6 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "config_ui/SettingsMessages.h"
 #include "framework/TextNumbers.h"
 #include "settings/ProfileValue.h"
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "cover/guard/HostWindowGuard.h"
+#include "framework/HostFacts.h"
 #include "framework/Module.h"
 #include "plugin/IdleClock.h"
 #include "plugin/MenuCommands.h"
@@ -43,15 +43,12 @@ bool MenuIsOpen() noexcept
 
 // `startTick`: when the lock started; until a cover has ended it stands in for the last
 // unlock.
-IdleTimes CurrentIdleTimes(const MenuCommands& commands, DWORD startTick) noexcept
+IdleTimes CurrentIdleTimes(const MenuCommands& commands, const DesktopClock& clock, DWORD startTick) noexcept
 {
-    // Input first: read a moment later, it could lie after `now`.
-    LASTINPUTINFO input{};
-    input.cbSize = sizeof input;
-    ::GetLastInputInfo(&input);
     IdleTimes times{};
-    times.lastInput = input.dwTime;
-    times.now = ::GetTickCount();
+    // Input first: read a moment later, it could lie after `now`.
+    times.lastInput = clock.LastInput();
+    times.now = clock.Now();
     DWORD coverEnd = 0;
     times.coverEnded = true;
     times.lastCoverEnd = commands.LastCoverEnd(coverEnd) ? coverEnd : startTick;
@@ -60,14 +57,14 @@ IdleTimes CurrentIdleTimes(const MenuCommands& commands, DWORD startTick) noexce
 
 } // namespace
 
-AutoLock::AutoLock(MenuCommands& commands, SettingsFile& settings) noexcept
-    : commands_(commands), settings_(settings)
+AutoLock::AutoLock(MenuCommands& commands, SettingsFile& settings, const DesktopClock& clock) noexcept
+    : commands_(commands), settings_(settings), clock_(clock)
 {
 }
 
 IdleDecision AutoLock::Decide() const noexcept
 {
-    return DecideIdleLock(settings_.ReadLockAfterMinutes(), CurrentIdleTimes(commands_, startTick_));
+    return DecideIdleLock(settings_.ReadLockAfterMinutes(), CurrentIdleTimes(commands_, clock_, startTick_));
 }
 
 void AutoLock::Start()
@@ -75,7 +72,7 @@ void AutoLock::Start()
     Stop();
     // A client started by a script, or a system where nobody has touched the keyboard
     // since it booted, has no recent input: the minutes count from here at the earliest.
-    startTick_ = ::GetTickCount();
+    startTick_ = clock_.Now();
     Rearm();
 }
 

@@ -13,6 +13,7 @@
 #pragma once
 #include <windows.h>
 
+#include "plugin/DesktopClock.h"
 #include "plugin/IdleClock.h"
 
 class MenuCommands;
@@ -21,8 +22,9 @@ class SettingsFile;
 // The lock's window, timer and session registration; the plug-in's owner holds one.
 class AutoLock {
 public:
-    // The commands bring the cover up; the settings say when.
-    AutoLock(MenuCommands& commands, SettingsFile& settings) noexcept;
+    // The commands bring the cover up; the settings say when; `clock` tells the time and
+    // the last input.
+    AutoLock(MenuCommands& commands, SettingsFile& settings, const DesktopClock& clock) noexcept;
     AutoLock(const AutoLock&) = delete;
     AutoLock& operator=(const AutoLock&) = delete;
 
@@ -59,6 +61,7 @@ private:
 
     MenuCommands& commands_;
     SettingsFile& settings_;
+    const DesktopClock& clock_;
     HWND window_ = nullptr;
     ATOM class_ = 0;
     HMODULE wtsapi_ = nullptr;

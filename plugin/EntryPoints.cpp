@@ -5,7 +5,6 @@
 #include "framework/Module.h"
 #include "plugin/PluginApp.h"
 #include "plugin/HostHeap.h"
-#include "settings/ProductStrings.h"
 #include "plugin/ProductInfo.h"
 #include "resource.h"
 
@@ -75,7 +74,7 @@ int32_t WINAPI ems_plugin_init(void*, int32_t hostApiVersion, MailConfigRecord* 
     theApp.Start(hostApiVersion, config != nullptr ? config->configDirectory : nullptr);
     LoadIconHolder(-1, &info->icon);
     info->description =
-        HostHeapCopy(DescriptionText(ProductInfo.productName, ProductInfo.versionText));
+        HostHeapCopy(DescriptionText(theApp.product.productName, theApp.product.versionText));
     theApp.commands.RunStartUpActivation();
     return kResultOk;
 }

@@ -3,6 +3,7 @@
 #include "config_ui/SettingsDialog.h"
 #include "cover/CoverDialog.h"
 #include "framework/Module.h"
+#include "plugin/DesktopClock.h"
 #include "settings/SettingsFile.h"
 
 namespace {
@@ -27,8 +28,9 @@ private:
     CommandState& state_;
 };
 
-MenuCommands::MenuCommands(CommandState& state, SettingsFile& settings, PostMessageFunction post) noexcept
-    : state_(state), settings_(settings), post_(post)
+MenuCommands::MenuCommands(CommandState& state, SettingsFile& settings, const ProductStrings& product,
+                           const DesktopClock& clock, PostMessageFunction post) noexcept
+    : state_(state), settings_(settings), product_(product), clock_(clock), post_(post)
 {
 }
 
@@ -70,20 +72,20 @@ void MenuCommands::RunCover()
 {
     state_.coverUp = true;
     for (;;) {
-        CoverDialog cover(settings_);
+        CoverDialog cover(settings_, product_.productName);
         RunCommandDialog(cover);
         if (!CoverComesBack(cover))
             break;
     }
     state_.coverUp = false;
     // The automatic lock counts the user's absence from here at the earliest.
-    state_.lastCoverEnd = ::GetTickCount();
+    state_.lastCoverEnd = clock_.Now();
     state_.coverEnded = true;
 }
 
 INT_PTR MenuCommands::RunSettingsDialog()
 {
-    SettingsDialog settings(settings_);
+    SettingsDialog settings(settings_, product_);
     return RunCommandDialog(settings);
 }
 

@@ -9,7 +9,9 @@
 
 class CDialog;
 class CoverDialog;
+class DesktopClock;
 class SettingsFile;
+struct ProductStrings;
 
 // What the commands know between two requests; the plug-in's owner holds it.
 struct CommandState {
@@ -31,10 +33,14 @@ struct CommandState {
 // request without starting the screen saver).
 using PostMessageFunction = BOOL(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
 
-// The commands, over the state and the settings file their owner hands them.
+// The commands, over the state, the settings file and the product strings their owner
+// hands them.
 class MenuCommands {
 public:
-    MenuCommands(CommandState& state, SettingsFile& settings, PostMessageFunction post = &::PostMessageA) noexcept;
+    // `clock` notes when a cover ended, in the automatic lock's time.
+    MenuCommands(CommandState& state, SettingsFile& settings, const ProductStrings& product,
+                 const DesktopClock& clock,
+                 PostMessageFunction post = &::PostMessageA) noexcept;
     MenuCommands(const MenuCommands&) = delete;
     MenuCommands& operator=(const MenuCommands&) = delete;
 
@@ -64,7 +70,7 @@ public:
     bool RunLockCover();
     // Whether a cover is up now, whoever brought it up.
     bool CoverIsUp() const noexcept { return state_.coverUp; }
-    // The tick count (GetTickCount) at which the last cover ended; false when none has
+    // The clock's time at which the last cover ended; false when none has
     // ended since the plug-in was loaded.
     bool LastCoverEnd(DWORD& tick) const noexcept;
     // Tests: the screen-saver request goes through `post` from now on.
@@ -81,5 +87,7 @@ private:
 
     CommandState& state_;
     SettingsFile& settings_;
+    const ProductStrings& product_;
+    const DesktopClock& clock_;
     PostMessageFunction post_;
 };

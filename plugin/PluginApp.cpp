@@ -33,8 +33,8 @@ void PluginApp::Start(int32_t hostApiVersion, const char* configDirectory)
     settings.UseFolder(ConfigDirectory);
     // Users copy plug-ins into the client's program folder, which is not the folder the
     // client names: then the file actually loaded carries the product strings.
-    if (!ReadProductInfo(ConfigDirectory + "\\" + "velmora.dll"))
-        ReadProductInfo(ModuleFilePath());
+    if (!ReadProductInfo(ConfigDirectory + "\\" + "velmora.dll", product))
+        ReadProductInfo(ModuleFilePath(), product);
     // Before the start-up cover, so that the lock's window takes the session and power
     // notifications while that cover is up too.
     autoLock.Start();

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "config_ui/AboutText.h"
 #include "framework/WinApp.h"
 #include "plugin/AutoLock.h"
 #include "plugin/MenuCommands.h"
@@ -30,9 +31,13 @@ public:
     std::string ConfigDirectory;
     // velmora.ini, handed to whoever reads or writes it.
     SettingsFile settings;
+    // Read from the version resource at Start, handed to whatever shows them.
+    ProductStrings product;
     CommandState commandState;
-    MenuCommands commands{commandState, settings};
-    AutoLock autoLock{commands, settings};
+    // The time and the last input, as the commands and the lock read them.
+    SystemClock clock;
+    MenuCommands commands{commandState, settings, product, clock};
+    AutoLock autoLock{commands, settings, clock};
 };
 
 // The one application object; the framework's module start and end run through it.

@@ -1,7 +1,6 @@
 #include "plugin/ProductInfo.h"
 
 #include "framework/TextNumbers.h"
-#include "settings/ProductStrings.h"
 #include "plugin/VersionInfoReader.h"
 
 std::string FormatVersionText(const std::string& productVersion)
@@ -28,14 +27,14 @@ std::string DescriptionText(const std::string& productName, const std::string& v
     return productName + ", Version: " + versionText;
 }
 
-bool ReadProductInfo(const std::string& path)
+bool ReadProductInfo(const std::string& path, ProductStrings& product)
 {
     VersionInfoReader reader;
     if (reader.Open(path.c_str()) != 1)
         return false;
-    ProductInfo.productName = reader.QueryValue("ProductName");
-    ProductInfo.versionText = FormatVersionText(reader.QueryValue("ProductVersion"));
-    ProductInfo.legalNoticeText = reader.QueryValue("LegalCopyright");
+    product.productName = reader.QueryValue("ProductName");
+    product.versionText = FormatVersionText(reader.QueryValue("ProductVersion"));
+    product.legalNoticeText = reader.QueryValue("LegalCopyright");
     reader.Close();
     return true;
 }

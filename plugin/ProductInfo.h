@@ -3,11 +3,13 @@
 #pragma once
 #include <string>
 
+#include "config_ui/AboutText.h"
+
 // "a, b, c, d" -> "a.b.c.d"; components that cannot be read show as 0.
 std::string FormatVersionText(const std::string& productVersion);
 // The description handed to the host: "<name>, Version: <version>".
 std::string DescriptionText(const std::string& productName, const std::string& versionText);
-// Fills ProductInfo from the version resource of the file at path and returns true; when
+// Fills `product` from the version resource of the file at path and returns true; when
 // the file has no readable version resource the strings keep their values and the
 // result is false.
-bool ReadProductInfo(const std::string& path);
+bool ReadProductInfo(const std::string& path, ProductStrings& product);

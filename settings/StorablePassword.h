@@ -5,14 +5,17 @@
 #include <string>
 
 #include "framework/WideText.h"
+#include "settings/MemoLimit.h"
 
 // The characters (codes 1-255, ascending) that cannot be part of a password scrambled
 // with this key byte.
 std::string UnstorablePasswordCharacters(unsigned char keyByte);
 
 // The longest new password the settings dialog takes: far beyond any typed password,
-// and far below what the settings file can hold (32766 characters as stored).
+// and far below what the profile writer keeps whole (its stored form is as long, quotes
+// aside).
 constexpr size_t kLongestPassword = 1000;
+static_assert(kLongestPassword + 2 <= kLongestProfileWrite, "a password at its longest is written whole");
 
 // True when the password's stored form (scrambled with ScramblerKey) can be written and
 // read back whole.

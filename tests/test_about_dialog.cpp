@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "config_ui/AboutDialog.h"
-#include "settings/ProductStrings.h"
 #include "resource.h"
 #include "support/DialogTemplate.h"
 #include "support/TempDirectory.h"
@@ -131,20 +130,9 @@ private:
 // own, so the folder shows exactly the files the about box made.
 class AboutDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        saved_ = ProductInfo;
-        ProductInfo.productName = "Velmora for Eudora";
-        ProductInfo.versionText = "2.0.0.1";
-        ProductInfo.legalNoticeText = "Copyright (C) 2026 The Velmora Team";
-    }
-    void TearDown() override { ProductInfo = saved_; }
-
+    const ProductStrings product_{"Velmora for Eudora", "2.0.0.1", "Copyright (C) 2026 The Velmora Team"};
     ScratchDir temp_;
     TempDirectoryOverride useTemp_{temp_.path()};
-
-private:
-    ProductInfoStrings saved_;
 };
 
 // What a driver saw of one opening.
@@ -188,7 +176,7 @@ TEST_F(AboutDialogTest, ShowsTheTextAndTheAnimationAndClosesWithResultOne)
 {
     Seen seen;
     {
-        AboutDialog about;
+        AboutDialog about(product_);
         const INT_PTR result = OpenAndLook(about, temp_.path(), Close::WithButton, seen);
         EXPECT_EQ(1, result);
         EXPECT_EQ(kShippedText, seen.text);
@@ -206,7 +194,7 @@ TEST_F(AboutDialogTest, EscapeGivesTheCancelResult)
 {
     Seen seen;
     {
-        AboutDialog about;
+        AboutDialog about(product_);
         const INT_PTR result = OpenAndLook(about, temp_.path(), Close::WithEscape, seen);
         EXPECT_EQ(IDCANCEL, result);
         EXPECT_EQ(kShippedText, seen.text);
@@ -221,7 +209,7 @@ TEST_F(AboutDialogTest, EachOpeningUsesItsOwnTemporaryFileAndLeavesNone)
     ASSERT_TRUE(watch.ok());
     for (int opening = 0; opening < 2; ++opening) {
         Seen seen;
-        AboutDialog about;
+        AboutDialog about(product_);
         const INT_PTR result = OpenAndLook(about, temp_.path(), Close::WithButton, seen);
         EXPECT_EQ(1, result);
         EXPECT_EQ(13u, seen.steps) << "opening " << opening;
@@ -243,7 +231,7 @@ TEST_F(AboutDialogTest, WithoutACursorStillOpensWithItsTextAndNoMessage)
     TempDirectoryOverride missingTemp(unrelated.File("missing"));
     Seen seen;
     HWND otherDialog = nullptr;
-    AboutDialog about;
+    AboutDialog about(product_);
     const INT_PTR result = RunWithDriver([&] { return about.DoModal(); },
                                          [&](DWORD ui) {
                                              HWND d = WaitForThreadDialog(ui, nullptr);

@@ -1,13 +1,17 @@
 // The cover coming up by itself, through the stand-in mail client and the real
-// velmora.dll on this thread: after a minute without input, on the session and power
-// notifications Windows sends (wine sends none: the test sends them to the plug-in's
+// velmora.dll on this thread: after a minute without input (the lock's code as linked
+// here, on a clock the test moves; the DLL's real minute on request), on the session and
+// power notifications Windows sends (wine sends none: the test sends them to the plug-in's
 // window), over the settings dialog and an open menu, and an unload with all of it armed.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <memory>
 
+#include "config_ui/AboutText.h"
 #include "host/HostResource.h"
+#include "plugin/AutoLock.h"
+#include "plugin/MenuCommands.h"
 #include "resource.h"
 #include "support/ClientLayout.h"
 #include "tools/dialogsearch/DialogSearch.h"
@@ -20,7 +24,6 @@ using namespace testing_support;
 
 namespace {
 
-const char* const kLockWindowClass = "VelmoraLockWindow";
 constexpr UINT kSessionChange = 0x02B1;   // WM_WTSSESSION_CHANGE
 constexpr WPARAM kSessionLock = 0x7;
 constexpr WPARAM kSessionUnlock = 0x8;
@@ -52,6 +55,22 @@ void Unlock(HWND cover)
     PostClick(cover, IDC_COVER_UNLOCK);
     EXPECT_TRUE(WaitForGone(cover)) << "the cover ends on the right password";
 }
+
+// The lock's timer, due now. Once the lock has looked (a cover it brings runs inside the
+// message): whether a cover is up.
+bool LookAgain(HWND window, DWORD ui)
+{
+    DWORD_PTR ignored = 0;
+    return !::SendMessageTimeoutA(window, WM_TIMER, 1, 0, SMTO_NORMAL, 3000, &ignored) ||
+           FindDialogWithControl(ui, IDC_COVER_UNLOCK) != nullptr;
+}
+
+// Nobody has touched the desktop since the clock started; time passes as the test says.
+struct DrivenClock final : DesktopClock {
+    DWORD Now() const noexcept override { return now; }
+    DWORD LastInput() const noexcept override { return 0; }
+    std::atomic<DWORD> now{0};
+};
 
 class AutoLockTest : public ::testing::Test {
 protected:
@@ -98,29 +117,52 @@ protected:
     HWND main_ = nullptr;
 };
 
+// The plug-in's lock, commands and cover as linked into this program, on a clock the test
+// moves: the lock's window and its timer's handler look, and the minute passes at once.
 TEST_F(AutoLockTest, AMinuteWithoutInputBringsTheCoverUpAndItsUnlockStartsTheMinuteAgain)
 {
-    Start("LockAfterMinutes=1\r\nHideEudora=1\r\n");
+    ScratchDir folder;
+    WriteFileBytes(folder.File("velmora.ini"), "[Settings]\r\nPassword=\r\nLockAfterMinutes=1\r\n");
+    ::SettingsFile settings(folder.File("velmora.ini"));
+    CommandState state;
+    DrivenClock clock;
+    const ProductStrings product{};
+    MenuCommands commands(state, settings, product, clock);
+    AutoLock lock(commands, settings, clock);
+    lock.Start();
+    HWND window = LockWindow();
+    WhileClientRuns([&](DWORD ui) {
+        // The second minute counts from the first one's unlock.
+        for (int minute = 1; minute <= 2; ++minute) {
+            clock.now += 59999;
+            EXPECT_FALSE(LookAgain(window, ui)) << "a millisecond short of minute " << minute;
+            ++clock.now;
+            ::PostMessageA(window, WM_TIMER, 1, 0);
+            HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
+            ASSERT_NE(nullptr, cover) << "minute " << minute;
+            Unlock(cover);
+            EXPECT_FALSE(LookAgain(window, ui)) << "idle time counts from the unlock";
+        }
+    });
+    lock.Stop();
+}
+
+// velmora.dll's own minute, waited for: off in the suite (70 s); the soak runs it with
+// GTEST_ALSO_RUN_DISABLED_TESTS=1.
+TEST_F(AutoLockTest, DISABLED_ARealMinuteWithoutInputBringsTheCoverUp)
+{
+    Start("LockAfterMinutes=1\r\n");
     const DWORD lastInput = NudgeMouse();
-    DWORD appeared = 0;
-    bool backAtOnce = true;
     WhileClientRuns(
         [&](DWORD ui) {
             HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK, nullptr, 90000);
-            appeared = ::GetTickCount();
+            const DWORD idle = ::GetTickCount() - lastInput;
             ASSERT_NE(nullptr, cover);
-            EXPECT_FALSE(::IsWindowVisible(main_)) << "as Activate Velmora brings it, with Hide Eudora";
+            EXPECT_GE(idle, 60000u - 20);
+            EXPECT_LT(idle, 70000u) << "within a few seconds of the minute";
             Unlock(cover);
-            ::Sleep(2000);
-            backAtOnce = FindDialogWithControl(ui, IDC_COVER_UNLOCK) != nullptr;
-            if (HWND again = FindDialogWithControl(ui, IDC_COVER_UNLOCK))
-                Unlock(again);
         },
         120000);
-    EXPECT_GE(appeared - lastInput, 60000u - 20);
-    EXPECT_LT(appeared - lastInput, 70000u) << "within a few seconds of the minute";
-    EXPECT_FALSE(backAtOnce) << "idle time counts from the unlock";
-    EXPECT_TRUE(::IsWindowVisible(main_));
 }
 
 // Both settings off: nothing of the lock exists, until Apply turns one on.
@@ -278,12 +320,18 @@ TEST_F(AutoLockTest, FinishEndsEverythingAndASecondLoadLocksAgain)
     });
 }
 
-// A window of a worker thread of the client's that never takes a message.
+// A window of a worker thread of the client's that never takes a message, until `stop`.
+struct SilentWorker {
+    HANDLE stop = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<HWND> window{nullptr};
+};
+
 DWORD WINAPI SilentWindowThread(void* param)
 {
-    auto* window = static_cast<HWND*>(param);
-    *window = ::CreateWindowExA(0, "STATIC", "Worker", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
-    ::Sleep(INFINITE);
+    auto* worker = static_cast<SilentWorker*>(param);
+    worker->window = ::CreateWindowExA(0, "STATIC", "Worker", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    // It returns by itself: killing a thread crashes wine 10 on qemu's i386 emulator.
+    ::WaitForSingleObject(worker->stop, INFINITE);
     return 0;
 }
 
@@ -296,9 +344,9 @@ TEST_F(AutoLockTest, EveryHookGoesAtUnlockAndTheSessionRegistrationAtFinish)
     ASSERT_TRUE(ledger.ready());
     Launch();
     EXPECT_EQ(1, ledger.LiveRegistrations());
-    HWND worker = nullptr;
+    SilentWorker worker;
     HANDLE thread = ::CreateThread(nullptr, 0, &SilentWindowThread, &worker, 0, nullptr);
-    ASSERT_TRUE(WaitUntil([&] { return worker != nullptr; }));
+    ASSERT_TRUE(WaitUntil([&] { return worker.window != nullptr; }));
     int hooksWhileUp = 0;
     WhileClientRuns([&](DWORD ui) {
         ::SendMessageA(LockWindow(), kSessionChange, kSessionLock, 1);
@@ -315,8 +363,10 @@ TEST_F(AutoLockTest, EveryHookGoesAtUnlockAndTheSessionRegistrationAtFinish)
     client_.reset();
     EXPECT_EQ(0, ledger.LiveRegistrations()) << "left after the finish";
     EXPECT_EQ(0, ledger.LiveHooks());
-    ::TerminateThread(thread, 0);
+    ::SetEvent(worker.stop);
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(thread, 5000));
     ::CloseHandle(thread);
+    ::CloseHandle(worker.stop);
 }
 
 // A host that unloads the plug-in without finishing it: nothing of the lock is left to call

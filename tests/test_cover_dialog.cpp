@@ -18,7 +18,6 @@
 #include "cover/CoverTexts.h"
 #include "cover/guard/HostWindowGuard.h"
 #include "settings/MemoCodec.h"
-#include "settings/ProductStrings.h"
 #include "settings/PasswordScrambler.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
@@ -362,7 +361,6 @@ protected:
     {
         path_ = dir_.File("velmora.ini");
         UseSettingsFile(path_);
-        ProductInfo.productName = kProductName;
     }
 
     void WriteInt(const char* key, int value) { ASSERT_TRUE(StoreInt(key, value, path_)); }
@@ -386,7 +384,7 @@ protected:
                                      return;
                                  }
                                  drive(ui, window);
-                                 if (!WaitForGone(window, 3000)) {
+                                 if (!WaitForGone(window)) {
                                      ADD_FAILURE() << "the cover is still open after the driver";
                                      ::PostThreadMessageA(ui, WM_QUIT, 0, 0);
                                  }
@@ -394,7 +392,7 @@ protected:
     }
     INT_PTR RunCover(const Driver& drive)
     {
-        CoverDialog cover(TestSettings());
+        CoverDialog cover(TestSettings(), kProductName);
         return RunCover(cover, drive);
     }
 
@@ -471,7 +469,7 @@ TEST_F(CoverTest, EmptyOrMissingPasswordUnlocksWithAnEmptyEdit)
 // Records what initialisation left behind, before any timer message can arrive.
 class ObservedCover : public CoverDialog {
 public:
-    ObservedCover() : CoverDialog(TestSettings()) {}
+    ObservedCover() : CoverDialog(TestSettings(), kProductName) {}
 
     std::string clockAfterInit;
     std::string dateAfterInit;
@@ -524,7 +522,7 @@ TEST_F(CoverTest, OpensTitledEudoraWithFocusOnThePasswordEditAndClockAndDateShow
 // of no WM_SHOWWINDOW under wine).
 class FirstShowCover : public CoverDialog {
 public:
-    FirstShowCover() : CoverDialog(TestSettings()) {}
+    FirstShowCover() : CoverDialog(TestSettings(), kProductName) {}
     bool shown = false;
     bool topmostAtFirstShow = false;
 
@@ -1421,7 +1419,7 @@ TEST_F(CoverTest, AWindowShownByAThreadThatTakesNoMessagesIsHiddenThereByTheShow
         volatile bool counting = false;
         LONG hides[2] = {};
     } observer;
-    CoverDialog coverDialog(TestSettings(), nullptr, &observer);
+    CoverDialog coverDialog(TestSettings(), kProductName, nullptr, &observer);
     const INT_PTR result = RunCover(coverDialog, [&](DWORD, HWND cover) {
         observer.counting = true;
         EXPECT_FALSE(other.ShowThere()) << "visible when ShowWindow returned in its thread";
@@ -1583,7 +1581,7 @@ TEST_F(CoverTest, ARunEndedByQuitShowsNothingOfTheClientAndTheLockStaysRecorded)
     ToolWindow floating(host.get(), true);
     bool quitPostedAgain = false;
     std::string lockedWhileUp;
-    CoverDialog cover(TestSettings());
+    CoverDialog cover(TestSettings(), kProductName);
     const INT_PTR result = RunWithDriver(
         [&] {
             const INT_PTR r = cover.DoModal();
@@ -1616,7 +1614,7 @@ TEST_F(CoverTest, ARunEndedByQuitShowsNothingOfTheClientAndTheLockStaysRecorded)
 TEST_F(CoverTest, ARunEndedByQuitWithTheMemoUntouchedLeavesAChangedFileAlone)
 {
     WriteString(kKeyMemoPadText, "before");
-    CoverDialog cover(TestSettings());
+    CoverDialog cover(TestSettings(), kProductName);
     const INT_PTR result = RunWithDriver(
         [&] {
             const INT_PTR r = cover.DoModal();

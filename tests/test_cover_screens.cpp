@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "cover/CoverDialog.h"
-#include "settings/ProductStrings.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 #include "support/PluginLibrary.h"
@@ -93,7 +92,6 @@ protected:
     {
         path_ = dir_.File("velmora.ini");
         UseSettingsFile(path_);
-        ProductInfo.productName = "Velmora Screens Test";
         ASSERT_TRUE(StoreString(kKeyPassword, "", path_));
     }
     void Stretch(int value) { ASSERT_TRUE(StoreInt(kKeyStretch, value, path_)); }
@@ -102,7 +100,7 @@ protected:
     // (the password is empty).
     void RunCover(const std::function<void(HWND cover)>& drive)
     {
-        CoverDialog cover(TestSettings());
+        CoverDialog cover(TestSettings(), "Velmora Screens Test");
         const INT_PTR result = RunWithDriver([&] { return cover.DoModal(); },
                                              [&](DWORD ui) {
                                                  HWND window = WaitForThreadDialog(ui, "Eudora");

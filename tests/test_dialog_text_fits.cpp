@@ -12,9 +12,8 @@
 #include "config_ui/SettingsDialog.h"
 #include "cover/CoverDialog.h"
 #include "cover/CoverTexts.h"
-#include "cover/DateClockText.h"
-#include "cover/WrongPasswords.h"
-#include "settings/ProductStrings.h"
+#include "cover/clock/DateClockText.h"
+#include "cover/unlock/WrongPasswords.h"
 #include "plugin/ProductInfo.h"
 #include "resource.h"
 #include "tools/dialogsearch/DialogSearch.h"
@@ -85,16 +84,23 @@ std::string WidestWrongPasswordsText()
     return WrongPasswordsText(99999, LocalTimeText(now - 3 * 86400, now), 299001);
 }
 
+// The built plug-in's product strings, read as its owner reads them.
+ProductStrings& ShippedProduct()
+{
+    static ProductStrings product;
+    return product;
+}
+
 const DialogCase kDialogs[] = {
-    {"cover", [] { CoverDialog d(TestSettings()); return d.DoModal(); }, IDC_COVER_UNLOCK, 20,
+    {"cover", [] { CoverDialog d(TestSettings(), ShippedProduct().productName); return d.DoModal(); }, IDC_COVER_UNLOCK, 20,
      {{IDC_COVER_CLOCK, ClockText(kWidestReading)}, {IDC_COVER_DATE, DateText(kWidestReading)},
       {IDC_COVER_WRONG_PASSWORDS, WidestWrongPasswordsText()}, {IDC_COVER_CAPS_LOCK, "Caps Lock is on."},
       {IDC_COVER_NO_PASSWORD, kNoPasswordLine},
       {IDC_COVER_LOCK_UNRECORDED, kLockUnrecordedLine}, {IDC_COVER_LOCK_UNRECORDED, kLockUnrecordedNoFileBesideLine},
       {IDC_COVER_MEMO_PART, MemoPad::kPartLine}, {IDC_COVER_MEMO_PART, MemoPad::kPartSeamLine},
       {IDC_COVER_MEMO_PART, MemoPad::kFullLine}, {IDC_COVER_FILE_UNREADABLE, kFileUnreadableLine}}},
-    {"settings", [] { SettingsDialog d(TestSettings()); return d.DoModal(); }, IDC_SET_CANCEL, 19, {}},
-    {"about", [] { AboutDialog d; return d.DoModal(); }, IDC_ABOUT_CLOSE, 2, {}},
+    {"settings", [] { SettingsDialog d(TestSettings(), ShippedProduct()); return d.DoModal(); }, IDC_SET_CANCEL, 19, {}},
+    {"about", [] { AboutDialog d(ShippedProduct()); return d.DoModal(); }, IDC_ABOUT_CLOSE, 2, {}},
 };
 
 class DialogTextFits : public ::testing::TestWithParam<DialogCase> {
@@ -108,8 +114,8 @@ protected:
         ::ReleaseDC(nullptr, screen);
         ASSERT_EQ(std::atoi(expected), dpi_) << "the prefix's screen scaling did not take";
         UseSettingsFile(dir_.File("velmora.ini"));
-        ReadProductInfo(BuiltPluginPath());
-        ASSERT_FALSE(ProductInfo.productName.empty());
+        ReadProductInfo(BuiltPluginPath(), ShippedProduct());
+        ASSERT_FALSE(ShippedProduct().productName.empty());
     }
     void TearDown() override { UseSettingsFile(""); }
 

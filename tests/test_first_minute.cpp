@@ -20,6 +20,12 @@ using velmora_host::PluginHost;
 
 namespace {
 
+// A cover over the worst memo answers within seconds, where a pad given all of it took
+// minutes. Generous: the point is seconds against minutes, also on a busy machine that
+// runs the 32-bit code through an emulator (measured there: 7 s). Its speed is the
+// benchmark's to measure.
+constexpr DWORD kAnswersAtOnceMs = 30000;
+
 std::string PasswordLine(const std::string& password)
 {
     return "Password=" + Scramble(password, ScramblerKey) + "\r\n";
@@ -150,17 +156,21 @@ TEST_F(FirstMinuteTest, ALockTheFileCannotRecordSaysSoOnTheCover)
                             ? ::CreateFileA(SettingsFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
                             : INVALID_HANDLE_VALUE;
-        if (c.block == Block::kNoFileBeside)
+        if (c.block == Block::kNoFileBeside) {
             ASSERT_TRUE(::CreateDirectoryA(journal.c_str(), nullptr));
+        }
         WithCover([&](HWND cover, DWORD) {
             // The lock is recorded once the cover is drawn.
-            const bool recorded = WaitUntil([&] { return ReadFileBytes(SettingsFile()).find("Locked=1") != std::string::npos; }, 2000);
-            EXPECT_EQ(c.block == Block::kNone, recorded);
-            if (c.block != Block::kNone)
+            const bool recordable = c.block == Block::kNone;
+            const bool recorded = WaitUntil([&] { return ReadFileBytes(SettingsFile()).find("Locked=1") != std::string::npos; },
+                                            recordable ? kPatienceMs : 2000);
+            EXPECT_EQ(recordable, recorded);
+            if (!recordable) {
                 EXPECT_TRUE(WaitUntil([&] { return ItemText(cover, IDC_COVER_LOCK_UNRECORDED) == c.line; }))
                     << ItemText(cover, IDC_COVER_LOCK_UNRECORDED);
-            else
+            } else {
                 EXPECT_EQ("", ItemText(cover, IDC_COVER_LOCK_UNRECORDED));
+            }
             if (holder != INVALID_HANDLE_VALUE)
                 ::CloseHandle(holder);
             Unlock(cover, "");
@@ -223,12 +233,11 @@ TEST_F(FirstMinuteTest, AMegabyteMemoOnOneLineNeitherFreezesTheClientNorIsCutInT
         const DWORD start = ::GetTickCount();
         RunWithDriver([&] { return static_cast<INT_PTR>(host_->Pick(0, 0)); },
                       [&](DWORD ui) {
-                          HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK, nullptr, 5000);
+                          HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK, nullptr, kAnswersAtOnceMs);
                           ASSERT_NE(nullptr, cover);
                           DWORD_PTR answer = 0;
-                          // Generous: the point is seconds against minutes on a busy machine.
-                          EXPECT_NE(0, ::SendMessageTimeoutA(cover, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer));
-                          EXPECT_LT(::GetTickCount() - start, 5000u) << "the cover answers";
+                          EXPECT_NE(0, ::SendMessageTimeoutA(cover, WM_NULL, 0, 0, SMTO_NORMAL, kAnswersAtOnceMs, &answer));
+                          EXPECT_LT(::GetTickCount() - start, kAnswersAtOnceMs) << "the cover answers";
                           EXPECT_EQ(MemoPad::kPartLine, ItemText(cover, IDC_COVER_MEMO_PART));
                           // What the box shows of the widest letters: 14 rows of 30 or more.
                           shown = ::GetWindowTextLengthA(::GetDlgItem(cover, IDC_COVER_MEMO));
@@ -259,8 +268,8 @@ TEST_F(FirstMinuteTest, AMegabyteMemoOfLinesTheBoxCanShowOpensAtOnceInPart)
     const DWORD start = ::GetTickCount();
     WithCover([&](HWND cover, DWORD) {
         DWORD_PTR answer = 0;
-        EXPECT_NE(0, ::SendMessageTimeoutA(cover, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer));
-        EXPECT_LT(::GetTickCount() - start, 5000u) << "the cover answers";
+        EXPECT_NE(0, ::SendMessageTimeoutA(cover, WM_NULL, 0, 0, SMTO_NORMAL, kAnswersAtOnceMs, &answer));
+        EXPECT_LT(::GetTickCount() - start, kAnswersAtOnceMs) << "the cover answers";
         EXPECT_EQ(MemoPad::kPartLine, ItemText(cover, IDC_COVER_MEMO_PART));
         Unlock(cover, "");
     });

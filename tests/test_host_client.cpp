@@ -383,7 +383,8 @@ TEST_F(HostClientWindow, ReminderIsAModelessDialogOfTheMainWindowShownWithRestor
 
     PostClick(reminder, IDOK);
     EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(reminder); }));
-    EXPECT_EQ(nullptr, client_->window().reminder().hwnd());
+    // The next tick may have put up a new one by now.
+    EXPECT_NE(reminder, client_->window().reminder().hwnd()) << "the host's record let go of it";
 }
 
 TEST_F(HostClientWindow, NewMailAlertIsModalOnTheMainWindowsLastActivePopup)

@@ -27,6 +27,28 @@ TEST(JournalForm, ReadsBackWholeAndRefusesAnyCutOrChange)
     EXPECT_EQ(42u, record.stamp) << "a put-back dates the journal afresh";
 }
 
+// The standard CRC-32 (its check value, and two more): a journal left by an earlier
+// version is read with the checksum it was written with.
+TEST(JournalForm, TheChecksumIsTheStandardCrc32)
+{
+    EXPECT_EQ(0xCBF43926u, Crc32("123456789"));
+    EXPECT_EQ(0u, Crc32(""));
+    EXPECT_EQ(0x414FA339u, Crc32("The quick brown fox jumps over the lazy dog"));
+}
+
+// A settings file at its largest has a journal within the journal's own bound, its
+// write's end and a put-back recorded: its interrupted write is undone, not set aside.
+TEST(JournalForm, ASettingsFileAtItsLargestFitsTheLargestJournal)
+{
+    const std::string largest(kLargestSettingsFile, 'x');
+    const std::string journal = EncodeJournal(true, largest, 7) + EncodeCompleted(largest) + EncodePutBackBegun(8);
+    EXPECT_LE(journal.size(), kLargestJournal);
+    JournalRecord record;
+    ASSERT_TRUE(ParseJournal(journal, record));
+    EXPECT_TRUE(record.completed);
+    EXPECT_EQ(kLargestSettingsFile, record.preImage.size());
+}
+
 // ---- the recovery decision ------------------------------------------------------------
 
 constexpr FileTimeValue kSecond = 10000000;
@@ -75,6 +97,7 @@ const RecoveryRow kRecoveryRows[] = {
     {Found::Cut, false, 0, kPutBack, "cut"},
     {Found::Cut, false, 5, kPutBack, "cut"},
     {Found::Cut, false, 9.9, kPutBack, "cut"},
+    {Found::Cut, false, 10, kPutBack, "cut, exactly at the hand-edit margin"},
     {Found::Cut, false, 10.1, kLeave, "cut, changed by hand"},
     {Found::Cut, false, 60, kLeave, "cut, changed by hand"},
     {Found::Cut, true, 9.9, kPutBack, "cut after the mark"},
@@ -83,6 +106,7 @@ const RecoveryRow kRecoveryRows[] = {
     // hand keeps its date), beyond the margin for coarse file times.
     {Found::Cut, false, -1, kPutBack, "cut, within the margin"},
     {Found::Cut, false, -4.9, kPutBack, "cut, within the margin"},
+    {Found::Cut, false, -5, kPutBack, "cut, exactly at the margin"},
     {Found::Cut, false, -5.1, kLeave, "put back from before"},
     {Found::Cut, false, -3 * 86400, kLeave, "a backup three days old"},
     {Found::Cut, true, -3 * 86400, kLeave, "a backup, after the mark"},

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cover/DateClockText.h"
+#include "cover/clock/DateClockText.h"
 
 namespace {
 
@@ -19,36 +19,23 @@ void ExpectSameReading(const ClockReading& expected, const ClockReading& actual)
     EXPECT_EQ(expected.second, actual.second);
 }
 
-SYSTEMTIME LocalTime(WORD year, WORD month, WORD dayOfWeek, WORD day, WORD hour, WORD minute,
-                     WORD second, WORD ms = 0)
-{
-    SYSTEMTIME t{};
-    t.wYear = year;
-    t.wMonth = month;
-    t.wDayOfWeek = dayOfWeek;
-    t.wDay = day;
-    t.wHour = hour;
-    t.wMinute = minute;
-    t.wSecond = second;
-    t.wMilliseconds = ms;
-    return t;
-}
-
+// A SYSTEMTIME's fields in order: year, month, weekday (0 = Sunday), day, hour, minute,
+// second, milliseconds.
 TEST(DateClockText, ReadingsFromLocalTimeKeepWholeSecondsAndCountWeekdaysFromSunday)
 {
-    ExpectSameReading({2000, 1, 1, 7, 9, 5, 3}, ReadingFromLocalTime(LocalTime(2000, 1, 6, 1, 9, 5, 3, 999)));
-    ExpectSameReading({2024, 2, 29, 5, 0, 0, 0}, ReadingFromLocalTime(LocalTime(2024, 2, 4, 29, 0, 0, 0)));
-    ExpectSameReading({2023, 7, 2, 1, 23, 59, 59}, ReadingFromLocalTime(LocalTime(2023, 7, 0, 2, 23, 59, 59)));
+    ExpectSameReading({2000, 1, 1, 7, 9, 5, 3}, ReadingFromLocalTime(SYSTEMTIME{2000, 1, 6, 1, 9, 5, 3, 999}));
+    ExpectSameReading({2024, 2, 29, 5, 0, 0, 0}, ReadingFromLocalTime(SYSTEMTIME{2024, 2, 4, 29, 0, 0, 0, 0}));
+    ExpectSameReading({2023, 7, 2, 1, 23, 59, 59}, ReadingFromLocalTime(SYSTEMTIME{2023, 7, 0, 2, 23, 59, 59, 0}));
 }
 
 TEST(DateClockText, LocalTimesThatAreNoRealTimeGiveTheInvalidReading)
 {
     const SYSTEMTIME broken[] = {
-        LocalTime(2023, 13, 1, 1, 0, 0, 0), // month 13
-        LocalTime(2023, 2, 1, 30, 0, 0, 0), // 30 February
-        LocalTime(2023, 6, 1, 1, 24, 0, 0), // hour 24
-        LocalTime(2023, 6, 1, 1, 0, 60, 0), // minute 60
-        LocalTime(2023, 6, 7, 1, 0, 0, 0),  // weekday 7 does not exist (0 is Sunday)
+        {2023, 13, 1, 1, 0, 0, 0, 0}, // month 13
+        {2023, 2, 1, 30, 0, 0, 0, 0}, // 30 February
+        {2023, 6, 1, 1, 24, 0, 0, 0}, // hour 24
+        {2023, 6, 1, 1, 0, 60, 0, 0}, // minute 60
+        {2023, 6, 7, 1, 0, 0, 0, 0},  // weekday 7 does not exist (0 is Sunday)
     };
     for (const SYSTEMTIME& t : broken)
         ExpectSameReading(ClockReading::Invalid(), ReadingFromLocalTime(t));

@@ -3,6 +3,7 @@
 // items, the settings request, and requests that arrive while a dialog is already up.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <vector>
@@ -10,7 +11,6 @@
 #include "plugin/EntryPoints.h"
 #include "plugin/MenuCommands.h"
 #include "plugin/PluginApp.h"
-#include "settings/ProductStrings.h"
 #include "resource.h"
 #include "settings/SettingsFile.h"
 #include "tools/dialogsearch/DialogSearch.h"
@@ -40,7 +40,7 @@ protected:
         settingsFile_ = dir_.File("velmora.ini");
         // The entry points below run the in-process plug-in's own commands.
         theApp.settings.UsePath(settingsFile_);
-        ProductInfo.productName = "Velmora for Eudora";
+        theApp.product.productName = "Velmora for Eudora";
     }
     void TearDown() override { theApp.settings.UsePath(""); }
 
@@ -357,7 +357,7 @@ public:
 // came back at once with 0, left `open` the only one of its kind, opened no dialog of
 // `otherKind`, and put `open` in front again.
 void RequestWhileOpen(HWND host, DWORD ui, HWND open, int kindControl, int otherKind,
-                      std::initializer_list<Request> requests)
+                      const std::vector<Request>& requests)
 {
     for (Request request : requests) {
         SCOPED_TRACE(static_cast<int>(request));
@@ -376,72 +376,73 @@ void RequestWhileOpen(HWND host, DWORD ui, HWND open, int kindControl, int other
     }
 }
 
-TEST_F(MenuCommandsTest, RequestsWhileTheCoverIsUpOpenNothingMoreAndReturnAtOnce)
-{
-    WriteSettings("Password=\r\nStartUp=1\r\n");
-    HostWindow host;
-    PostSeam seam;
-    RunWithDriver(
-        [] {
-            theApp.commands.RunActivateCommand();
-            return INT_PTR{0};
-        },
-        [&](DWORD ui) {
-            HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
-            ASSERT_NE(nullptr, cover);
-            RequestWhileOpen(host.get(), ui, cover, IDC_COVER_UNLOCK, IDC_SET_APPLY,
-                             {kActivate, kSettings, kStartUp, kScreenSaver});
-            SetItemText(cover, IDC_COVER_PASSWORD, "");
-            PostClick(cover, IDC_COVER_UNLOCK);
-            EXPECT_TRUE(WaitForGone(cover));
-        });
-    EXPECT_EQ(1u, g_posted.size()) << "the screen saver may still be asked for";
+// A dialog a command put up, the requests made through the host window while it is up,
+// and its end: the cover by unlock; the settings dialog of the settings request by
+// Cancel, that of an activation by Apply, after which the activation's own cover comes.
+struct NestedCase {
+    const char* name;
+    const char* lines; // the settings file; null for none
+    bool activate;     // "Activate Velmora", else the settings request
+    int openControl;   // the dialog the requests meet
+    int otherControl;  // the kind that must not open
+    std::vector<Request> requests;
+};
 
-    // Afterwards the commands work as before.
-    const Seen seen = Run([] { theApp.commands.RunActivateCommand(); });
-    EXPECT_TRUE(seen.cover);
-}
-
-TEST_F(MenuCommandsTest, RequestsWhileTheSettingsAreUpOpenNothingMore)
-{
-    HostWindow host;
-    RunWithDriver(
-        [] {
-            theApp.commands.RunSettingsCommand();
-            return INT_PTR{0};
-        },
-        [&](DWORD ui) {
-            HWND settings = WaitForDialogWithControl(ui, IDC_SET_APPLY);
-            ASSERT_NE(nullptr, settings);
-            RequestWhileOpen(host.get(), ui, settings, IDC_SET_APPLY, IDC_COVER_UNLOCK,
-                             {kActivate, kSettings});
-            PostClick(settings, IDC_SET_CANCEL);
-            EXPECT_TRUE(WaitForGone(settings));
-        });
-}
-
-TEST_F(MenuCommandsTest, RequestsBetweenTheSettingsAndTheCoverOfOneActivationAreRefusedToo)
-{
+const NestedCase kNestedCases[] = {
+    {"cover", "Password=\r\nStartUp=1\r\n", true, IDC_COVER_UNLOCK, IDC_SET_APPLY,
+     {kActivate, kSettings, kStartUp, kScreenSaver}},
+    {"settings", nullptr, false, IDC_SET_APPLY, IDC_COVER_UNLOCK, {kActivate, kSettings}},
     // No settings file: the settings dialog comes first, and a request made while it is
     // up must not slip a cover in before the activation's own.
-    HostWindow host;
-    RunWithDriver(
-        [] {
-            theApp.commands.RunActivateCommand();
-            return INT_PTR{0};
-        },
-        [&](DWORD ui) {
-            HWND settings = WaitForDialogWithControl(ui, IDC_SET_APPLY);
-            ASSERT_NE(nullptr, settings);
-            RequestWhileOpen(host.get(), ui, settings, IDC_SET_APPLY, IDC_COVER_UNLOCK, {kActivate});
-            PostClick(settings, IDC_SET_APPLY);
-            HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
-            ASSERT_NE(nullptr, cover);
-            ::Sleep(200);
-            EXPECT_EQ(1, CountDialogsWithControl(ui, IDC_COVER_UNLOCK));
-            PostClick(cover, IDC_COVER_UNLOCK);
-            EXPECT_TRUE(WaitForGone(cover));
-        });
+    {"settings before the activation's cover", nullptr, true, IDC_SET_APPLY, IDC_COVER_UNLOCK, {kActivate}},
+};
+
+TEST_F(MenuCommandsTest, RequestsWhileADialogIsUpOpenNothingMoreAndReturnAtOnce)
+{
+    for (const NestedCase& c : kNestedCases) {
+        SCOPED_TRACE(c.name);
+        if (c.lines != nullptr)
+            WriteSettings(c.lines);
+        else
+            ::DeleteFileA(settingsFile_.c_str());
+        HostWindow host;
+        PostSeam seam;
+        RunWithDriver(
+            [&] {
+                if (c.activate)
+                    theApp.commands.RunActivateCommand();
+                else
+                    theApp.commands.RunSettingsCommand();
+                return INT_PTR{0};
+            },
+            [&](DWORD ui) {
+                HWND open = WaitForDialogWithControl(ui, c.openControl);
+                ASSERT_NE(nullptr, open);
+                RequestWhileOpen(host.get(), ui, open, c.openControl, c.otherControl, c.requests);
+                if (c.openControl == IDC_SET_APPLY) {
+                    PostClick(open, c.activate ? IDC_SET_APPLY : IDC_SET_CANCEL);
+                    EXPECT_TRUE(WaitForGone(open));
+                    if (!c.activate)
+                        return;
+                    open = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
+                    ASSERT_NE(nullptr, open);
+                    ::Sleep(200);
+                    EXPECT_EQ(1, CountDialogsWithControl(ui, IDC_COVER_UNLOCK));
+                }
+                SetItemText(open, IDC_COVER_PASSWORD, "");
+                PostClick(open, IDC_COVER_UNLOCK);
+                EXPECT_TRUE(WaitForGone(open));
+            });
+        const size_t screenSavers = static_cast<size_t>(
+            std::count(c.requests.begin(), c.requests.end(), kScreenSaver));
+        EXPECT_EQ(screenSavers, g_posted.size()) << "the screen saver may still be asked for";
+
+        // Afterwards the commands work as before.
+        const bool file = PathExists(settingsFile_);
+        const Seen seen = Run([] { theApp.commands.RunActivateCommand(); });
+        EXPECT_EQ(file, seen.cover);
+        EXPECT_EQ(!file, seen.settings);
+    }
 }
 
 } // namespace

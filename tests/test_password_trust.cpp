@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "config_ui/SettingsMessages.h"
-#include "cover/DateClockText.h"
-#include "cover/WrongPasswords.h"
+#include "cover/clock/DateClockText.h"
+#include "cover/unlock/WrongPasswords.h"
 #include "host/PluginLoader.h"
 #include "resource.h"
 #include "settings/PasswordScrambler.h"
@@ -200,9 +200,10 @@ TEST_F(PasswordTrust, AFileThatRefusesTheRecordDoesNotLiftTheWait)
     ::CloseHandle(held);
 }
 
-// The line's texts on fixed clock readings, in this program's time zone (UTC+5:37, set
-// by the test list): local time, the date for another day, the wait rounded up.
-TEST(WrongPasswordLine, TellsTheLocalTimeTheDateOfAnotherDayAndTheWaitRoundedUp)
+// The line's time on fixed clock readings, in this program's time zone (UTC+5:37, set by
+// the test list): local time, the date for another day (the rest of the line:
+// test_wrong_password_schedule.cpp).
+TEST(WrongPasswordLine, TellsTheLocalTimeAndTheDateOfAnotherDay)
 {
     const auto local = [](int month, int day, int hour, int minute, bool withDate) {
         SYSTEMTIME t{};
@@ -226,23 +227,6 @@ TEST(WrongPasswordLine, TellsTheLocalTimeTheDateOfAnotherDayAndTheWaitRoundedUp)
     EXPECT_EQ(local(12, 5, 15, 37, true), LocalTimeText(dec8 - 3 * 86400 + 10 * 3600, now)) << "three days before";
     EXPECT_EQ(local(11, 8, 15, 37, true), LocalTimeText(dec8 - 30 * 86400 + 10 * 3600, now)) << "a month before";
     EXPECT_EQ(local(12, 9, 1, 37, true), LocalTimeText(dec8 + 20 * 3600, now)) << "the next day there";
-
-    struct Case {
-        uint32_t waitMs;
-        const char* tail;
-    } cases[] = {
-        {0, "."},
-        {1, ".\r\nPlease wait 1 second before the next try."},
-        {1000, ".\r\nPlease wait 1 second before the next try."},
-        {1001, ".\r\nPlease wait 2 seconds before the next try."},
-        {60000, ".\r\nPlease wait 1 minute before the next try."},
-        {260000, ".\r\nPlease wait 4 minutes 20 seconds before the next try."},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ("7 wrong passwords while locked, the last at 9:15 AM" + std::string(c.tail),
-                  WrongPasswordsText(7, "9:15 AM", c.waitMs));
-    EXPECT_EQ("1 wrong password while locked, at 9:15 AM.", WrongPasswordsText(1, "9:15 AM", 0));
-    EXPECT_EQ("", WrongPasswordsText(0, "9:15 AM", 5000));
 }
 
 // Typed as a keyboard types them: a character the ANSI code page lacks, exactly or at

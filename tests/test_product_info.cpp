@@ -2,7 +2,6 @@
 // Windows code page, and libraries without any.
 #include <gtest/gtest.h>
 
-#include "settings/ProductStrings.h"
 #include "plugin/ProductInfo.h"
 #include "plugin/VersionInfoReader.h"
 #include "support/TestSupport.h"
@@ -100,26 +99,26 @@ TEST(FormatVersionText, ReformatsCommaSeparatedNumbers)
 
 TEST(ReadProductInfo, FillsTheThreeStringsOrLeavesThemAlone)
 {
-    ProductInfo = ProductInfoStrings{};
-    ReadProductInfo(DataLibrary("no_resources.dll"));
-    EXPECT_EQ("", ProductInfo.productName);
-    EXPECT_EQ("", ProductInfo.versionText);
-    EXPECT_EQ("", ProductInfo.legalNoticeText);
-    EXPECT_EQ(", Version: ", DescriptionText(ProductInfo.productName, ProductInfo.versionText));
+    ProductStrings product;
+    ReadProductInfo(DataLibrary("no_resources.dll"), product);
+    EXPECT_EQ("", product.productName);
+    EXPECT_EQ("", product.versionText);
+    EXPECT_EQ("", product.legalNoticeText);
+    EXPECT_EQ(", Version: ", DescriptionText(product.productName, product.versionText));
 
-    ReadProductInfo(DataLibrary("version_de.dll"));
-    EXPECT_EQ("Testprodukt", ProductInfo.productName);
-    EXPECT_EQ("10.20.30.40", ProductInfo.versionText);
-    EXPECT_EQ("Zeile eins\r\nZeile zwei", ProductInfo.legalNoticeText);
+    ReadProductInfo(DataLibrary("version_de.dll"), product);
+    EXPECT_EQ("Testprodukt", product.productName);
+    EXPECT_EQ("10.20.30.40", product.versionText);
+    EXPECT_EQ("Zeile eins\r\nZeile zwei", product.legalNoticeText);
 
-    ReadProductInfo(BuiltPluginPath());
-    EXPECT_EQ("Velmora for Eudora", ProductInfo.productName);
-    EXPECT_EQ("2.0.0.1", ProductInfo.versionText);
+    ReadProductInfo(BuiltPluginPath(), product);
+    EXPECT_EQ("Velmora for Eudora", product.productName);
+    EXPECT_EQ("2.0.0.1", product.versionText);
     EXPECT_EQ("Velmora for Eudora, Version: 2.0.0.1",
-              DescriptionText(ProductInfo.productName, ProductInfo.versionText));
+              DescriptionText(product.productName, product.versionText));
 
-    ReadProductInfo("C:\\missing\\velmora.dll");
-    EXPECT_EQ("Velmora for Eudora", ProductInfo.productName) << "a failed read keeps the strings";
+    ReadProductInfo("C:\\missing\\velmora.dll", product);
+    EXPECT_EQ("Velmora for Eudora", product.productName) << "a failed read keeps the strings";
 }
 
 } // namespace

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "cover/CoverDialog.h"
-#include "settings/ProductStrings.h"
 #include "resource.h"
 #include "settings/PasswordScrambler.h"
 #include "settings/ProfileValue.h"
@@ -37,7 +36,6 @@ protected:
     {
         path_ = dir_.File("velmora.ini");
         UseSettingsFile(path_);
-        ProductInfo.productName = kCaption;
     }
     void TearDown() override { UseSettingsFile(""); }
 
@@ -51,7 +49,7 @@ protected:
     // Runs a cover on this thread while `driver` acts on it from another.
     INT_PTR RunCover(const std::function<void(HWND cover, DWORD ui)>& driver)
     {
-        CoverDialog cover(TestSettings());
+        CoverDialog cover(TestSettings(), kCaption);
         return RunWithDriver([&] { return cover.DoModal(); },
                              [&](DWORD ui) {
                                  HWND d = WaitForCover(ui);

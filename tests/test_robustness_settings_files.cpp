@@ -414,7 +414,7 @@ private:
             << "the settings place changed after the cover opened";
         SetItemText(cover, IDC_COVER_PASSWORD, expected_.password);
         PostClick(cover, IDC_COVER_UNLOCK);
-        if (!WaitForGone(cover, 3000)) {
+        if (!WaitForGone(cover)) {
             ADD_FAILURE() << "the stored password " << ::testing::PrintToString(expected_.password)
                           << " did not unlock the cover";
             if (HWND box = FindDialogWithControl(ui, 0xFFFF))

@@ -1,5 +1,6 @@
 // The settings dialog's decisions as tables: what Enter asks about, and what Apply
-// refuses (in which order, with which message, where the focus goes) or writes.
+// refuses (in which order, with which message, where the focus goes) or writes; and the
+// texts it names refused characters and unsaved settings by.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -90,7 +91,9 @@ const std::string kBadMinutes = BadLockMinutesText(kLongestLockAfterMinutes);
 const std::string kUnstorable = UnstorablePasswordText(" '*");
 const std::string kLongest(kLongestPassword, 'p');
 const char* const kFile = "C:\\Mail\\velmora.ini";
-const std::string kTooLarge = SettingsNotSavedText(kFile, SaveProblem::TooLarge);
+// In its words, not built by the function under test: a wrong cause named would pass.
+const std::string kTooLarge = "The settings could not be saved in \"C:\\Mail\\velmora.ini\". The file is too large "
+                              "to be read safely (over 4 MB). Put that right, then press Apply again.";
 
 const ApplyRow kApplyRows[] = {
     {"switches only", "0", true, "", "", true, "", 0},
@@ -152,6 +155,18 @@ TEST(SettingsChoices, ApplyRefusesInOrderOrWritesWhatTheDialogShows)
         EXPECT_EQ(!row.fresh.empty(), answer.changePassword);
         EXPECT_EQ(row.fresh, answer.newPassword);
     }
+}
+
+// ---- texts -----------------------------------------------------------------------
+
+TEST(SettingsMessages, TheRefusalNamesEachCharacterReadably)
+{
+    EXPECT_NE(std::string::npos,
+              UnstorablePasswordText(" '*").find("cannot contain \"'\", \"*\" or a space:"));
+    EXPECT_NE(std::string::npos,
+              UnstorablePasswordText("\n\r").find("cannot contain the character with code 10 or the character with code 13:"));
+    EXPECT_NE(std::string::npos, UnstorablePasswordText("x").find("cannot contain \"x\":"));
+    EXPECT_NE(std::string::npos, SettingsNotSavedText("C:\\Mail\\velmora.ini").find("\"C:\\Mail\\velmora.ini\""));
 }
 
 } // namespace

@@ -2,34 +2,40 @@
 // the question before a memo that could not be saved is dropped.
 #include <gtest/gtest.h>
 
-#include "cover/UnlockDecision.h"
+#include "cover/unlock/UnlockDecision.h"
 
 namespace {
+
+// What the field holds as Unlock is pressed.
+enum class Typed { kNothing, kNothingAndNoPasswordIsSet, kAWrongPassword, kThePassword };
 
 TEST(UnlockDecision, TheWaitComesFirstThenTheRightPasswordOpensAndOnlyAGuessCounts)
 {
     struct Row {
+        const char* name;
         uint32_t waitMs;
-        bool fieldEmpty;
-        bool matches;
+        Typed typed;
+        bool fileUnreadable; // too large to read
         UnlockStep step;
-        bool unreadable = false;   // the settings file is too large to read
     } const rows[] = {
-        {1, false, true, UnlockStep::kWait},       // the right password during the wait
-        {30000, false, false, UnlockStep::kWait},
-        {1, true, true, UnlockStep::kWait},         // no password set, yet the wait runs
-        {0, true, false, UnlockStep::kRefuseUncounted},
-        {0, true, true, UnlockStep::kOpen},         // no password set
-        {0, false, false, UnlockStep::kRefuseCounted},
-        {0, false, true, UnlockStep::kOpen},
-        {0, false, false, UnlockStep::kRefuseFileUnreadable, true},   // not counted: nobody guessed
-        {0, true, true, UnlockStep::kRefuseFileUnreadable, true},     // fail closed, whatever matched
-        {1, false, false, UnlockStep::kWait, true},
+        {"the password during a wait", 1, Typed::kThePassword, false, UnlockStep::kWait},
+        {"a guess during a wait", 30000, Typed::kAWrongPassword, false, UnlockStep::kWait},
+        {"no password set, during a wait", 1, Typed::kNothingAndNoPasswordIsSet, false, UnlockStep::kWait},
+        {"an unreadable file during a wait", 1, Typed::kAWrongPassword, true, UnlockStep::kWait},
+        {"a press on Unlock with nothing typed", 0, Typed::kNothing, false, UnlockStep::kRefuseUncounted},
+        {"no password set, nothing typed", 0, Typed::kNothingAndNoPasswordIsSet, false, UnlockStep::kOpen},
+        {"a guess", 0, Typed::kAWrongPassword, false, UnlockStep::kRefuseCounted},
+        {"the password", 0, Typed::kThePassword, false, UnlockStep::kOpen},
+        {"a guess, the file unreadable (nobody guessed)", 0, Typed::kAWrongPassword, true,
+         UnlockStep::kRefuseFileUnreadable},
+        {"no password set, the file unreadable (fails closed)", 0, Typed::kNothingAndNoPasswordIsSet, true,
+         UnlockStep::kRefuseFileUnreadable},
     };
-    for (const Row& row : rows)
-        EXPECT_EQ(row.step, DecideUnlock(row.waitMs, row.fieldEmpty, row.matches, row.unreadable))
-            << row.waitMs << " ms, empty " << row.fieldEmpty << ", matches " << row.matches << ", unreadable "
-            << row.unreadable;
+    for (const Row& row : rows) {
+        const bool empty = row.typed == Typed::kNothing || row.typed == Typed::kNothingAndNoPasswordIsSet;
+        const bool matches = row.typed == Typed::kThePassword || row.typed == Typed::kNothingAndNoPasswordIsSet;
+        EXPECT_EQ(row.step, DecideUnlock(row.waitMs, empty, matches, row.fileUnreadable)) << row.name;
+    }
 }
 
 TEST(UnlockDecision, TheMemoIsWrittenOnlyWithTheSwitchOnAndOnlyWhenItChanged)
@@ -53,9 +59,18 @@ TEST(UnlockDecision, TheMemoIsWrittenOnlyWithTheSwitchOnAndOnlyWhenItChanged)
 
 TEST(UnlockDecision, AMemoThatCouldNotBeSavedIsDroppedUnaskedOnlyWhenNothingIsLost)
 {
-    EXPECT_FALSE(AsksBeforeDroppingMemo(true, false)) << "an empty memo";
-    EXPECT_FALSE(AsksBeforeDroppingMemo(false, true)) << "the file holds it as it is";
-    EXPECT_TRUE(AsksBeforeDroppingMemo(false, false));
+    struct Row {
+        const char* name;
+        bool memoEmpty;
+        bool fileHoldsIt;
+        bool asks;
+    } const rows[] = {
+        {"an empty memo", true, false, false},
+        {"a memo the file holds as it is", false, true, false},
+        {"a memo typed since the file last held it", false, false, true},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(row.asks, AsksBeforeDroppingMemo(row.memoEmpty, row.fileHoldsIt)) << row.name;
 }
 
 } // namespace

@@ -1,10 +1,12 @@
-// Wrong passwords at the cover: how long guessing is held off, on counts and clock
-// readings alone.
+// Wrong passwords at the cover: how long guessing is held off and the line that says so,
+// on counts and clock readings alone.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
+#include <string>
 
-#include "cover/WrongPasswords.h"
+#include "cover/unlock/WrongPasswords.h"
 
 namespace {
 
@@ -27,6 +29,38 @@ TEST(WrongPasswordSchedule, FiveAreFreeThenThirtySecondsDoublingUpToFiveMinutes)
         }
     }
     EXPECT_EQ(20, tested);
+}
+
+// A count kept at the largest int stays there at the next wrong password, instead of
+// running over to a negative count (which would read as none, and end the wait).
+TEST(WrongPasswordSchedule, TheCountStopsAtTheLargestInt)
+{
+    WrongPasswordWait wait;
+    const WrongPasswordRecord next = wait.AddWrong({INT_MAX, 1800000000}, 1800000100, 5000);
+    EXPECT_EQ(INT_MAX, next.count);
+    EXPECT_EQ(300000u, wait.Remaining(next, 1800000100, 5000));
+}
+
+// The line's words: the count, when the last was typed, and the wait in whole seconds,
+// rounded up (a millisecond left is "1 second", never "0 seconds").
+TEST(WrongPasswordLine, SaysTheCountTheLastTimeAndTheWaitRoundedUp)
+{
+    struct Case {
+        uint32_t waitMs;
+        const char* tail;
+    } cases[] = {
+        {0, "."},
+        {1, ".\r\nPlease wait 1 second before the next try."},
+        {1000, ".\r\nPlease wait 1 second before the next try."},
+        {1001, ".\r\nPlease wait 2 seconds before the next try."},
+        {60000, ".\r\nPlease wait 1 minute before the next try."},
+        {260000, ".\r\nPlease wait 4 minutes 20 seconds before the next try."},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ("7 wrong passwords while locked, the last at 9:15 AM" + std::string(c.tail),
+                  WrongPasswordsText(7, "9:15 AM", c.waitMs));
+    EXPECT_EQ("1 wrong password while locked, at 9:15 AM.", WrongPasswordsText(1, "9:15 AM", 0));
+    EXPECT_EQ("", WrongPasswordsText(0, "9:15 AM", 5000));
 }
 
 // A record seen for the first time (another start of the client) is timed by the clock

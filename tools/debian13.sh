@@ -47,6 +47,10 @@ if [ "${1:-}" = "--inside" ]; then
     # A failed mount ends the run (set -e), through the trap.
     mnt() { target=$1; shift; mount "$@" "$target"; mounted="$target $mounted"; }
     mnt "$rootfs/proc" -t proc proc
+    # The emulator's registration, where 32-bit programs run through one, seen inside too.
+    if [ -f /proc/sys/fs/binfmt_misc/register ]; then
+        mnt "$rootfs/proc/sys/fs/binfmt_misc" -t binfmt_misc binfmt_misc
+    fi
     mnt "$rootfs/sys" --bind /sys
     mnt "$rootfs/dev" --bind /dev
     mnt "$rootfs/dev/pts" --bind /dev/pts

@@ -1,6 +1,6 @@
 #!/bin/sh
 # Builds the fuzz targets (fuzz/fuzz_*.cpp, in the native build of tools/native-test.sh)
-# and runs each for SECONDS (default 60) from its seed corpus in fuzz/corpus/, with its
+# and runs each for SECONDS (default 60), all at once, from its seed corpus in fuzz/corpus/, with its
 # dictionary when it has one. Prints each target's executions and outcome, then
 # "N passed, M failed". An input that breaks a target is left in build/fuzz/ and the
 # command exits non-zero; run the target on that file to see the failure again:
@@ -16,8 +16,8 @@ SECONDS_EACH=${1:-60}
 VELMORA_NATIVE_BUILD_DIR=$BUILD "$ROOT/tools/native-test.sh" -N >/dev/null
 mkdir -p "$OUT/fuzz"
 
-passed=0
-failed=0
+# Every target runs at once, for the same seconds; the results are read when all have ended.
+pids=""
 for source in "$ROOT"/fuzz/fuzz_*.cpp; do
     target=$(basename "$source" .cpp)
     name=${target#fuzz_}
@@ -28,11 +28,23 @@ for source in "$ROOT"/fuzz/fuzz_*.cpp; do
     log="$OUT/fuzz/$target.log"
     dict=""
     if [ -f "$ROOT/fuzz/$name.dict" ]; then dict="-dict=$ROOT/fuzz/$name.dict"; fi
-    status=0
     # shellcheck disable=SC2086
-    "$BUILD/$target" -max_total_time="$SECONDS_EACH" -timeout=10 -rss_limit_mb=2048 \
-        -print_final_stats=1 -artifact_prefix="$OUT/fuzz/$target-" $dict \
-        "$found" "$seeds" >"$log" 2>&1 || status=$?
+    { status=0
+      "$BUILD/$target" -max_total_time="$SECONDS_EACH" -timeout=10 -rss_limit_mb=2048 \
+          -print_final_stats=1 -artifact_prefix="$OUT/fuzz/$target-" $dict \
+          "$found" "$seeds" >"$log" 2>&1 || status=$?
+      echo "$status" >"$log.status"; } &
+    pids="$pids $!"
+done
+for pid in $pids; do wait "$pid" || true; done
+
+passed=0
+failed=0
+for source in "$ROOT"/fuzz/fuzz_*.cpp; do
+    target=$(basename "$source" .cpp)
+    log="$OUT/fuzz/$target.log"
+    status=$(cat "$log.status" 2>/dev/null || echo 1)
+    rm -f "$log.status"
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
     if [ "$status" -eq 0 ]; then
         passed=$((passed + 1))

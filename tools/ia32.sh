@@ -15,7 +15,8 @@
 # is left as it is, unless VELMORA_EMULATE_IA32=1 asks for the emulated mode anyway.
 #
 #   tools/ia32.sh          sets up what is needed (root or sudo), then says the mode
-#   tools/ia32.sh --mode   says the mode only: "native" or "emulated (qemu-i386 X.Y.Z)"
+#   tools/ia32.sh --mode   says the mode only: "native" or "emulated (qemu-i386 X.Y.Z, path)"
+#   tools/ia32.sh --probe  exits 0 when this machine runs a 32-bit program now
 #   tools/ia32.sh --undo   removes the registration (root or sudo)
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -64,6 +65,9 @@ mode() {
         echo native
     else
         version=$(qemu_version "$interpreter")
+        # Inside the Debian 13 root the registered path lies outside; the root's own
+        # emulator is the same file.
+        [ -n "$version" ] || [ ! -x "/usr/bin/${interpreter##*/}" ] || version=$(qemu_version "/usr/bin/${interpreter##*/}")
         echo "emulated (qemu-i386 ${version:-of unknown version}, $interpreter)"
     fi
 }
@@ -74,6 +78,7 @@ as_root() {
 
 case "${1:-}" in
     --mode) mode; exit 0 ;;
+    --probe) runs_i386; exit ;;
     --undo)
         as_root "$@"
         if [ -f "$BINFMT/$NAME" ]; then

@@ -12,8 +12,8 @@
 #   regex      the CTest tests to run (-R); all of them when left out
 #
 # The logs of failed runs are kept in build/Testing/soak/ (VELMORA_BUILD_DIR moves build/).
-# Soaks of tests with different wine prefixes (test_cover_screens has one of its own) can
-# run side by side; two soaks of tests in the same prefix cannot.
+# The programs run VELMORA_TEST_SLOTS at once (default 3), as in tools/test.sh. Two soaks
+# under the same wine cannot run side by side: they would share their slots' prefixes.
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${VELMORA_BUILD_DIR:-$ROOT/build}
@@ -30,11 +30,14 @@ if [ "${1:-}" = "--inner" ]; then
     while [ "$i" -le "$runs" ]; do
         log="$out/run-$i.log"
         status=0
-        if [ -n "$regex" ]; then
-            ctest --test-dir "$BUILD" --output-on-failure -R "$regex" >"$log" 2>&1 || status=$?
-        else
-            ctest --test-dir "$BUILD" --output-on-failure >"$log" 2>&1 || status=$?
+        # The programs run side by side in the slots tools/with-wine.sh made, as in
+        # tools/test.sh.
+        set -- --test-dir "$BUILD" --output-on-failure
+        if [ -n "${VELMORA_RESOURCE_SPEC:-}" ]; then
+            set -- "$@" -j "$VELMORA_SLOT_COUNT" --resource-spec-file "$VELMORA_RESOURCE_SPEC"
         fi
+        if [ -n "$regex" ]; then set -- "$@" -R "$regex"; fi
+        ctest "$@" >"$log" 2>&1 || status=$?
         if [ "$status" -eq 0 ]; then
             rm -f "$log"
             echo "  run $i/$runs: passed"
@@ -74,6 +77,10 @@ if [ ! -f "$BUILD/CTestTestfile.cmake" ]; then
 fi
 BUILD=$(cd "$BUILD" && pwd)
 export VELMORA_BUILD_DIR="$BUILD"
+# How the 32-bit code runs (tools/ia32.sh); the tests read it too.
+IA32_MODE=$("$ROOT/tools/ia32.sh" --mode)
+case "$IA32_MODE" in emulated*) VELMORA_IA32=emulated ;; *) VELMORA_IA32=native ;; esac
+export VELMORA_IA32
 
 busy_pid=""
 stop_busy() {
@@ -106,7 +113,8 @@ soak_wine() {
     echo "=== $name: $runs runs of ${regex:-every test}$( [ "$busy" = 1 ] && echo ', one core kept busy') ==="
     started=$(date +%s)
     # shellcheck disable=SC2086
-    VELMORA_HEADLESS=1 $runner "$ROOT/tools/with-wine.sh" "$BUILD" "$ROOT/tools/soak.sh" --inner "$runs" "$out" "$regex" ||
+    VELMORA_HEADLESS=1 VELMORA_SLOTS=${VELMORA_TEST_SLOTS:-3} $runner "$ROOT/tools/with-wine.sh" "$BUILD" \
+        "$ROOT/tools/soak.sh" --inner "$runs" "$out" "$regex" ||
         echo "  (the runs under $name did not finish: see above)"
     seconds=$(( $(date +%s) - started ))
     failed_runs=$(cut -f1 "$out/failures" 2>/dev/null | sort -u | grep -c . || true)
@@ -127,5 +135,5 @@ case "$wines" in 10|both) soak_wine wine10 "$ROOT/tools/debian13.sh" ;; esac
 stop_busy
 
 echo
-echo "=== Soak: ${regex:-every test}, $runs runs under each wine$( [ "$busy" = 1 ] && echo ', one core kept busy') ===$summary"
+echo "=== Soak: ${regex:-every test}, $runs runs under each wine$( [ "$busy" = 1 ] && echo ', one core kept busy'), ${VELMORA_TEST_SLOTS:-3} programs at once; 32-bit code $IA32_MODE ===$summary"
 [ "$total_failed" -eq 0 ]

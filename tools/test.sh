@@ -1,26 +1,43 @@
 #!/bin/sh
-# Builds everything and runs every test: first the window-free code's tests natively under
-# the sanitizers and each fuzz target briefly (VELMORA_FUZZ_SECONDS each, default 20; 0
-# skips them), then every test twice, each time under wine on a virtual display: under the
+# Builds everything and runs every test: the window-free code's tests natively under the
+# sanitizers and each fuzz target briefly (VELMORA_FUZZ_SECONDS each, default 20; 0 skips
+# them), and every test twice, each time under wine on virtual displays: under the
 # machine's wine (Debian 12's wine 8), then under the current Debian stable's (wine 10, in
-# the Debian 13 root that tools/debian13.sh makes once and keeps). The same built programs
+# the Debian 13 root that tools/debian13.sh makes once and keeps). The native pass runs
+# beside the wine passes, and each wine pass runs VELMORA_TEST_SLOTS programs at once
+# (default 3), each on a display and in a wine prefix of its own. The same built programs
 # run in both wine passes; every pass must pass. Arguments go to ctest (wine passes only).
 #
 #   tools/test.sh [ctest args...]
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${VELMORA_BUILD_DIR:-$ROOT/build}
+SLOTS=${VELMORA_TEST_SLOTS:-3}
 
 # One pass, under whichever wine this runs with.
 if [ "${1:-}" = "--pass" ]; then
     shift
     echo "Wine: $(wine --version)"
-    VELMORA_HEADLESS=1 exec "$ROOT/tools/with-wine.sh" "$BUILD" \
-        ctest --test-dir "$BUILD" --output-on-failure "$@"
+    VELMORA_HEADLESS=1 VELMORA_SLOTS=$SLOTS exec "$ROOT/tools/with-wine.sh" "$BUILD" "$0" --ctest "$@"
+fi
+# Inside tools/with-wine.sh: CTest hands out the slots it made.
+if [ "${1:-}" = "--ctest" ]; then
+    shift
+    if [ -n "${VELMORA_RESOURCE_SPEC:-}" ]; then
+        exec ctest --test-dir "$BUILD" --output-on-failure -j "$VELMORA_SLOT_COUNT" \
+            --resource-spec-file "$VELMORA_RESOURCE_SPEC" "$@"
+    fi
+    exec ctest --test-dir "$BUILD" --output-on-failure "$@"
 fi
 
+started_all=$(date +%s)
 "$ROOT/tools/build.sh"
 BUILD=$(cd "$BUILD" && pwd)
+# How the 32-bit code runs here (tools/ia32.sh, run by the build, set it up). The tests
+# read it too: a check that only the emulator keeps from running says so.
+IA32_MODE=$("$ROOT/tools/ia32.sh" --mode)
+case "$IA32_MODE" in emulated*) VELMORA_IA32=emulated ;; *) VELMORA_IA32=native ;; esac
+export VELMORA_IA32
 
 summary=""
 failed=0
@@ -58,22 +75,29 @@ $skipped"
     fi
 }
 
-# The native pass: its own build, seconds of tests, then the fuzz targets.
-native_pass() {
-    log="$BUILD/Testing/pass-native.log"
+# The native pass: its own build, seconds of tests, then the fuzz targets. It runs in the
+# background beside the wine passes; its output is shown when it has ended.
+native_log="$BUILD/Testing/pass-native.log"
+start_native_pass() {
     mkdir -p "$BUILD/Testing"
-    rm -f "$log.status"
+    rm -f "$native_log.status"
+    native_started=$(date +%s)
+    { "$ROOT/tools/native-test.sh" || echo "native tests failed" >"$native_log.status"
+      if [ "${VELMORA_FUZZ_SECONDS:-20}" -gt 0 ]; then
+          "$ROOT/tools/fuzz.sh" "${VELMORA_FUZZ_SECONDS:-20}" || echo "fuzzing failed" >>"$native_log.status"
+      fi; } >"$native_log" 2>&1 &
+    native_pid=$!
+}
+end_native_pass() {
+    log=$native_log
+    wait "$native_pid" || true
     echo
     echo "=== Pass: native ==="
-    started=$(date +%s)
+    cat "$log"
     status=0
-    { "$ROOT/tools/native-test.sh" || echo "native tests failed" >"$log.status"
-      if [ "${VELMORA_FUZZ_SECONDS:-20}" -gt 0 ]; then
-          "$ROOT/tools/fuzz.sh" "${VELMORA_FUZZ_SECONDS:-20}" || echo "fuzzing failed" >>"$log.status"
-      fi; } 2>&1 | tee "$log"
     [ -s "$log.status" ] && status=1
     rm -f "$log.status"
-    seconds=$(( $(date +%s) - started ))
+    seconds=$(( $(date +%s) - native_started ))
     tests=$(grep -E 'tests passed|No tests were found' "$log" | tail -n 1 || true)
     fuzz=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -n 1 || true)
     summary="$summary
@@ -85,10 +109,11 @@ native_pass() {
     fi
 }
 
-native_pass
+start_native_pass
 run_pass debian12 "" "$@"
 run_pass debian13 "$ROOT/tools/debian13.sh" "$@"
+end_native_pass
 
 echo
-echo "=== All passes ===$summary"
+echo "=== All passes: 32-bit code $IA32_MODE; $SLOTS programs at once in each wine pass; $(( $(date +%s) - started_all )) s in all ===$summary"
 exit $failed

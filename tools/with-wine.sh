@@ -8,6 +8,12 @@
 # version has prefixes of its own: build/wineprefix* for Debian 12's wine 8, and
 # build/wine<N>/wineprefix* for wine N (tools/debian13.sh runs wine 10).
 #
+# With VELMORA_SLOTS=N (N > 1, headless only) it prepares N slots, each a virtual display
+# and a prefix of its own (slot 0 the usual prefix, slot i wineprefix-slot<i>), so that N
+# programs can run at once without sharing a foreground window or a wine server. The
+# command then finds in VELMORA_SLOTS_DIR one file per slot (<i>.env, read by
+# tools/wine-slot.sh) and in VELMORA_RESOURCE_SPEC a CTest resource file with N slots.
+#
 #   tools/with-wine.sh <build dir> <command> [args...]
 set -eu
 
@@ -75,48 +81,123 @@ if [ "$MONITORS" = 2 ] && [ -z "${VELMORA_IN_XORG:-}" ]; then
     exit $status
 fi
 
+SLOTS=${VELMORA_SLOTS:-1}
+case "$SLOTS" in ''|*[!0-9]*|0) echo "VELMORA_SLOTS must be a number of slots, not $SLOTS" >&2; exit 2 ;; esac
+
 if [ "${VELMORA_HEADLESS:-0}" = 1 ] || [ -z "${DISPLAY:-}" ]; then
-    if [ -z "${VELMORA_IN_XVFB:-}" ]; then
+    if [ -z "${VELMORA_IN_XVFB:-}" ] && [ "$SLOTS" -eq 1 ]; then
         export VELMORA_IN_XVFB=1
         exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$BUILD" "$@"
     fi
 fi
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "Preparing a wine prefix in $WINEPREFIX ..."
-    mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || true
-    # Without a window manager every hide and destroy waits for one unless wine
-    # manages the windows itself.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-    # A crashing program must end, not wait on a crash dialog.
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$DPI" /f >/dev/null 2>&1
-    # Programs see the new scaling once the server has restarted.
+# Makes the prefix in WINEPREFIX ready on DISPLAY and starts its persistent server.
+prepare_prefix() {
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "Preparing a wine prefix in $WINEPREFIX ..."
+        mkdir -p "$WINEPREFIX"
+        wineboot -i >/dev/null 2>&1 || true
+        # Without a window manager every hide and destroy waits for one unless wine
+        # manages the windows itself.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+        # A crashing program must end, not wait on a crash dialog.
+        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+        wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$DPI" /f >/dev/null 2>&1
+        # Programs see the new scaling once the server has restarted.
+        wineserver -k >/dev/null 2>&1 || true
+    fi
+
+    # Wine as Debian packages it finds its own fonts (Tahoma, Marlett, MS Sans Serif) only in
+    # the prefix's Fonts folder; without them every dialog is drawn in a stand-in with other
+    # metrics. A prefix that lacks any of them is mended.
+    fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    mkdir -p "$fonts"
+    for font in "$WINE_FONTS"/*; do
+        [ -e "$fonts/${font##*/}" ] || cp "$font" "$fonts/"
+    done
+
+    # One persistent server, warmed up with its output away from ours: background wine
+    # processes must not inherit the caller's pipes.
+    wineserver -p >/dev/null 2>&1 </dev/null || true
+    wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+
+    wine "$BUILD/bin/velmora_font_check.exe" </dev/null
+}
+
+if [ "$SLOTS" -eq 1 ]; then
+    if ! prepare_prefix; then
+        wineserver -k >/dev/null 2>&1 || true
+        exit 1
+    fi
+    status=0
+    "$@" || status=$?
     wineserver -k >/dev/null 2>&1 || true
+    exit $status
 fi
 
-# Wine as Debian packages it finds its own fonts (Tahoma, Marlett, MS Sans Serif) only in
-# the prefix's Fonts folder; without them every dialog is drawn in a stand-in with other
-# metrics. A prefix that lacks any of them is mended.
-FONTS="$WINEPREFIX/drive_c/windows/Fonts"
-mkdir -p "$FONTS"
-for font in "$WINE_FONTS"/*; do
-    [ -e "$FONTS/${font##*/}" ] || cp "$font" "$FONTS/"
+# Slots: a virtual display each (Xvfb picks a free number and says it), a prefix each.
+SLOTS_DIR="$PREFIXES/slots"
+rm -rf "$SLOTS_DIR"
+mkdir -p "$SLOTS_DIR"
+servers=""
+stop_slots() {
+    for env in "$SLOTS_DIR"/*.env; do
+        [ -e "$env" ] || continue
+        (. "$env"; export WINEPREFIX; wineserver -k >/dev/null 2>&1 || true)
+    done
+    for pid in $servers; do kill "$pid" 2>/dev/null || true; done
+    for pid in $servers; do wait "$pid" 2>/dev/null || true; done
+}
+trap stop_slots EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+i=0
+while [ "$i" -lt "$SLOTS" ]; do
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$SLOTS_DIR/$i.display" \
+        >"$SLOTS_DIR/$i.xvfb.log" 2>&1 </dev/null &
+    servers="$servers $!"
+    i=$((i + 1))
 done
-
-# One persistent server, warmed up with its output away from ours: background wine
-# processes must not inherit the caller's pipes.
-wineserver -p >/dev/null 2>&1 </dev/null || true
-wine cmd /c exit >/dev/null 2>&1 </dev/null || true
-
-if ! wine "$BUILD/bin/velmora_font_check.exe" </dev/null; then
-    wineserver -k >/dev/null 2>&1 || true
-    exit 1
-fi
-
+i=0
+while [ "$i" -lt "$SLOTS" ]; do
+    tries=0
+    while [ ! -s "$SLOTS_DIR/$i.display" ] && [ $tries -lt 200 ]; do sleep 0.05; tries=$((tries + 1)); done
+    if [ ! -s "$SLOTS_DIR/$i.display" ]; then
+        echo "The virtual display of slot $i did not start (log: $SLOTS_DIR/$i.xvfb.log)" >&2
+        exit 1
+    fi
+    prefix="$PREFIX"
+    [ "$i" -eq 0 ] || prefix="$PREFIX-slot$i"
+    printf 'DISPLAY=:%s\nWINEPREFIX=%s\n' "$(tr -dc 0-9 <"$SLOTS_DIR/$i.display")" "$prefix" >"$SLOTS_DIR/$i.env"
+    i=$((i + 1))
+done
+# The prefixes are made side by side: a new one takes a while.
+pids=""
+i=0
+while [ "$i" -lt "$SLOTS" ]; do
+    (. "$SLOTS_DIR/$i.env"; export DISPLAY WINEPREFIX; prepare_prefix) &
+    pids="$pids $!"
+    i=$((i + 1))
+done
+for pid in $pids; do
+    wait "$pid" || exit 1
+done
+{
+    printf '{"version": {"major": 1, "minor": 0}, "local": [{"slots": ['
+    i=0
+    while [ "$i" -lt "$SLOTS" ]; do
+        [ "$i" -eq 0 ] || printf ', '
+        printf '{"id": "%s", "slots": 1}' "$i"
+        i=$((i + 1))
+    done
+    printf ']}]}\n'
+} >"$SLOTS_DIR/resources.json"
+export VELMORA_SLOTS_DIR="$SLOTS_DIR" VELMORA_RESOURCE_SPEC="$SLOTS_DIR/resources.json"
+# Programs run in a slot; what runs outside one (a nested tools/with-wine.sh, say) has the
+# display of slot 0.
+# A nested tools/with-wine.sh (a test in a prefix of its own) makes no slots of its own.
+. "$SLOTS_DIR/0.env"
+export DISPLAY WINEPREFIX VELMORA_IN_XVFB=1 VELMORA_SLOT_COUNT="$SLOTS" VELMORA_SLOTS=1
 status=0
 "$@" || status=$?
-
-wineserver -k >/dev/null 2>&1 || true
 exit $status

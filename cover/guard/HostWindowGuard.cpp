@@ -1,7 +1,5 @@
 #include "cover/guard/HostWindowGuard.h"
 
-const char* const kHostWindowClass = "EudoraMainWindow";
-
 namespace {
 
 // The windows as they are, for the records' refresh and the unlock.

@@ -21,9 +21,6 @@
 #include "cover/guard/GuardShared.h"
 #include "cover/guard/HeldWindows.h"
 
-// The class of the mail client's main window.
-extern const char* const kHostWindowClass;   // "EudoraMainWindow"
-
 class HostWindowGuard {
 public:
     // `observer` (tests only) is told what the guard does in the client's threads.

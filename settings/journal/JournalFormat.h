@@ -47,13 +47,15 @@ struct FileFound {
     FileTimeValue lastWrite = 0;
 };
 
-// A file last written this long after the journal's stamp was changed by hand after the
-// crash: the write itself ends within moments of its journal.
+// A file last written more than this long after the journal's stamp was changed by hand
+// after the crash: the write itself ends within moments of its journal.
 constexpr FileTimeValue kHandEditAfter = 10ull * 10000000ull;
-// A file last written this long before the journal's stamp was not touched by the write
-// (a backup put back by hand keeps its date): the margin covers coarse file times (FAT
-// keeps them to 2 s).
+// A file last written more than this long before the journal's stamp was not touched by
+// the write (a backup put back by hand keeps its date): the margin covers coarse file
+// times (FAT keeps them to 2 s).
 constexpr FileTimeValue kUntouchedBefore = 5ull * 10000000ull;
+// A file written exactly at either margin is the write's own, and is put back: in doubt,
+// the file as it was before the write comes back rather than a torn one staying.
 
 enum class Recovery { Leave, PutBack };
 // Leave: the file is as before the write (untouched), as after it (completed), or as

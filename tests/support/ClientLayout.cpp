@@ -122,9 +122,13 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs)
     const DWORD start = ::GetTickCount();
     for (;;) {
         MSG msg;
+        // Asked after every message: on a slow machine several timer ticks can wait in
+        // the queue at once, and a state one of them leaves must not pass unseen.
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);
+            if (condition())
+                return true;
         }
         if (condition())
             return true;

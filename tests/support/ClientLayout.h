@@ -15,6 +15,7 @@
 #include "host/ClientFolders.h"
 #include "host/MainWindow.h"
 #include "support/Files.h"
+#include "tools/dialogsearch/DialogSearch.h"
 
 namespace testing_support {
 
@@ -83,6 +84,6 @@ std::unique_ptr<velmora_host::Client> StartClient(const velmora_host::ClientFold
 
 // Dispatches the calling thread's messages until `condition` holds or the time runs out;
 // returns whether it held.
-bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = dialog_search::kPatienceMs);
 
 } // namespace testing_support

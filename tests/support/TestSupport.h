@@ -53,7 +53,7 @@ std::string MemoAsReloaded(const std::string& typed);
 using namespace dialog_search;
 
 // Waits until the window is gone.
-bool WaitForGone(HWND window, DWORD timeoutMs = 5000);
+bool WaitForGone(HWND window, DWORD timeoutMs = kPatienceMs);
 
 std::string ItemText(HWND dialog, int id);
 void SetItemText(HWND dialog, int id, const std::string& text);
@@ -77,7 +77,7 @@ void PostCharsW(HWND window, const std::wstring& text);
 // when a message box came instead (its text into `message`, then dismissed) or when
 // nothing happened within `timeoutMs`.
 bool TryUnlock(HWND cover, DWORD ui, const std::string& password, std::string* message = nullptr,
-               DWORD timeoutMs = 5000);
+               DWORD timeoutMs = kPatienceMs);
 
 // Runs `driver` on a second thread while `run` (which opens a modal dialog) runs on
 // the calling thread. The driver receives the calling thread's id. Returns what `run`
@@ -85,7 +85,7 @@ bool TryUnlock(HWND cover, DWORD ui, const std::string& password, std::string* m
 // test fails.
 INT_PTR RunWithDriver(const std::function<INT_PTR()>& run,
                       const std::function<void(DWORD uiThread)>& driver,
-                      DWORD timeoutMs = 20000);
+                      DWORD timeoutMs = 4 * kPatienceMs);
 
 // ---- the platform ------------------------------------------------------------------
 

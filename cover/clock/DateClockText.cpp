@@ -1,4 +1,4 @@
-#include "cover/DateClockText.h"
+#include "cover/clock/DateClockText.h"
 
 #include "framework/TextNumbers.h"
 

@@ -1,4 +1,4 @@
-#include "cover/WrongPasswords.h"
+#include "cover/unlock/WrongPasswords.h"
 
 #include <climits>
 

@@ -1,4 +1,4 @@
-#include "cover/CoverClock.h"
+#include "cover/clock/CoverClock.h"
 
 void CoverClock::Start(HWND dialog, int dateId, int clockId)
 {

@@ -1,5 +1,5 @@
-// The cover's readings of the system's clock, in the terms of cover/DateClockText.h.
-#include "cover/DateClockText.h"
+// The cover's readings of the system's clock, in the terms of cover/clock/DateClockText.h.
+#include "cover/clock/DateClockText.h"
 
 #include <windows.h>
 

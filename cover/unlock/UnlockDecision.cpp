@@ -1,4 +1,4 @@
-#include "cover/UnlockDecision.h"
+#include "cover/unlock/UnlockDecision.h"
 
 UnlockStep DecideUnlock(uint32_t waitMs, bool fieldEmpty, bool typedMatches, bool fileUnreadable) noexcept
 {

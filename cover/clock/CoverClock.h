@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 
-#include "cover/DateClockText.h"
+#include "cover/clock/DateClockText.h"
 
 class CoverClock {
 public:

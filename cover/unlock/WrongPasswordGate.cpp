@@ -1,8 +1,8 @@
-#include "cover/WrongPasswordGate.h"
+#include "cover/unlock/WrongPasswordGate.h"
 
 #include <windows.h>
 
-#include "cover/DateClockText.h"
+#include "cover/clock/DateClockText.h"
 #include "settings/SettingsFile.h"
 
 uint32_t WrongPasswordGate::Wait()

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "cover/WrongPasswords.h"
+#include "cover/unlock/WrongPasswords.h"
 
 class SettingsFile;
 

@@ -1,4 +1,0 @@
-#include "settings/ProductStrings.h"
-
-// Module-wide: read once at initialisation, shown by the dialogs of every layer.
-ProductInfoStrings ProductInfo;
