@@ -174,9 +174,7 @@ void CoverDialog::RecordLockOnce() noexcept
         m_lockRecorded = true;
         // Said on the cover's face, as the memo and Apply say when they cannot save.
         if (!m_settings.RecordLocked() && m_hWnd != nullptr && ::IsWindow(m_hWnd))
-            m_lines.Show(IDC_COVER_LOCK_UNRECORDED, m_settings.LastSaveProblem() == SaveProblem::NoFileBeside
-                                                        ? kLockUnrecordedNoFileBesideLine
-                                                        : kLockUnrecordedLine);
+            m_lines.Show(IDC_COVER_LOCK_UNRECORDED, LockUnrecordedLine(m_settings.LastSaveProblem()));
     }
 }
 

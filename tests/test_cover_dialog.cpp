@@ -20,6 +20,7 @@
 #include "settings/MemoCodec.h"
 #include "settings/PasswordScrambler.h"
 #include "settings/Settings.h"
+#include "settings/SettingsLimits.h"
 #include "settings/SettingsStore.h"
 #include "support/DialogTemplate.h"
 #include "support/ProgramRun.h"
@@ -660,7 +661,7 @@ TEST_F(CoverTest, OpenCoverHasNoTitleBarNoDefaultButtonAndALimitedMemo)
         EXPECT_EQ(nullptr, defaultControl) << "no control acts as the default button";
         const LONG unlockStyle = ::GetWindowLongA(Item(cover, IDC_COVER_UNLOCK), GWL_STYLE);
         EXPECT_NE(BS_DEFPUSHBUTTON, unlockStyle & BS_TYPEMASK);
-        EXPECT_EQ(static_cast<LRESULT>(MemoPad::kMemoLimit),
+        EXPECT_EQ(static_cast<LRESULT>(kMemoTypedLimit),
                   ::SendMessageA(Item(cover, IDC_COVER_MEMO), EM_GETLIMITTEXT, 0, 0));
         Unlock(cover, "");
     });
@@ -782,11 +783,11 @@ TEST_F(CoverTest, MemoAtTheLengthLimitIsStoredAndReadBackWhole)
         memo += "\r\n";
     }
     memo.front() = ' ';
-    memo.resize(MemoPad::kMemoLimit - 1);
+    memo.resize(kMemoTypedLimit - 1);
     memo += ' ';
-    ASSERT_EQ(static_cast<size_t>(MemoPad::kMemoLimit), memo.size());
+    ASSERT_EQ(static_cast<size_t>(kMemoTypedLimit), memo.size());
     INT_PTR result = RunCover([&](DWORD, HWND cover) {
-        EXPECT_EQ(static_cast<LRESULT>(MemoPad::kMemoLimit),
+        EXPECT_EQ(static_cast<LRESULT>(kMemoTypedLimit),
                   ::SendMessageA(Item(cover, IDC_COVER_MEMO), EM_GETLIMITTEXT, 0, 0));
         SetItemText(cover, IDC_COVER_MEMO, memo);
         Unlock(cover, "");
@@ -796,7 +797,7 @@ TEST_F(CoverTest, MemoAtTheLengthLimitIsStoredAndReadBackWhole)
     result = RunCover([&](DWORD, HWND cover) {
         const std::string shown = ItemText(cover, IDC_COVER_MEMO);
         EXPECT_EQ(0, memo.compare(0, shown.size(), shown)) << "the memo's start";
-        EXPECT_EQ(MemoPad::kPartLine, ItemText(cover, IDC_COVER_MEMO_PART));
+        EXPECT_EQ(kMemoPartLine, ItemText(cover, IDC_COVER_MEMO_PART));
         Unlock(cover, "");
     });
     EXPECT_EQ(1, result);
@@ -830,7 +831,7 @@ TEST_F(CoverTest, AnOverLongLineOfEmojiIsCutBetweenCharacters)
             EXPECT_LT(shown.size(), memo.size());
             EXPECT_TRUE(std::equal(shown.begin(), shown.end(), memo.begin())) << "the start of the memo";
             EXPECT_FALSE(shown.back() >= 0xD800 && shown.back() <= 0xDBFF) << "half a character at the end";
-            EXPECT_EQ(MemoPad::kPartLine, ItemText(cover, IDC_COVER_MEMO_PART));
+            EXPECT_EQ(kMemoPartLine, ItemText(cover, IDC_COVER_MEMO_PART));
             Unlock(cover, "");
         });
     }
@@ -867,7 +868,7 @@ TEST_F(CoverTest, StoredMemoLongerThanThePadShowsOpensInPartAndIsKept)
         const std::string shown = ItemText(cover, IDC_COVER_MEMO);
         EXPECT_EQ(0, shown.find("x\r\nx\r\n"));
         EXPECT_LT(shown.size(), 100u);
-        EXPECT_EQ(MemoPad::kPartLine, ItemText(cover, IDC_COVER_MEMO_PART));
+        EXPECT_EQ(kMemoPartLine, ItemText(cover, IDC_COVER_MEMO_PART));
         Unlock(cover, "");
     });
     EXPECT_EQ(1, result);
@@ -1505,11 +1506,11 @@ TEST_F(CoverTest, OneDeleteInALongStoredMemoSavesAllTheRestOfIt)
     };
     struct Case { const char* what; WideText stored; const char* partLine; } cases[] = {
         // 5,000 short lines: 50 KB in the file, the lines the box shows in the pad.
-        {"short lines", repeated(L"a note ", 5000, L"\t"), MemoPad::kPartLine},
+        {"short lines", repeated(L"a note ", 5000, L"\t"), kMemoPartLine},
         // Greek, under MemoPadTextUtf8: 170 KB as escaped UTF-8.
-        {"Greek lines", repeated(L"\x03B1\x03B2\x03B3\x03B4\x03B5", 5000, L"\t"), MemoPad::kPartLine},
+        {"Greek lines", repeated(L"\x03B1\x03B2\x03B3\x03B4\x03B5", 5000, L"\t"), kMemoPartLine},
         // 100,000 characters on one line: the pad is given what its box shows.
-        {"one long line", repeated(L"many words", 9100, L" "), MemoPad::kPartLine},
+        {"one long line", repeated(L"many words", 9100, L" "), kMemoPartLine},
     };
     StorePassword("");
     for (const Case& c : cases) {

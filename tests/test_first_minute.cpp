@@ -140,13 +140,13 @@ TEST_F(FirstMinuteTest, ALockTheFileCannotRecordSaysSoOnTheCover)
     struct Case {
         const char* name;
         Block block;
-        const char* line;
+        std::string line;
     } const cases[] = {
         {"a writable file", Block::kNone, ""},
         // As another program holding the file open does: profile writes to it fail.
-        {"another program keeps the file from being written", Block::kFileHeld, kLockUnrecordedLine},
+        {"another program keeps the file from being written", Block::kFileHeld, LockUnrecordedLine(SaveProblem::Unknown)},
         // The file is writable, but its journal cannot be made beside it.
-        {"no new file can be made beside it", Block::kNoFileBeside, kLockUnrecordedNoFileBesideLine},
+        {"no new file can be made beside it", Block::kNoFileBeside, LockUnrecordedLine(SaveProblem::NoFileBeside)},
     };
     const std::string journal = SettingsFile().substr(0, SettingsFile().size() - 3) + "jnl";
     for (const Case& c : cases) {
@@ -238,7 +238,7 @@ TEST_F(FirstMinuteTest, AMegabyteMemoOnOneLineNeitherFreezesTheClientNorIsCutInT
                           DWORD_PTR answer = 0;
                           EXPECT_NE(0, ::SendMessageTimeoutA(cover, WM_NULL, 0, 0, SMTO_NORMAL, kAnswersAtOnceMs, &answer));
                           EXPECT_LT(::GetTickCount() - start, kAnswersAtOnceMs) << "the cover answers";
-                          EXPECT_EQ(MemoPad::kPartLine, ItemText(cover, IDC_COVER_MEMO_PART));
+                          EXPECT_EQ(kMemoPartLine, ItemText(cover, IDC_COVER_MEMO_PART));
                           // What the box shows of the widest letters: 14 rows of 30 or more.
                           shown = ::GetWindowTextLengthA(::GetDlgItem(cover, IDC_COVER_MEMO));
                           EXPECT_GT(shown, 14 * 30);
@@ -270,7 +270,7 @@ TEST_F(FirstMinuteTest, AMegabyteMemoOfLinesTheBoxCanShowOpensAtOnceInPart)
         DWORD_PTR answer = 0;
         EXPECT_NE(0, ::SendMessageTimeoutA(cover, WM_NULL, 0, 0, SMTO_NORMAL, kAnswersAtOnceMs, &answer));
         EXPECT_LT(::GetTickCount() - start, kAnswersAtOnceMs) << "the cover answers";
-        EXPECT_EQ(MemoPad::kPartLine, ItemText(cover, IDC_COVER_MEMO_PART));
+        EXPECT_EQ(kMemoPartLine, ItemText(cover, IDC_COVER_MEMO_PART));
         Unlock(cover, "");
     });
 }

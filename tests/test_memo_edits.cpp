@@ -7,9 +7,11 @@
 #include <memory>
 #include <string>
 
+#include "cover/CoverTexts.h"
 #include "cover/memo/MemoPad.h"
 #include "host/PluginLoader.h"
 #include "resource.h"
+#include "settings/IniFile.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsStore.h"
 #include "support/Files.h"
@@ -140,7 +142,7 @@ protected:
                       },
                       60000);
         host.UnloadAll();
-        return ::SettingsFile(path_).ReadString(kKeyMemoPadText, "<missing>");
+        return IniFile(path_).ReadString(kKeyMemoPadText, "<missing>");
     }
 
     // Waits until the pad holds `length` characters.
@@ -177,7 +179,7 @@ TEST_F(MemoEditsTest, AWordTypedAtTheStartOrTheEndOfALongMemoIsSavedWithTheRest)
                 given = Narrow(PadText(pad));
                 ASSERT_LT(given.size(), m.memo.size()) << "a long memo is given in part";
                 ASSERT_EQ(0, m.memo.compare(0, given.size(), given));
-                EXPECT_EQ(MemoPad::kPartLine, ItemText(cover, IDC_COVER_MEMO_PART));
+                EXPECT_EQ(kMemoPartLine, ItemText(cover, IDC_COVER_MEMO_PART));
                 // Every row the pad holds is one the box shows.
                 RECT box{};
                 ::SendMessageW(pad, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&box));
@@ -195,7 +197,7 @@ TEST_F(MemoEditsTest, AWordTypedAtTheStartOrTheEndOfALongMemoIsSavedWithTheRest)
                 ASSERT_TRUE(Holds(pad, given.size() + 4)) << "typed keys were dropped";
                 EXPECT_EQ(atStart ? "word" + given : given + "word", Narrow(PadText(pad)));
                 if (!atStart) {
-                    EXPECT_EQ(MemoPad::kPartSeamLine, ItemText(cover, IDC_COVER_MEMO_PART));
+                    EXPECT_EQ(kMemoPartSeamLine, ItemText(cover, IDC_COVER_MEMO_PART));
                 }
             });
             const std::string rest = m.memo.substr(given.size());
@@ -260,7 +262,7 @@ TEST_F(MemoEditsTest, AFullPadSaysSo)
     Edit(Words(2000), [](HWND cover, HWND pad) {
         for (int i = 0; i < 4; ++i)
             PostKey(pad, VK_RETURN);
-        EXPECT_TRUE(WaitUntil([&] { return ItemText(cover, IDC_COVER_MEMO_PART) == MemoPad::kFullLine; }, 5000))
+        EXPECT_TRUE(WaitUntil([&] { return ItemText(cover, IDC_COVER_MEMO_PART) == kMemoFullLine; }, 5000))
             << ItemText(cover, IDC_COVER_MEMO_PART);
     });
 }

@@ -17,6 +17,7 @@
 #include "cover/memo/MemoBound.h"
 #include "resource.h"
 #include "settings/Settings.h"
+#include "settings/SettingsLimits.h"
 #include "settings/SettingsStore.h"
 #include "tools/dialogsearch/DialogSearch.h"
 #include "support/PluginLibrary.h"
@@ -242,7 +243,7 @@ std::string AsGivenToThePad(const std::string& memo)
     for (size_t i = 0; i < memo.size(); ++i) {
         const bool lineBreak = memo[i] == '\r' || memo[i] == '\n';
         line = lineBreak ? 0 : line + 1;
-        if (i == static_cast<size_t>(MemoPad::kLongestShownMemo) || line > kLongestShownMemoLine)
+        if (i == static_cast<size_t>(kLongestGivenMemo) || line > kLongestShownMemoLine)
             return memo.substr(0, i > 0 && memo[i - 1] == '\r' && memo[i] == '\n' ? i - 1 : i);
     }
     return memo;

@@ -4,9 +4,10 @@
 // the square of the line's length: a memo of 100,000 characters on one line held the
 // cover for 18 seconds under wine, one of 350,000 for over three minutes, while the same
 // text in lines of 100 characters took a tenth of a second. A file can hold anything, so
-// the pad gets a bounded start of the memo: at most as much as can be typed into it, and
-// no line longer than the box could ever show (measured with the pad's font). The rest
-// stays in the file until the memo is changed.
+// the pad gets a bounded start of the memo: at most kLongestGivenMemo characters (twice
+// what can be typed, see settings/SettingsLimits.h), no more lines than the box has rows,
+// and no line longer than the box could ever show (measured with the pad's font). The rest
+// stays in the file after what the pad holds (see MemoSeam.h).
 #pragma once
 #include <cstddef>
 

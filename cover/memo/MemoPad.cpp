@@ -3,9 +3,11 @@
 #include <commctrl.h>
 
 #include "cover/CoverLines.h"
+#include "cover/CoverTexts.h"
 #include "cover/memo/MemoBound.h"
 #include "settings/MemoCodec.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsLimits.h"
 
 namespace {
 
@@ -79,11 +81,6 @@ int VisibleRows(HWND pad) noexcept
 
 } // namespace
 
-const char* const MemoPad::kPartLine = "Only the memo's start is shown; the rest is kept after it.";
-const char* const MemoPad::kPartSeamLine =
-    "Only the memo's start is shown; the rest is kept after it, on a line of its own.";
-const char* const MemoPad::kFullLine = "The memo pad is full: delete something to type more.";
-
 void MemoPad::Open(HWND dialog, int memoId, CoverLines& lines, int partId, bool saving, bool typable)
 {
     dialog_ = dialog;
@@ -93,7 +90,7 @@ void MemoPad::Open(HWND dialog, int memoId, CoverLines& lines, int partId, bool 
     saving_ = saving;
     // A limit on what can be typed, so everything in the pad can be stored and read
     // back; text set from the file is not cut by it.
-    ::SendMessageA(pad_, EM_LIMITTEXT, kMemoLimit, 0);
+    ::SendMessageA(pad_, EM_LIMITTEXT, kMemoTypedLimit, 0);
     if (saving_)
         ShowStored();
     if (!typable)
@@ -166,12 +163,12 @@ bool MemoPad::FileHolds(const WideText& memo) const
 
 void MemoPad::Full()
 {
-    lines_->Show(partId_, kFullLine);
+    lines_->Show(partId_, kMemoFullLine);
 }
 
 void MemoPad::ShowPartLine()
 {
-    lines_->Show(partId_, !PartShown() ? "" : edits_ == PadEdits::kAtSeam ? kPartSeamLine : kPartLine);
+    lines_->Show(partId_, !PartShown() ? "" : edits_ == PadEdits::kAtSeam ? kMemoPartSeamLine : kMemoPartLine);
 }
 
 bool MemoPad::Reconcile()
@@ -239,7 +236,7 @@ size_t MemoPad::ShownLength(const WideText& memo) const noexcept
 {
     const BoxRoom room(pad_);
     // The whole memo as far as its bounds go when the box cannot be measured.
-    return ShownMemoLength(memo.data(), memo.size(), kLongestShownMemo, kLongestShownMemoLine,
+    return ShownMemoLength(memo.data(), memo.size(), kLongestGivenMemo, kLongestShownMemoLine,
                            room.Measured() ? &room : nullptr);
 }
 

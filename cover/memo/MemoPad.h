@@ -6,23 +6,14 @@
 
 #include "cover/memo/MemoSeam.h"
 #include "framework/WideText.h"
-#include "settings/MemoLimit.h"
 
 class CoverLines;
 class SettingsFile;
 
 class MemoPad {
 public:
-    // What can be typed, and what the pad is given of a stored memo (see MemoLimit.h).
-    static constexpr int kMemoLimit = kMemoTypedLimit;
-    static constexpr int kLongestShownMemo = kLongestGivenMemo;
     // The dialog's timer this pad uses for the pause in typing.
     static constexpr UINT_PTR kPauseTimer = 2;
-    // The pad's line: the memo shown in part, the same once its end was changed (the rest
-    // then starts a line of its own), and a pad that takes no more typing.
-    static const char* const kPartLine;
-    static const char* const kPartSeamLine;
-    static const char* const kFullLine;
 
     explicit MemoPad(SettingsFile& settings) noexcept : settings_(settings) {}
     MemoPad(const MemoPad&) = delete;
