@@ -81,7 +81,7 @@ int VisibleRows(HWND pad) noexcept
 
 const char* const MemoPad::kPartLine = "Only the memo's start is shown; the rest is kept after it.";
 const char* const MemoPad::kPartSeamLine =
-    "Only the memo's start is shown; the rest is kept after it, on a line of its own.";
+    "Only the memo's start is shown; the rest follows on a new line.";
 const char* const MemoPad::kFullLine = "The memo pad is full: delete something to type more.";
 
 void MemoPad::Open(HWND dialog, int memoId, CoverLines& lines, int partId, bool saving, bool typable)
