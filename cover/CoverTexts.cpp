@@ -10,8 +10,7 @@ const char* const kNoPasswordLine =
 const char* const kFileUnreadableLine =
     "velmora.ini is too large to read (over " VELMORA_LARGEST_SETTINGS_FILE_TEXT "): this cover cannot be unlocked until the file is repaired.";
 const char* const kMemoPartLine = "Only the memo's start is shown; the rest is kept after it.";
-const char* const kMemoPartSeamLine =
-    "Only the memo's start is shown; the rest is kept after it, on a line of its own.";
+const char* const kMemoPartSeamLine = "Only the memo's start is shown; the rest follows on a new line.";
 const char* const kMemoFullLine = "The memo pad is full: delete something to type more.";
 
 std::string LockUnrecordedLine(SaveProblem problem)

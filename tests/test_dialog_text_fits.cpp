@@ -92,7 +92,7 @@ ProductStrings& ShippedProduct()
 }
 
 const DialogCase kDialogs[] = {
-    {"cover", [] { CoverDialog d(TestSettings(), ShippedProduct().productName); return d.DoModal(); }, IDC_COVER_UNLOCK, 20,
+    {"cover", [] { CoverDialog d(TestSettings(), ShippedProduct().productName); return d.DoModal(); }, IDC_COVER_UNLOCK, 22,
      {{IDC_COVER_CLOCK, ClockText(kWidestReading)}, {IDC_COVER_DATE, DateText(kWidestReading)},
       {IDC_COVER_WRONG_PASSWORDS, WidestWrongPasswordsText()}, {IDC_COVER_CAPS_LOCK, "Caps Lock is on."},
       {IDC_COVER_NO_PASSWORD, kNoPasswordLine},
