@@ -144,9 +144,11 @@ TEST_F(FirstMinuteTest, ALockTheFileCannotRecordSaysSoOnTheCover)
     } const cases[] = {
         {"a writable file", Block::kNone, ""},
         // As another program holding the file open does: profile writes to it fail.
-        {"another program keeps the file from being written", Block::kFileHeld, LockUnrecordedLine(SaveProblem::Unknown)},
+        {"another program keeps the file from being written", Block::kFileHeld,
+         "The lock could not be saved: it won't come back if Eudora ends."},
         // The file is writable, but its journal cannot be made beside it.
-        {"no new file can be made beside it", Block::kNoFileBeside, LockUnrecordedLine(SaveProblem::NoFileBeside)},
+        {"no new file can be made beside it", Block::kNoFileBeside,
+         "The lock could not be saved: no new file can be made beside velmora.ini. It won't come back if Eudora ends."},
     };
     const std::string journal = SettingsFile().substr(0, SettingsFile().size() - 3) + "jnl";
     for (const Case& c : cases) {
