@@ -10,9 +10,29 @@
 #include "config_ui/SettingsMessages.h"
 #include "framework/Module.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsStore.h"
 #include "settings/StorablePassword.h"
 
 const char* const kMakerWebPage = "https://velmora.example/";
+
+namespace {
+
+// velmora.txt beside velmora.ini (`settingsPath`); failing that, the one beside the loaded
+// plug-in in `pluginFolder` (installed by hand into the client's program folder, say).
+// Empty when neither exists.
+std::string ReleaseNotesFile(const std::string& settingsPath, const std::string& pluginFolder)
+{
+    const std::string besideSettings =
+        settingsPath.substr(0, settingsPath.size() >= 3 ? settingsPath.size() - 3 : 0) + "txt";
+    const std::string besidePlugin = pluginFolder.empty() ? "" : pluginFolder + "\\velmora.txt";
+    for (const std::string& notes : {besideSettings, besidePlugin}) {
+        if (FileExists(notes))
+            return notes;
+    }
+    return std::string();
+}
+
+} // namespace
 
 // What each button does. The four switches are check boxes that never change by
 // themselves: only their toggle handlers check and uncheck them.
@@ -179,7 +199,7 @@ void SettingsDialog::OnCancelButton()
 
 void SettingsDialog::OnReleaseNotes()
 {
-    const std::string notes = settings_.ReleaseNotesFile(ModuleFolder());
+    const std::string notes = ReleaseNotesFile(settings_.FileName(), ModuleFolder());
     if (!notes.empty())
         shellOpen_(nullptr, "open", notes.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
 }

@@ -49,7 +49,10 @@ BOOL CoverDialog::OnInitDialog()
 
     m_lines.Attach(m_hWnd);
     const Switches switches = m_settings.ReadSwitches();
-    m_memo.Open(m_hWnd, IDC_COVER_MEMO, m_lines, IDC_COVER_MEMO_PART, switches.saveMemoPadText == 1);
+    // Over a file that cannot be read the pad shows no memo and takes no typing.
+    const bool readable = !m_settings.Damaged();
+    m_memo.Open(m_hWnd, IDC_COVER_MEMO, m_lines, IDC_COVER_MEMO_PART, switches.saveMemoPadText == 1 && readable,
+                readable);
 
     m_hostWindow = ::FindWindowExA(nullptr, nullptr, kHostWindowClass, nullptr);
     // The client shows its windows again by itself (new mail, its tray icon, mail checks,
@@ -110,6 +113,8 @@ bool CoverDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM, INT_PTR& result)
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_COVER_MEMO && HIWORD(wParam) == EN_CHANGE)
             m_memo.Changed();
+        if (LOWORD(wParam) == IDC_COVER_MEMO && HIWORD(wParam) == EN_MAXTEXT)
+            m_memo.Full();
         if (LOWORD(wParam) == IDC_COVER_PASSWORD &&
             (HIWORD(wParam) == EN_SETFOCUS || HIWORD(wParam) == EN_KILLFOCUS))
             ShowCapsLock();
@@ -169,9 +174,7 @@ void CoverDialog::RecordLockOnce() noexcept
         m_lockRecorded = true;
         // Said on the cover's face, as the memo and Apply say when they cannot save.
         if (!m_settings.RecordLocked() && m_hWnd != nullptr && ::IsWindow(m_hWnd))
-            m_lines.Show(IDC_COVER_LOCK_UNRECORDED, m_settings.LastSaveProblem() == SaveProblem::NoFileBeside
-                                                        ? kLockUnrecordedNoFileBesideLine
-                                                        : kLockUnrecordedLine);
+            m_lines.Show(IDC_COVER_LOCK_UNRECORDED, LockUnrecordedLine(m_settings.LastSaveProblem()));
     }
 }
 

@@ -7,6 +7,7 @@ namespace {
 // The caps-lock line on the face, then the lines below it in the order they stack.
 constexpr int kLineIds[] = {IDC_COVER_CAPS_LOCK, IDC_COVER_FILE_UNREADABLE, IDC_COVER_WRONG_PASSWORDS,
                             IDC_COVER_NO_PASSWORD, IDC_COVER_LOCK_UNRECORDED, IDC_COVER_MEMO_PART};
+static_assert(sizeof kLineIds / sizeof kLineIds[0] == CoverLines::kCount, "a text and a height for each line");
 constexpr int kFirstBelowFace = 1;
 // In dialog units: the face's height (the template's), where the lines below it start,
 // the space between two of them and below the last.

@@ -15,8 +15,10 @@ public:
     // Line `id` says `text` (empty: nothing).
     void Show(int id, const std::string& text);
 
-private:
+    // How many lines the cover has (the ids in CoverLines.cpp).
     static constexpr int kCount = 6;
+
+private:
     // Stacks the lines below the face that say something, and fits the cover to them.
     void Fit() noexcept;
 

@@ -8,7 +8,7 @@
 
 #include "FuzzCheck.h"
 #include "settings/MemoCodec.h"
-#include "settings/MemoLimit.h"
+#include "settings/SettingsLimits.h"
 #include "settings/ProfileValue.h"
 
 namespace {

@@ -526,7 +526,7 @@ Var SettingsNote
 Function un.SettingsNoteFollowsBox
     ${NSD_GetState} $SettingsBox $RemoveSettings
     ${If} $RemoveSettings = ${BST_CHECKED}
-        ${NSD_SetText} $SettingsNote "Your settings (password, switches and memo pad) will be removed as well: velmora.ini in that folder is deleted, with velmora.jnl beside it when there is one."
+        ${NSD_SetText} $SettingsNote "Your settings (password, switches and memo pad) will be removed as well: velmora.ini in that folder is deleted, with velmora.jnl, velmora.jnl.bad and velmora.new beside it when there are any."
     ${Else}
         ${NSD_SetText} $SettingsNote "Your settings (password, switches and memo pad) stay in velmora.ini in that folder, so they are there again if you install Velmora later."
     ${EndIf}
@@ -560,8 +560,11 @@ Section "un.Velmora"
     ${If} $RemoveSettings = ${BST_CHECKED}
         Delete "$INSTDIR\velmora.ini"
         ; The write journal beside it holds the settings as they were before a write:
-        ; the password's scrambled form and the memo too.
+        ; the password's scrambled form and the memo too; so does a journal set aside as
+        ; too large, and a new file a write left when it was cut short.
         Delete "$INSTDIR\velmora.jnl"
+        Delete "$INSTDIR\velmora.jnl.bad"
+        Delete "$INSTDIR\velmora.new"
     ${EndIf}
     ${If} ${FileExists} "$INSTDIR\velmora.dll"
     ${OrIf} ${FileExists} "$INSTDIR\velmora.txt"

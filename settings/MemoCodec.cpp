@@ -1,6 +1,6 @@
 #include "settings/MemoCodec.h"
 
-#include "settings/MemoLimit.h"
+#include "settings/SettingsLimits.h"
 #include "settings/ProfileValue.h"
 
 namespace {

@@ -53,8 +53,11 @@ enum class SaveProblem {
     NoFileBeside,  // the journal (velmora.jnl) could not be made beside the file
     TooLarge,      // the file is too large to read (damaged)
 };
-// The sentence that names the problem to the user; empty for Unknown.
+// The sentence that names the problem to the user in a message; empty for Unknown.
 std::string SaveProblemText(SaveProblem problem);
+// The same cause as a line says it, naming the file ("no new file can be made beside
+// velmora.ini"); empty for Unknown.
+std::string SaveProblemCause(SaveProblem problem);
 
 // What the lock makes of a stored LockAfterMinutes: 0 (never) for 0 and anything
 // negative, at most kLongestLockAfterMinutes.

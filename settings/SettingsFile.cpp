@@ -1,54 +1,13 @@
 #include "settings/SettingsFile.h"
 
-#include <windows.h>
-
-#include <vector>
-
-#include "framework/ScopedHandle.h"
 #include "framework/TextNumbers.h"
 #include "settings/MemoCodec.h"
-#include "settings/MemoLimit.h"
 #include "settings/PasswordScrambler.h"
-#include "settings/ProfileValue.h"
+#include "settings/SettingsLimits.h"
 #include "settings/SettingsStore.h"
 #include "settings/StorablePassword.h"
 
 namespace {
-
-// The file's one section.
-const char* const kSection = "Settings";
-
-constexpr DWORD kFirstReadSize = 256;
-// No value is longer than the largest file read, so every value reads whole.
-constexpr DWORD kLargestRead = kLargestSettingsFile + 1;
-// Both memo values at their longest, with room for every other key, in a file read whole.
-static_assert(2 * kLongestStoredMemo + (64u << 10) <= kLargestSettingsFile, "a memo saved can be read again");
-
-// Each memo save's stand-in value, before the plug-in puts the long value in its place.
-std::string PlaceholderValue()
-{
-    return "velmora-long-value-" + DecimalText(static_cast<int>(::GetCurrentProcessId())) + "-" +
-           DecimalText(static_cast<int>(::GetTickCount() & 0x7FFFFFFF));
-}
-
-// The profile functions take paths shorter than MAX_PATH only. Given a full path of
-// exactly MAX_PATH characters, or a relative one that grows far past it, they read and
-// write a file of some garbled name in another folder instead, and report success
-// (measured under wine). A path that has no full form at all cannot name the file
-// either.
-bool FitsTheProfileFunctions(const std::string& path) noexcept
-{
-    const DWORD needed = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-    return needed != 0 && needed <= MAX_PATH;
-}
-
-// The whole file as bytes; false when it cannot be read.
-bool ReadFileBytes(const std::string& path, std::string& bytes)
-{
-    const ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file.IsValid() && ReadToEnd(file.Get(), kLargestSettingsFile, bytes);
-}
 
 // The conversions of WideText.h, for the memo's stored form.
 class WindowsCodePage final : public AnsiCodePage {
@@ -59,168 +18,19 @@ public:
 
 } // namespace
 
-SettingsFile::SettingsFile(const std::string& path, WriteObserver* observer)
-    : path_(path), journal_(path_, observer)
-{
-}
-
-SettingsFile::~SettingsFile() = default;
-
 // ---- the file -----------------------------------------------------------------------
 
 void SettingsFile::UseFolder(const std::string& configDirectory)
 {
-    UsePath(SettingsPathFor(configDirectory));
-    CreateSettingsFolderIfMissing(configDirectory);
-    // Before anything reads the file: a write cut by a crash is undone first.
-    journal_.UndoInterruptedWrite();
+    file_.Open(configDirectory);
     CreateIfMissing();
-    held_.Open(path_.c_str(), CFile::modeRead | CFile::shareDenyNone, &holdError_);
-}
-
-void SettingsFile::Release() noexcept
-{
-    held_.Close();
+    file_.Hold();
 }
 
 void SettingsFile::CreateIfMissing()
 {
     if (!Exists())
-        WriteString(BeginWrite(), kKeyPassword, "");
-}
-
-bool SettingsFile::Exists() const
-{
-    return FileExists(path_);
-}
-
-std::string SettingsFile::ReleaseNotesFile(const std::string& pluginFolder) const
-{
-    const std::string besideSettings = path_.substr(0, path_.size() >= 3 ? path_.size() - 3 : 0) + "txt";
-    const std::string besidePlugin = pluginFolder.empty() ? "" : pluginFolder + "\\velmora.txt";
-    for (const std::string& notes : {besideSettings, besidePlugin}) {
-        if (FileExists(notes))
-            return notes;
-    }
-    return std::string();
-}
-
-// ---- single values, by key ---------------------------------------------------------
-
-bool SettingsFile::Damaged() const
-{
-    // The profile functions read the whole file into memory at every call.
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    return ::GetFileAttributesExA(path_.c_str(), GetFileExInfoStandard, &data) &&
-           (data.nFileSizeHigh != 0 || data.nFileSizeLow > kLargestSettingsFile);
-}
-
-SaveProblem SettingsFile::LastSaveProblem() const
-{
-    if (Damaged())
-        return SaveProblem::TooLarge;
-    return journal_.JournalNotMade() ? SaveProblem::NoFileBeside : SaveProblem::Unknown;
-}
-
-std::string SettingsFile::ReadString(const char* key, const std::string& defaultValue) const
-{
-    if (!FitsTheProfileFunctions(path_) || Damaged())
-        return defaultValue;
-    // The profile function cuts a value that does not fit and gives no error for it;
-    // a result that fills the buffer means it may have been cut, so read again larger.
-    std::vector<char> buffer;
-    // Every call reads the whole file again (measured under wine: 0.7 ms more per call
-    // with a file of 100 KB): a value too long for the first buffer gets the largest at
-    // once.
-    for (DWORD size = kFirstReadSize;; size = kLargestRead) {
-        buffer.assign(size, '\0');
-        const DWORD copied = ::GetPrivateProfileStringA(kSection, key, defaultValue.c_str(), buffer.data(), size,
-                                                        path_.c_str());
-        if (copied + 1 < size || size >= kLargestRead)
-            return std::string(buffer.data(), copied < size ? copied : size - 1);
-    }
-}
-
-int SettingsFile::ReadInt(const char* key, int defaultValue) const
-{
-    return ParseProfileInt(ReadString(key, DecimalText(defaultValue)));
-}
-
-bool SettingsFile::WriteString(const WriteGroup& group, const char* key, const std::string& value)
-{
-    if (!IsStorableProfileValue(value))
-        return false;
-    const std::string stored = QuoteProfileValue(value);
-    if (stored.size() > kLongestProfileWrite || !FitsTheProfileFunctions(path_))
-        return false;
-    return group.Make([&] {
-        return ::WritePrivateProfileStringA(kSection, key, stored.c_str(), path_.c_str()) != FALSE;
-    });
-}
-
-bool SettingsFile::WriteMemoValue(const WriteGroup& group, const char* key, const std::string& value)
-{
-    if (!IsStorableProfileValue(value))
-        return false;
-    const std::string stored = QuoteProfileValue(value);
-    if (stored.size() <= kLongestProfileWrite)
-        return WriteString(group, key, value);
-    if (stored.size() > kLongestStoredMemo)
-        return false;
-    // The profile writer finds (or makes) the key's line; the value goes into it after.
-    std::string original, bytes;
-    const std::string placeholder = PlaceholderValue();
-    if (!ReadFileBytes(path_, original) || !WriteString(group, key, placeholder))
-        return false;
-    if (!ReadFileBytes(path_, bytes) || !PutValueInPlace(bytes, placeholder, stored)) {
-        // Never a stand-in left for the memo: the file goes back as it was.
-        WriteWholeFile(group, original);
-        return false;
-    }
-    return WriteWholeFile(group, bytes);
-}
-
-bool SettingsFile::WriteInt(const WriteGroup& group, const char* key, int value)
-{
-    return WriteString(group, key, DecimalText(value));
-}
-
-bool SettingsFile::RemoveKey(const WriteGroup& group, const char* key)
-{
-    if (!KeyPresent(key))
-        return true;
-    return group.Make([&] { return ::WritePrivateProfileStringA(kSection, key, nullptr, path_.c_str()) != FALSE; });
-}
-
-bool SettingsFile::WriteWholeFile(const WriteGroup& group, const std::string& bytes)
-{
-    return group.Make([&] {
-        const ScopedHandle file(::CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                              nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        DWORD written = 0;
-        return file.IsValid() &&
-               ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-               written == bytes.size();
-    });
-}
-
-bool SettingsFile::KeyPresent(const char* key) const
-{
-    // A missing key gives back whichever default it is asked with.
-    return ReadString(key, "0") == ReadString(key, "1");
-}
-
-// Every value the plug-in reads, as it reads now.
-std::string SettingsFile::EveryValue() const
-{
-    static const char* const keys[] = {kKeyStartUp, kKeyStretch, kKeySaveMemoPadText, kKeyHideEudora,
-                                       kKeyMemoPadText, kKeyMemoPadTextUtf8, kKeyPassword, kKeyLockAfterMinutes,
-                                       kKeyLockWithWindows};
-    const std::string absent(1, '\x01');
-    std::string values;
-    for (const char* key : keys)
-        values += ReadString(key, absent) + '\0';
-    return values;
+        file_.WriteString(file_.BeginWrite(), kKeyPassword, "");
 }
 
 // ---- the settings -------------------------------------------------------------------
@@ -228,10 +38,10 @@ std::string SettingsFile::EveryValue() const
 Switches SettingsFile::ReadSwitches() const
 {
     Switches switches;
-    switches.startUp = ReadInt(kKeyStartUp, switches.startUp);
-    switches.stretch = ReadInt(kKeyStretch, switches.stretch);
-    switches.saveMemoPadText = ReadInt(kKeySaveMemoPadText, switches.saveMemoPadText);
-    switches.hideEudora = ReadInt(kKeyHideEudora, switches.hideEudora);
+    switches.startUp = file_.ReadInt(kKeyStartUp, switches.startUp);
+    switches.stretch = file_.ReadInt(kKeyStretch, switches.stretch);
+    switches.saveMemoPadText = file_.ReadInt(kKeySaveMemoPadText, switches.saveMemoPadText);
+    switches.hideEudora = file_.ReadInt(kKeyHideEudora, switches.hideEudora);
     return switches;
 }
 
@@ -239,25 +49,25 @@ LockSettings SettingsFile::ReadLockSettings() const
 {
     LockSettings lock;
     lock.afterMinutes = EffectiveLockMinutes(ReadLockAfterMinutes());
-    lock.afterMinutesStored = KeyPresent(kKeyLockAfterMinutes);
+    lock.afterMinutesStored = file_.KeyPresent(kKeyLockAfterMinutes);
     lock.withWindows = ReadLockWithWindows();
-    lock.withWindowsStored = KeyPresent(kKeyLockWithWindows);
+    lock.withWindowsStored = file_.KeyPresent(kKeyLockWithWindows);
     return lock;
 }
 
 int SettingsFile::ReadLockAfterMinutes() const
 {
-    return ReadInt(kKeyLockAfterMinutes, 0);
+    return file_.ReadInt(kKeyLockAfterMinutes, 0);
 }
 
 int SettingsFile::ReadLockWithWindows() const
 {
-    return ReadInt(kKeyLockWithWindows, 0);
+    return file_.ReadInt(kKeyLockWithWindows, 0);
 }
 
 bool SettingsFile::SaveSettings(const WriteGroup& group, const Switches& switches, const LockSettings& lock)
 {
-    const auto write = [&](const char* key, int value) { return WriteInt(group, key, value); };
+    const auto write = [&](const char* key, int value) { return file_.WriteInt(group, key, value); };
     if (!write(kKeyStartUp, switches.startUp) || !write(kKeyStretch, switches.stretch) ||
         !write(kKeySaveMemoPadText, switches.saveMemoPadText) || !write(kKeyHideEudora, switches.hideEudora))
         return false;
@@ -269,7 +79,7 @@ bool SettingsFile::SaveSettings(const WriteGroup& group, const Switches& switche
 
 bool SettingsFile::ApplySettings(const Switches& switches, const LockSettings& lock, const std::string* newPassword)
 {
-    const WriteGroup apply = BeginWrite();
+    const WriteGroup apply = file_.BeginWrite();
     return SaveSettings(apply, switches, lock) && (newPassword == nullptr || StoreNewPassword(apply, *newPassword));
 }
 
@@ -277,7 +87,7 @@ bool SettingsFile::ApplySettings(const Switches& switches, const LockSettings& l
 
 std::string SettingsFile::StoredPassword() const
 {
-    return ReadString(kKeyPassword, "");
+    return file_.ReadString(kKeyPassword, "");
 }
 
 bool SettingsFile::PasswordMatches(const std::string& typed) const
@@ -292,14 +102,14 @@ bool SettingsFile::StoreNewPassword(const WriteGroup& group, const std::string& 
 {
     const std::string previous = StoredPassword();
     const std::string stored = Scramble(password, ScramblerKey);
-    const bool written = WriteString(group, kKeyPassword, stored);
+    const bool written = file_.WriteString(group, kKeyPassword, stored);
     const std::string readBack = StoredPassword();
     if (written && readBack == stored)
         return true;
     // The file holds neither what was asked nor, perhaps, the old password: put the old
     // one back so that the password stays one the user knows.
     if (readBack != previous)
-        WriteString(group, kKeyPassword, previous);
+        file_.WriteString(group, kKeyPassword, previous);
     return false;
 }
 
@@ -309,68 +119,64 @@ bool SettingsFile::RecordLocked()
 {
     // Without a file there is no password to keep anyone out, and the next request
     // must still find the file missing and offer the settings first.
-    std::string original;
-    if (!Exists() || !ReadFileBytes(path_, original))
+    if (!Exists())
         return false;
-    const std::string values = EveryValue();
-    // The record and its putting back are one write: a crash leaves neither half.
-    const WriteGroup record = BeginWrite();
-    if (!WriteInt(record, kKeyLocked, 1))
-        return false;
+    // A file too large to read brings the cover back at every start: recorded as it is.
+    if (Damaged())
+        return true;
     // Writing to an odd file (a hand-edited one, say) can change how the rest of it
-    // reads, the password included: then the file goes back as it was, unrecorded.
-    if (EveryValue() != values) {
-        WriteWholeFile(record, original);
-        return false;
-    }
-    return true;
+    // reads, the password included: the record is made only where every value reads as
+    // it read before.
+    return file_.WriteStringKeeping(file_.BeginWrite(), kKeyLocked, "1",
+                                    {kKeyStartUp, kKeyStretch, kKeySaveMemoPadText, kKeyHideEudora, kKeyMemoPadText,
+                                     kKeyMemoPadTextUtf8, kKeyPassword, kKeyLockAfterMinutes, kKeyLockWithWindows});
 }
 
 bool SettingsFile::ClearLockedRecord()
 {
-    return RemoveKey(BeginWrite(), kKeyLocked);
+    return file_.RemoveKey(file_.BeginWrite(), kKeyLocked);
 }
 
 bool SettingsFile::LockedRecorded() const
 {
     // A lock may be recorded in a file that cannot be read: the cover comes up.
-    return Damaged() || ReadInt(kKeyLocked, 0) == 1;
+    return Damaged() || file_.ReadInt(kKeyLocked, 0) == 1;
 }
 
 WrongPasswordRecord SettingsFile::ReadWrongPasswordRecord() const
 {
     // Most covers never see a wrong password: one read tells.
     WrongPasswordRecord record;
-    record.count = ReadInt(kKeyWrongPasswords, 0);
+    record.count = file_.ReadInt(kKeyWrongPasswords, 0);
     if (record.count == 0)
         return record;
     // Digits only, few enough that no overflow is possible.
     long long time = 0;
-    if (ParseDigits(ReadString(kKeyLastWrongPassword, ""), 18, time))
+    if (ParseDigits(file_.ReadString(kKeyLastWrongPassword, ""), 18, time))
         record.lastTime = time;
     return record;
 }
 
 bool SettingsFile::RecordWrongPasswords(const WrongPasswordRecord& record)
 {
-    const WriteGroup both = BeginWrite();
-    return WriteInt(both, kKeyWrongPasswords, record.count) &&
-           WriteString(both, kKeyLastWrongPassword, DecimalText(record.lastTime));
+    const WriteGroup both = file_.BeginWrite();
+    return file_.WriteInt(both, kKeyWrongPasswords, record.count) &&
+           file_.WriteString(both, kKeyLastWrongPassword, DecimalText(record.lastTime));
 }
 
 bool SettingsFile::ClearWrongPasswords()
 {
-    const WriteGroup both = BeginWrite();
-    const bool countRemoved = RemoveKey(both, kKeyWrongPasswords);
-    return RemoveKey(both, kKeyLastWrongPassword) && countRemoved;
+    const WriteGroup both = file_.BeginWrite();
+    const bool countRemoved = file_.RemoveKey(both, kKeyWrongPasswords);
+    return file_.RemoveKey(both, kKeyLastWrongPassword) && countRemoved;
 }
 
 // ---- the memo -----------------------------------------------------------------------
 
 WideText SettingsFile::LoadMemoPadText() const
 {
-    const std::string ansi = ReadString(kKeyMemoPadText, "");
-    const std::string escaped = ReadString(kKeyMemoPadTextUtf8, "");
+    const std::string ansi = file_.ReadString(kKeyMemoPadText, "");
+    const std::string escaped = file_.ReadString(kKeyMemoPadTextUtf8, "");
     // The whole text only while MemoPadText still holds what was stored with it: a
     // version that knows only MemoPadText may have changed the memo since, and its
     // change wins.
@@ -393,9 +199,9 @@ bool SettingsFile::SaveMemoPadText(const WideText& shown, const WideText& rest)
         return false;
     // Saved while the cover is up, when the client may be ended any moment: the memo and
     // its side key are one write.
-    const WriteGroup save = BeginWrite();
+    const WriteGroup save = file_.BeginWrite();
     if (memo.side.empty())
-        return WriteMemoValue(save, kKeyMemoPadText, memo.text) && RemoveKey(save, kKeyMemoPadTextUtf8);
+        return file_.WriteLongString(save, kKeyMemoPadText, memo.text, kLongestStoredMemo) && file_.RemoveKey(save, kKeyMemoPadTextUtf8);
     // The whole text first: until MemoPadText matches it, it is not used.
-    return WriteMemoValue(save, kKeyMemoPadTextUtf8, memo.side) && WriteMemoValue(save, kKeyMemoPadText, memo.text);
+    return file_.WriteLongString(save, kKeyMemoPadTextUtf8, memo.side, kLongestStoredMemo) && file_.WriteLongString(save, kKeyMemoPadText, memo.text, kLongestStoredMemo);
 }

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "framework/WideText.h"
-#include "settings/MemoLimit.h"
+#include "settings/SettingsLimits.h"
 
 // The characters (codes 1-255, ascending) that cannot be part of a password scrambled
 // with this key byte.

@@ -92,12 +92,13 @@ ProductStrings& ShippedProduct()
 }
 
 const DialogCase kDialogs[] = {
-    {"cover", [] { CoverDialog d(TestSettings(), ShippedProduct().productName); return d.DoModal(); }, IDC_COVER_UNLOCK, 20,
+    {"cover", [] { CoverDialog d(TestSettings(), ShippedProduct().productName); return d.DoModal(); }, IDC_COVER_UNLOCK, 22,
      {{IDC_COVER_CLOCK, ClockText(kWidestReading)}, {IDC_COVER_DATE, DateText(kWidestReading)},
       {IDC_COVER_WRONG_PASSWORDS, WidestWrongPasswordsText()}, {IDC_COVER_CAPS_LOCK, "Caps Lock is on."},
       {IDC_COVER_NO_PASSWORD, kNoPasswordLine},
-      {IDC_COVER_LOCK_UNRECORDED, kLockUnrecordedLine}, {IDC_COVER_LOCK_UNRECORDED, kLockUnrecordedNoFileBesideLine},
-      {IDC_COVER_MEMO_PART, MemoPad::kPartLine}, {IDC_COVER_FILE_UNREADABLE, kFileUnreadableLine}}},
+      {IDC_COVER_LOCK_UNRECORDED, LockUnrecordedLine(SaveProblem::Unknown)}, {IDC_COVER_LOCK_UNRECORDED, LockUnrecordedLine(SaveProblem::NoFileBeside)},
+      {IDC_COVER_MEMO_PART, kMemoPartLine}, {IDC_COVER_MEMO_PART, kMemoPartSeamLine},
+      {IDC_COVER_MEMO_PART, kMemoFullLine}, {IDC_COVER_FILE_UNREADABLE, kFileUnreadableLine}}},
     {"settings", [] { SettingsDialog d(TestSettings(), ShippedProduct()); return d.DoModal(); }, IDC_SET_CANCEL, 19, {}},
     {"about", [] { AboutDialog d(ShippedProduct()); return d.DoModal(); }, IDC_ABOUT_CLOSE, 2, {}},
 };

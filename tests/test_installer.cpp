@@ -236,13 +236,16 @@ TEST_F(InstallerTest, WaitsForTheClientToCloseAndShowsTheRecordedDataFolder)
     ExpectInstalled();
 }
 
-// Ticked, the settings go with their journal: the password's scrambled form and the memo
-// as they were before a write.
+// Ticked, the settings go with their journal (also one set aside) and a new file a write
+// left: the password's scrambled form and the memo as they were before a write.
 TEST_F(InstallerTest, UninstallerRemovesTheSettingsOnlyWhenTheUserTicksTheBox)
 {
     ASSERT_EQ(0u, RunToEnd(Quoted(kSetup) + " /S /D=" + layout_.data()));
     WriteFileBytes(Installed("velmora.ini"), kUserSettings);
     WriteFileBytes(Installed("velmora.jnl"), kUserSettings);
+    // Set aside as too large to be a journal, and left by a write cut short.
+    WriteFileBytes(Installed("velmora.jnl.bad"), kUserSettings);
+    WriteFileBytes(Installed("velmora.new"), kUserSettings);
     WriteFileBytes(Installed("esp.dll"), "another plug-in");
 
     ProgramRun uninstall(Entry("UninstallString"));

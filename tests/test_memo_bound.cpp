@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cover/memo/MemoBound.h"
+#include "settings/SettingsLimits.h"
 
 namespace {
 
@@ -71,6 +72,42 @@ TEST(MemoBound, TheStartUpToTheBoundsAndTheBoxNeverSplittingALineBreakOrACharact
             EXPECT_FALSE(memo[shown - 1] == L'\r' && memo[shown] == L'\n') << "a line break split";
             EXPECT_FALSE(memo[shown - 1] >= 0xD800 && memo[shown - 1] <= 0xDBFF) << "a character split";
         }
+    }
+}
+
+// What the pad is given with its own bounds: whatever it held comes back whole, lone line
+// breaks too (one character in the pad, a CR LF pair once saved); a character more is not.
+TEST(MemoBound, WhatThePadHeldIsGivenBackWhole)
+{
+    const size_t typed = kMemoTypedLimit, given = kLongestGivenMemo;
+    std::wstring lines;
+    while (lines.size() < typed)
+        lines += std::wstring(kLongestShownMemoLine, L'a') + L"\r\n";
+    lines.resize(typed);
+    std::wstring breaks;
+    for (size_t i = 0; i < typed; ++i)
+        breaks += L"\r\n";
+    for (const std::wstring& memo : {lines, breaks})
+        EXPECT_EQ(memo.size(), ShownMemoLength(memo.data(), memo.size(), given, kLongestShownMemoLine, nullptr));
+    const std::wstring more = breaks + L"a";
+    EXPECT_EQ(breaks.size(), ShownMemoLength(more.data(), more.size(), given, kLongestShownMemoLine, nullptr));
+}
+
+TEST(MemoBound, NoMoreLinesThanTheBoxHasRows)
+{
+    const struct {
+        const wchar_t* memo;
+        size_t rows;
+        size_t length;
+    } rows[] = {
+        {L"a\r\nb\rc\nd", 3, 7}, // CR LF, a lone CR and a lone LF each end a line
+        {L"a\r\nb\rc\nd", 4, 8},
+        {L"\r\n\r\n", 1, 2},
+        {L"ab", 5, 2},
+    };
+    for (const auto& row : rows) {
+        const std::wstring memo = row.memo;
+        EXPECT_EQ(row.length, FirstLinesLength(memo.data(), memo.size(), row.rows)) << ::testing::PrintToString(memo);
     }
 }
 

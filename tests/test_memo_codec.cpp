@@ -6,7 +6,7 @@
 #include <string>
 
 #include "settings/MemoCodec.h"
-#include "settings/MemoLimit.h"
+#include "settings/SettingsLimits.h"
 
 namespace {
 

@@ -17,6 +17,7 @@
 #include "cover/memo/MemoBound.h"
 #include "resource.h"
 #include "settings/Settings.h"
+#include "settings/SettingsLimits.h"
 #include "settings/SettingsStore.h"
 #include "tools/dialogsearch/DialogSearch.h"
 #include "support/PluginLibrary.h"
@@ -242,7 +243,7 @@ std::string AsGivenToThePad(const std::string& memo)
     for (size_t i = 0; i < memo.size(); ++i) {
         const bool lineBreak = memo[i] == '\r' || memo[i] == '\n';
         line = lineBreak ? 0 : line + 1;
-        if (i == static_cast<size_t>(MemoPad::kLongestShownMemo) || line > kLongestShownMemoLine)
+        if (i == static_cast<size_t>(kLongestGivenMemo) || line > kLongestShownMemoLine)
             return memo.substr(0, i > 0 && memo[i - 1] == '\r' && memo[i] == '\n' ? i - 1 : i);
     }
     return memo;
@@ -544,8 +545,10 @@ TEST(HugeFiles, AJournalIsSetAsideAndASettingsFileKeepsTheCoverShut)
 
     ASSERT_TRUE(ResizeFile(ini, kHuge));
     bool refused = false;
+    bool padTook = true;
     std::string line;
     std::string refusal;
+    std::string unrecordedLine = "<not read>";
     RunWithDriver(
         [&] {
             int32_t activate[2] = {kSentinel, 1};
@@ -555,6 +558,12 @@ TEST(HugeFiles, AJournalIsSetAsideAndASettingsFileKeepsTheCoverShut)
             HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
             ASSERT_NE(nullptr, cover);
             WaitUntil([&] { return (line = ItemText(cover, IDC_COVER_FILE_UNREADABLE)) == kFileUnreadableLine; });
+            // The pad takes no typing: a note typed there could only be saved over a memo
+            // nobody saw, once the file is repaired. A lock there is recorded as it is.
+            HWND pad = ::GetDlgItem(cover, IDC_COVER_MEMO);
+            ::PostMessageA(pad, WM_CHAR, 'x', 1);
+            padTook = WaitUntil([&] { return ::GetWindowTextLengthA(pad) > 0; }, 1000);
+            unrecordedLine = ItemText(cover, IDC_COVER_LOCK_UNRECORDED);
             SetItemText(cover, IDC_COVER_PASSWORD, "");
             PostClick(cover, IDC_COVER_UNLOCK);
             HWND box = nullptr;
@@ -570,6 +579,8 @@ TEST(HugeFiles, AJournalIsSetAsideAndASettingsFileKeepsTheCoverShut)
     EXPECT_TRUE(refused) << "an empty password opened the cover over a file that cannot be read";
     EXPECT_EQ(kFileUnreadableLine, line);
     EXPECT_EQ(kFileUnreadableLine, refusal) << "not \"Incorrect Password.\"";
+    EXPECT_FALSE(padTook) << "the pad over a file that cannot be read took typing";
+    EXPECT_EQ("", unrecordedLine) << "a file that cannot be read brings the cover back: the lock is not lost";
     EXPECT_EQ(0, plugin.finish(nullptr));
     EXPECT_EQ(kHuge, FileSizeOf(ini));
     EXPECT_FALSE(PathExists(journal)) << "no write was journalled";

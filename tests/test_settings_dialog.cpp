@@ -429,7 +429,7 @@ TEST_F(SettingsDialogTest, ApplyWorksWhileThePluginHoldsTheFileOpen)
     WriteFileBytes(path_, kFreshFile);
     SettingsFile held;
     held.UseFolder(dir_.path());
-    ASSERT_TRUE(held.HeldFile().IsOpen());
+    ASSERT_FALSE(::DeleteFileA(path_.c_str())) << "held";
     const INT_PTR result = Run([](HWND d, DWORD) {
         FillPasswords(d, "", "held", "held");
         PostClick(d, IDC_SET_APPLY);

@@ -72,33 +72,31 @@ TEST_F(SettingsFileTest, HeldFileStaysOpenLetsOthersWriteAndClosesOnRelease)
 {
     SettingsFile settings;
     settings.UseFolder(dir_.path());
-    ASSERT_TRUE(settings.HeldFile().IsOpen());
-    EXPECT_TRUE(settings.HeldFile().m_bCloseOnDelete);
-    EXPECT_EQ(path_, settings.HeldFile().m_strFileName);
+    EXPECT_EQ(path_, settings.FileName());
 
     // The profile functions still write and read while it is held.
     EXPECT_TRUE(StoreInt(kKeyStretch, 1, path_));
     EXPECT_EQ(1, ReadInt(kKeyStretch, 0));
     // Held without delete sharing: the file cannot be removed under the plug-in.
     EXPECT_FALSE(::DeleteFileA(path_.c_str()));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), ::GetLastError());
+    // Nor after a write of its own, which lets go of it for the moment.
+    EXPECT_TRUE(settings.RecordLocked());
+    EXPECT_FALSE(::DeleteFileA(path_.c_str()));
 
     settings.Release();
-    EXPECT_FALSE(settings.HeldFile().IsOpen());
-    EXPECT_FALSE(settings.HeldFile().m_bCloseOnDelete);
-    EXPECT_TRUE(settings.HeldFile().m_strFileName.empty());
     settings.Release(); // closing again is harmless
     EXPECT_TRUE(::DeleteFileA(path_.c_str()));
 }
 
-TEST_F(SettingsFileTest, HoldingAMissingFileFillsTheErrorRecord)
+TEST_F(SettingsFileTest, HoldingAMissingFileIsQuiet)
 {
-    // The folder is made, but not its missing parent.
+    // The folder is made, but not its missing parent: nothing is held or created.
     SettingsFile settings;
     settings.UseFolder(dir_.File("missing\\folder"));
-    EXPECT_FALSE(settings.HeldFile().IsOpen());
-    EXPECT_EQ(CFileException::badPath, settings.HoldError().m_cause);
-    EXPECT_EQ(static_cast<LONG>(ERROR_PATH_NOT_FOUND), settings.HoldError().m_lOsError);
-    EXPECT_EQ(dir_.File("missing\\folder\\velmora.ini"), settings.HoldError().m_strFileName);
+    EXPECT_FALSE(settings.Exists());
+    EXPECT_EQ(dir_.File("missing\\folder\\velmora.ini"), settings.FileName());
+    settings.Release();
 }
 
 TEST(CFileTest, ClosesItsHandleWhenDestroyed)

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "resource.h"
+#include "settings/IniFile.h"
 #include "settings/PasswordScrambler.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsStore.h"
@@ -80,11 +81,12 @@ public:
 // Every value the next start may read, the records included.
 std::string AllValues(const SettingsFile& settings)
 {
+    const IniFile file(settings.FileName());
     std::string values;
     for (const char* key : {kKeyStartUp, kKeyStretch, kKeySaveMemoPadText, kKeyHideEudora, kKeyMemoPadText,
                             kKeyMemoPadTextUtf8, kKeyPassword, kKeyLockAfterMinutes, kKeyLockWithWindows, kKeyLocked,
                             kKeyWrongPasswords, kKeyLastWrongPassword})
-        values += std::string(key) + "=" + settings.ReadString(key, "-") + "\n";
+        values += std::string(key) + "=" + file.ReadString(key, "-") + "\n";
     return values;
 }
 

@@ -47,10 +47,29 @@ size_t ShownMemoLength(const wchar_t* memo, size_t length, size_t longestMemo, s
     size_t cut = CountedCut(memo, length, longestMemo, longestLine);
     if (room != nullptr)
         cut = MeasuredCut(memo, cut, *room);
+    return WholeCharactersCut(memo, length, cut);
+}
+
+size_t WholeCharactersCut(const wchar_t* memo, size_t length, size_t cut) noexcept
+{
     if (cut < length && cut > 0) {
         const wchar_t before = memo[cut - 1];
         if ((before == L'\r' && memo[cut] == L'\n') || (before >= 0xD800 && before <= 0xDBFF))
             --cut;
     }
-    return cut;
+    return cut > length ? length : cut;
+}
+
+size_t FirstLinesLength(const wchar_t* memo, size_t length, size_t lines) noexcept
+{
+    size_t ended = 0;
+    for (size_t i = 0; i < length; ++i) {
+        if (!LineBreak(memo[i]))
+            continue;
+        if (memo[i] == L'\r' && i + 1 < length && memo[i + 1] == L'\n')
+            ++i;
+        if (++ended == lines)
+            return i + 1;
+    }
+    return length;
 }

@@ -4,9 +4,10 @@
 // the square of the line's length: a memo of 100,000 characters on one line held the
 // cover for 18 seconds under wine, one of 350,000 for over three minutes, while the same
 // text in lines of 100 characters took a tenth of a second. A file can hold anything, so
-// the pad gets a bounded start of the memo: at most as much as can be typed into it, and
-// no line longer than the box could ever show (measured with the pad's font). The rest
-// stays in the file until the memo is changed.
+// the pad gets a bounded start of the memo: at most kLongestGivenMemo characters (twice
+// what can be typed, see settings/SettingsLimits.h), no more lines than the box has rows,
+// and no line longer than the box could ever show (measured with the pad's font). The rest
+// stays in the file after what the pad holds (see MemoSeam.h).
 #pragma once
 #include <cstddef>
 
@@ -30,3 +31,11 @@ protected:
 // its LF nor between the two halves of a character beyond U+FFFF.
 size_t ShownMemoLength(const wchar_t* memo, size_t length, size_t longestMemo, size_t longestLine,
                        const LineRoom* room) noexcept;
+
+// The cut moved back, where it would split a CR from its LF or the two halves of a
+// character beyond U+FFFF, to before them.
+size_t WholeCharactersCut(const wchar_t* memo, size_t length, size_t cut) noexcept;
+
+// The length of the first `lines` lines of `memo`, their line breaks included (a CR LF
+// pair, a lone CR or a lone LF each ends one): no more lines than the box has rows.
+size_t FirstLinesLength(const wchar_t* memo, size_t length, size_t lines) noexcept;

@@ -3,9 +3,11 @@
 #include <commctrl.h>
 
 #include "cover/CoverLines.h"
+#include "cover/CoverTexts.h"
 #include "cover/memo/MemoBound.h"
 #include "settings/MemoCodec.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsLimits.h"
 
 namespace {
 
@@ -60,11 +62,26 @@ private:
     bool measured_ = false;
 };
 
+// The pad's rows the box shows whole.
+int VisibleRows(HWND pad) noexcept
+{
+    RECT format{};
+    ::SendMessageW(pad, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    HDC dc = ::GetDC(pad);
+    if (dc == nullptr)
+        return 1;
+    const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(pad, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc, &metrics);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(pad, dc);
+    const int rows = metrics.tmHeight > 0 ? (format.bottom - format.top) / metrics.tmHeight : 1;
+    return rows > 1 ? rows : 1;
+}
+
 } // namespace
 
-const char* const MemoPad::kPartLine = "Only the memo's start is shown; the rest is kept after it.";
-
-void MemoPad::Open(HWND dialog, int memoId, CoverLines& lines, int partId, bool saving)
+void MemoPad::Open(HWND dialog, int memoId, CoverLines& lines, int partId, bool saving, bool typable)
 {
     dialog_ = dialog;
     pad_ = ::GetDlgItem(dialog, memoId);
@@ -73,11 +90,15 @@ void MemoPad::Open(HWND dialog, int memoId, CoverLines& lines, int partId, bool 
     saving_ = saving;
     // A limit on what can be typed, so everything in the pad can be stored and read
     // back; text set from the file is not cut by it.
-    ::SendMessageA(pad_, EM_LIMITTEXT, kMemoLimit, 0);
+    ::SendMessageA(pad_, EM_LIMITTEXT, kMemoTypedLimit, 0);
     if (saving_)
         ShowStored();
-    // Only the dialog manager's rule selects the memo's whole text as it gets the focus.
-    ::SetWindowSubclass(pad_, &MemoPad::Proc, kSubclassId, 0);
+    if (!typable)
+        ::SendMessageW(pad_, EM_SETREADONLY, TRUE, 0);
+    NoteSelection();
+    // Only the dialog manager's rule selects the memo's whole text as it gets the focus;
+    // each edit is told apart as it is made.
+    ::SetWindowSubclass(pad_, &MemoPad::Proc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
 void MemoPad::Close() noexcept
@@ -95,8 +116,11 @@ WideText MemoPad::Text() const
     return text;
 }
 
-void MemoPad::Changed() noexcept
+void MemoPad::Changed()
 {
+    // A key the full box refused changes nothing: its line stays.
+    if (Reconcile())
+        ShowPartLine();
     if (saving_)
         ::SetTimer(dialog_, kPauseTimer, kPauseMs, nullptr);
 }
@@ -125,7 +149,8 @@ void MemoPad::SaveChanged() noexcept
 
 bool MemoPad::Save(const WideText& memo)
 {
-    if (!settings_.SaveMemoPadText(memo, rest_))
+    Reconcile();
+    if (!settings_.SaveMemoPadText(MemoWithRest(memo, rest_, edits_)))
         return false;
     known_ = memo;
     return true;
@@ -133,34 +158,85 @@ bool MemoPad::Save(const WideText& memo)
 
 bool MemoPad::FileHolds(const WideText& memo) const
 {
-    WideText whole = memo;
-    whole.insert(whole.end(), rest_.begin(), rest_.end());
-    return settings_.LoadMemoPadText() == StoredToMemo(MemoToStored(whole));
+    return settings_.LoadMemoPadText() == StoredToMemo(MemoToStored(MemoWithRest(memo, rest_, edits_)));
+}
+
+void MemoPad::Full()
+{
+    lines_->Show(partId_, kMemoFullLine);
+}
+
+void MemoPad::ShowPartLine()
+{
+    lines_->Show(partId_, !PartShown() ? "" : edits_ == PadEdits::kAtSeam ? kMemoPartSeamLine : kMemoPartLine);
+}
+
+bool MemoPad::Reconcile()
+{
+    if (pad_ == nullptr)
+        return false;
+    const WideText now = Text();
+    if (now == last_)
+        return false;
+    edits_ = AfterChange(edits_, given_, last_, now, selStart_, selEnd_);
+    last_ = now;
+    return true;
+}
+
+void MemoPad::NoteSelection() noexcept
+{
+    DWORD start = 0, end = 0;
+    ::DefSubclassProc(pad_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    selStart_ = start;
+    selEnd_ = end;
+}
+
+void MemoPad::SetText(const WideText& text)
+{
+    WideText terminated = text;
+    terminated.push_back(L'\0');
+    ::SendMessageW(pad_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(terminated.data()));
 }
 
 void MemoPad::ShowStored()
 {
     WideText memo = settings_.LoadMemoPadText();
-    const size_t shown = ShownLength(memo);
+    // No more lines than the box has rows, each no longer than the box shows.
+    const int rows = VisibleRows(pad_);
+    size_t shown = ShownLength(memo);
+    shown = FirstLinesLength(memo.data(), shown, static_cast<size_t>(rows));
+    SetText(WideText(memo.begin(), memo.begin() + static_cast<std::ptrdiff_t>(shown)));
+    // A memo the box does not show whole is given the rows that leave the last one free:
+    // what the pad holds can always be seen, and typed into. The pad's own wrapping says
+    // where its rows start.
+    const LRESULT lineCount = ::SendMessageW(pad_, EM_GETLINECOUNT, 0, 0);
+    const int typingRows = rows > 1 ? rows - 1 : 1;
+    if ((shown < memo.size() || lineCount > rows) && lineCount > typingRows) {
+        const LRESULT rowStart = ::SendMessageW(pad_, EM_LINEINDEX, static_cast<WPARAM>(typingRows), 0);
+        if (rowStart >= 0) {
+            shown = WholeCharactersCut(memo.data(), memo.size(), static_cast<size_t>(rowStart));
+            SetText(WideText(memo.begin(), memo.begin() + static_cast<std::ptrdiff_t>(shown)));
+        }
+    }
     rest_.assign(memo.begin() + static_cast<std::ptrdiff_t>(shown), memo.end());
     memo.resize(shown);
     // What the pad shows counts as what the file holds: untouched, it is never written
     // back, and a change is saved with the rest after it.
     known_ = memo;
-    memo.push_back(L'\0');
-    ::SendMessageW(pad_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(memo.data()));
+    given_ = memo;
+    last_ = memo;
+    edits_ = PadEdits::kNone;
     // The text just loaded is what the file holds: no save for it (wine reports the
     // change of a multi-line edit's text that Windows does not).
     ::KillTimer(dialog_, kPauseTimer);
-    if (PartShown())
-        lines_->Show(partId_, kPartLine);
+    ShowPartLine();
 }
 
 size_t MemoPad::ShownLength(const WideText& memo) const noexcept
 {
     const BoxRoom room(pad_);
     // The whole memo as far as its bounds go when the box cannot be measured.
-    return ShownMemoLength(memo.data(), memo.size(), kLongestShownMemo, kLongestShownMemoLine,
+    return ShownMemoLength(memo.data(), memo.size(), kLongestGivenMemo, kLongestShownMemoLine,
                            room.Measured() ? &room : nullptr);
 }
 
@@ -177,9 +253,19 @@ void MemoPad::EnterAtEnd(HWND focusBefore, const MSG& msg) noexcept
     ::SendMessageW(pad_, EM_SCROLLCARET, 0, 0);
 }
 
-LRESULT CALLBACK MemoPad::Proc(HWND memo, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) noexcept
+LRESULT CALLBACK MemoPad::Proc(HWND memo, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) noexcept
 {
+    auto* pad = reinterpret_cast<MemoPad*>(data);
+    // A program's text replaces all of it, wherever the caret was.
+    if (msg == WM_SETTEXT) {
+        pad->selStart_ = 0;
+        pad->selEnd_ = static_cast<size_t>(-1);
+    }
     const LRESULT result = ::DefSubclassProc(memo, msg, wParam, lParam);
+    if (msg == WM_SETTEXT)
+        pad->Reconcile();
+    if (msg != EM_GETSEL && msg != WM_DESTROY && msg != WM_NCDESTROY)
+        pad->NoteSelection();
     // Without this the dialog manager selects all of the memo whenever it gives it the
     // focus (Tab, a mnemonic, the cover active again), and one key replaces it.
     if (msg == WM_GETDLGCODE)

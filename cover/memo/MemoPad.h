@@ -4,32 +4,33 @@
 #pragma once
 #include <windows.h>
 
+#include "cover/memo/MemoSeam.h"
 #include "framework/WideText.h"
-#include "settings/MemoLimit.h"
 
 class CoverLines;
 class SettingsFile;
 
 class MemoPad {
 public:
-    // What can be typed, and what the pad is given of a stored memo (see MemoLimit.h).
-    static constexpr int kMemoLimit = kMemoTypedLimit;
-    static constexpr int kLongestShownMemo = kLongestGivenMemo;
     // The dialog's timer this pad uses for the pause in typing.
     static constexpr UINT_PTR kPauseTimer = 2;
-    static const char* const kPartLine;
 
     explicit MemoPad(SettingsFile& settings) noexcept : settings_(settings) {}
     MemoPad(const MemoPad&) = delete;
     MemoPad& operator=(const MemoPad&) = delete;
 
     // The pad `memoId` of `dialog`, its "shown in part" line `partId` among `lines`; the
-    // stored memo is shown and saved only when `saving` (the switch).
-    void Open(HWND dialog, int memoId, CoverLines& lines, int partId, bool saving);
+    // stored memo is shown and saved only when `saving` (the switch, and a file that can be
+    // read); a pad not `typable` takes no typing (a file that cannot be read: a note typed
+    // there could only be saved over a memo nobody saw).
+    void Open(HWND dialog, int memoId, CoverLines& lines, int partId, bool saving, bool typable);
     // The dialog goes: the subclass with it.
     void Close() noexcept;
-    // EN_CHANGE: the save waits for the typing to pause.
-    void Changed() noexcept;
+    // EN_CHANGE: the edit is told apart (see MemoSeam.h), and the save waits for the
+    // typing to pause.
+    void Changed();
+    // EN_MAXTEXT: the box is full, and a key was refused; the pad's line says so.
+    void Full();
     // WM_TIMER; false for a timer not the pad's.
     bool OnTimer(UINT_PTR id);
     // Saves the memo when it differs from what the file holds as far as the cover
@@ -46,8 +47,9 @@ public:
     void EnterAtEnd(HWND focusBefore, const MSG& msg) noexcept;
 
     bool Saving() const noexcept { return saving_; }
-    // The pad holds only the start of the stored memo; every save keeps the rest after it.
-    bool PartShown() const noexcept { return !rest_.empty(); }
+    // The pad holds only the start of the stored memo; every save keeps the rest after it
+    // (until the pad is emptied, see MemoSeam.h).
+    bool PartShown() const noexcept { return !rest_.empty() && edits_ != PadEdits::kReplaced; }
     // The pad's text as the file holds it, as far as this cover knows.
     const WideText& Known() const noexcept { return known_; }
     WideText Text() const;
@@ -58,6 +60,12 @@ private:
     // How much of `memo` the pad is given: bounded, and each line up to the room of all
     // the box's rows (no longer line can be seen whole there, nor typed).
     size_t ShownLength(const WideText& memo) const noexcept;
+    void SetText(const WideText& text);
+    // The pad's text since the last look, told apart as an edit; and the selection after
+    // every message, where the next change will be made. False when nothing changed.
+    bool Reconcile();
+    void NoteSelection() noexcept;
+    void ShowPartLine();
     static LRESULT CALLBACK Proc(HWND memo, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                  DWORD_PTR data) noexcept;
 
@@ -69,5 +77,12 @@ private:
     WideText known_;
     // The stored memo after what the pad was given.
     WideText rest_;
+    // What the pad was given, its text at the last look, the selection there, and the
+    // kind of edit made so far.
+    WideText given_;
+    WideText last_;
+    size_t selStart_ = 0;
+    size_t selEnd_ = 0;
+    PadEdits edits_ = PadEdits::kNone;
     SettingsFile& settings_;
 };

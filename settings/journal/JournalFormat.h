@@ -5,12 +5,8 @@
 #include <cstdint>
 #include <string>
 
-// The largest velmora.ini the plug-in reads: a file many times larger than all its values
-// at their longest. A larger one is damaged (or not the plug-in's): it is neither read
-// nor written, nor journalled.
-constexpr size_t kLargestSettingsFile = 4u << 20;
-// The same, as the messages that name it say it.
-#define VELMORA_LARGEST_SETTINGS_FILE_TEXT "4 MB"
+#include "settings/SettingsLimits.h"
+
 // The largest journal the plug-in writes: such a file with the journal's few records. A
 // larger velmora.jnl is not one of its own: initialisation sets it aside, unread.
 constexpr size_t kLargestJournal = kLargestSettingsFile + 4096;

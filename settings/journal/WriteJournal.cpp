@@ -11,6 +11,9 @@ FileTimeValue Now() noexcept
     return (static_cast<FileTimeValue>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
 }
 
+// How long a group waits for another's journal to go.
+constexpr DWORD kLongestJournalWaitMs = 2000;
+
 // Every handle here lets the held handle, the profile functions and other programs go on.
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
@@ -120,8 +123,17 @@ bool WriteJournal::StartJournal()
     FileFound before;
     if (!FindFile(file_, before))
         return false;
-    journal_.Reset(::CreateFileA(JournalPathFor(file_).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                 nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // A group of another settings file object (another copy of the plug-in, a tool of
+    // its own) has its journal open: it ends within a write, so wait for it.
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        journal_.Reset(::CreateFileA(JournalPathFor(file_).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                     nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (journal_.IsValid() || ::GetLastError() != ERROR_SHARING_VIOLATION ||
+            ::GetTickCount() - start > kLongestJournalWaitMs)
+            break;
+        ::Sleep(1);
+    }
     if (!journal_.IsValid()) {
         notMade_ = ::GetLastError() != ERROR_PATH_NOT_FOUND;
         return false;

@@ -90,7 +90,7 @@ private:
 
 // One group of writes of the settings file: what is written through it counts as one,
 // with the journal written only when a write comes. Only the settings file makes one
-// (SettingsFile::BeginWrite), and every write takes one: a write outside a group does not
+// (IniFile::BeginWrite), and every write takes one: a write outside a group does not
 // compile.
 class WriteGroup {
 public:
@@ -111,7 +111,7 @@ public:
     }
 
 private:
-    friend class SettingsFile;
+    friend class IniFile;
     explicit WriteGroup(WriteJournal& journal) noexcept : journal_(journal) { journal_.BeginGroup(); }
 
     WriteJournal& journal_;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "resource.h"
+#include "settings/IniFile.h"
 #include "settings/SettingsFile.h"
 
 namespace testing_support {
@@ -39,23 +40,23 @@ void UseSettingsFile(const std::string& path)
 
 std::string StoredString(const std::string& key, const std::string& defaultValue, const std::string& path)
 {
-    return SettingsFile(path).ReadString(key.c_str(), defaultValue);
+    return IniFile(path).ReadString(key.c_str(), defaultValue);
 }
 
 int StoredInt(const std::string& key, int defaultValue, const std::string& path)
 {
-    return SettingsFile(path).ReadInt(key.c_str(), defaultValue);
+    return IniFile(path).ReadInt(key.c_str(), defaultValue);
 }
 
 bool StoreString(const std::string& key, const std::string& value, const std::string& path)
 {
-    SettingsFile file(path);
+    IniFile file(path);
     return file.WriteString(file.BeginWrite(), key.c_str(), value);
 }
 
 bool StoreInt(const std::string& key, int value, const std::string& path)
 {
-    SettingsFile file(path);
+    IniFile file(path);
     return file.WriteInt(file.BeginWrite(), key.c_str(), value);
 }
 
