@@ -7,6 +7,7 @@
 
 #include "framework/ScopedHandle.h"
 #include "framework/TextNumbers.h"
+#include "settings/FileBytes.h"
 #include "settings/ProfileValue.h"
 #include "settings/SettingsLimits.h"
 #include "settings/SettingsStore.h"
@@ -25,75 +26,6 @@ std::string PlaceholderValue()
 {
     return "velmora-long-value-" + DecimalText(static_cast<int>(::GetCurrentProcessId())) + "-" +
            DecimalText(static_cast<int>(::GetTickCount() & 0x7FFFFFFF));
-}
-
-// The profile functions take paths shorter than MAX_PATH only. Given a full path of
-// exactly MAX_PATH characters, or a relative one that grows far past it, they read and
-// write a file of some garbled name in another folder instead, and report success
-// (measured under wine). A path that has no full form at all cannot name the file
-// either.
-bool FitsTheProfileFunctions(const std::string& path) noexcept
-{
-    const DWORD needed = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-    return needed != 0 && needed <= MAX_PATH;
-}
-
-// velmora.new beside velmora.ini: each write of the file is made there first, then put in
-// its place whole, so that nobody ever reads the file half written (empty, say, while the
-// profile writer rewrites it in place).
-std::string NewFilePathFor(const std::string& settingsPath)
-{
-    const size_t dot = settingsPath.find_last_of(".\\/");
-    if (dot == std::string::npos || settingsPath[dot] != '.' || settingsPath.size() - dot != 4)
-        return settingsPath + ".new";
-    return settingsPath.substr(0, dot) + ".new";
-}
-
-// How long a write waits, in all, for another program's write of the file to end.
-constexpr DWORD kLongestWaitMs = 1000;
-// How long it waits for the file to be open nowhere else, so that it can be replaced,
-// before it writes the file in place (still while no other program writes it).
-constexpr DWORD kLongestReplaceWaitMs = 200;
-
-// The file opened so that no other program writes it meanwhile (its writes are refused,
-// for as long as this handle is open). Readers go on.
-HANDLE OpenUnwritten(const std::string& path, DWORD access) noexcept
-{
-    return ::CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
-}
-
-// The file opened as OpenUnwritten, waiting from `since` for another program's write to
-// end; none when it cannot be.
-HANDLE OpenWhenUnwritten(const std::string& path, DWORD access, DWORD since) noexcept
-{
-    for (;;) {
-        HANDLE file = OpenUnwritten(path, access);
-        if (file != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_SHARING_VIOLATION ||
-            ::GetTickCount() - since > kLongestWaitMs)
-            return file;
-        ::Sleep(1);
-    }
-}
-
-// The whole file as no write has it half made: read while no other program writes it,
-// waiting for one that does. No bytes when there is no file.
-bool ReadWhole(const std::string& path, std::string& bytes)
-{
-    bytes.clear();
-    const ScopedHandle file(OpenWhenUnwritten(path, GENERIC_READ, ::GetTickCount()));
-    if (file.IsValid())
-        return ReadToEnd(file.Get(), kLargestSettingsFile, bytes);
-    return ::GetLastError() == ERROR_FILE_NOT_FOUND;
-}
-
-bool WriteNewFile(const std::string& path, const std::string& bytes)
-{
-    const ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    return file.IsValid() && ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size() && ::FlushFileBuffers(file.Get());
 }
 
 } // namespace

@@ -85,7 +85,8 @@ start_native_pass() {
     { "$ROOT/tools/native-test.sh" || echo "native tests failed" >"$native_log.status"
       if [ "${VELMORA_FUZZ_SECONDS:-20}" -gt 0 ]; then
           "$ROOT/tools/fuzz.sh" "${VELMORA_FUZZ_SECONDS:-20}" || echo "fuzzing failed" >>"$native_log.status"
-      fi; } >"$native_log" 2>&1 &
+      fi
+      date +%s >"$native_log.ended"; } >"$native_log" 2>&1 &
     native_pid=$!
 }
 end_native_pass() {
@@ -97,7 +98,8 @@ end_native_pass() {
     status=0
     [ -s "$log.status" ] && status=1
     rm -f "$log.status"
-    seconds=$(( $(date +%s) - native_started ))
+    seconds=$(( $(cat "$log.ended" 2>/dev/null || date +%s) - native_started ))
+    rm -f "$log.ended"
     tests=$(grep -E 'tests passed|No tests were found' "$log" | tail -n 1 || true)
     fuzz=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -n 1 || true)
     summary="$summary
