@@ -41,10 +41,11 @@ runs_i386() {
     [ "$status" -eq 42 ]
 }
 
-# The interpreter of an enabled binfmt_misc entry that takes i386 executables, if any.
+# The interpreter of an enabled binfmt_misc entry that takes i386 executables, if any:
+# ours first, as the kernel asks the newest entry first.
 i386_interpreter() {
     [ -d "$BINFMT" ] || return 0
-    for entry in "$BINFMT"/*; do
+    for entry in "$BINFMT/$NAME" "$BINFMT"/*; do
         case "${entry##*/}" in register|status) continue ;; esac
         [ -f "$entry" ] || continue
         if grep -qx enabled "$entry" 2>/dev/null && grep -q "^magic $MAGIC_HEX" "$entry" 2>/dev/null; then
@@ -92,7 +93,16 @@ case "${1:-}" in
     *) sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
 esac
 
-if [ "${VELMORA_EMULATE_IA32:-0}" != 1 ] && runs_i386; then
+# Another emulator that takes i386 programs already (Debian 12's qemu-user-static, say)
+# may be too old to run wine in reasonable time.
+emulator_too_old() {
+    interpreter=$(i386_interpreter)
+    [ -n "$interpreter" ] || return 1
+    version=$(qemu_version "$interpreter")
+    [ -z "$version" ] || [ "${version%%.*}" -lt "$MIN_QEMU" ]
+}
+
+if [ "${VELMORA_EMULATE_IA32:-0}" != 1 ] && runs_i386 && ! emulator_too_old; then
     echo "32-bit code: $(mode)"
     exit 0
 fi
