@@ -245,7 +245,10 @@ TEST(CurtainClass, GoesWithThePlugInsFinish)
     mode.dmPelsWidth = static_cast<DWORD>(width);
     mode.dmPelsHeight = static_cast<DWORD>(height);
     mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-    const LONG changed = ::ChangeDisplaySettingsA(&mode, 0);
+    // Wine 10 on a busy machine can also refuse a mode (DISP_CHANGE_BADPARAM) for a moment
+    // while the display settles from the change before (the last case's restore, say).
+    LONG changed = DISP_CHANGE_FAILED;
+    WaitUntil([&] { return (changed = ::ChangeDisplaySettingsA(&mode, 0)) == DISP_CHANGE_SUCCESSFUL; }, 5000, 100);
     if (changed != DISP_CHANGE_SUCCESSFUL)
         return ::testing::AssertionFailure() << "ChangeDisplaySettingsA answered " << changed;
     if (!WaitUntil([&] {
