@@ -32,12 +32,8 @@ if [ "${1:-}" = "--inner" ]; then
         status=0
         # The programs run side by side in the slots tools/with-wine.sh made, as in
         # tools/test.sh.
-        set -- --test-dir "$BUILD" --output-on-failure
-        if [ -n "${VELMORA_RESOURCE_SPEC:-}" ]; then
-            set -- "$@" -j "$VELMORA_SLOT_COUNT" --resource-spec-file "$VELMORA_RESOURCE_SPEC"
-        fi
-        if [ -n "$regex" ]; then set -- "$@" -R "$regex"; fi
-        ctest "$@" >"$log" 2>&1 || status=$?
+        if [ -n "$regex" ]; then set -- -R "$regex"; else set --; fi
+        "$ROOT/tools/test.sh" --ctest "$@" >"$log" 2>&1 || status=$?
         if [ "$status" -eq 0 ]; then
             rm -f "$log"
             echo "  run $i/$runs: passed"

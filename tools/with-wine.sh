@@ -12,7 +12,9 @@
 # and a prefix of its own (slot 0 the usual prefix, slot i wineprefix-slot<i>), so that N
 # programs can run at once without sharing a foreground window or a wine server. The
 # command then finds in VELMORA_SLOTS_DIR one file per slot (<i>.env, read by
-# tools/wine-slot.sh) and in VELMORA_RESOURCE_SPEC a CTest resource file with N slots.
+# tools/wine-slot.sh), and CTest finds the N slots in build/Testing/slots.json, which
+# every run writes (one slot without VELMORA_SLOTS) and the build names as CTest's file of
+# resources.
 #
 #   tools/with-wine.sh <build dir> <command> [args...]
 set -eu
@@ -124,7 +126,23 @@ prepare_prefix() {
     wine "$BUILD/bin/velmora_font_check.exe" </dev/null
 }
 
+# The slots CTest may hand out, as its resource file (read by every ctest in the build).
+write_slots_file() {
+    mkdir -p "$BUILD/Testing"
+    {
+        printf '{"version": {"major": 1, "minor": 0}, "local": [{"slots": ['
+        i=0
+        while [ "$i" -lt "$SLOTS" ]; do
+            [ "$i" -eq 0 ] || printf ', '
+            printf '{"id": "%s", "slots": 1}' "$i"
+            i=$((i + 1))
+        done
+        printf ']}]}\n'
+    } >"$BUILD/Testing/slots.json"
+}
+
 if [ "$SLOTS" -eq 1 ]; then
+    write_slots_file
     if ! prepare_prefix; then
         wineserver -k >/dev/null 2>&1 || true
         exit 1
@@ -182,17 +200,8 @@ done
 for pid in $pids; do
     wait "$pid" || exit 1
 done
-{
-    printf '{"version": {"major": 1, "minor": 0}, "local": [{"slots": ['
-    i=0
-    while [ "$i" -lt "$SLOTS" ]; do
-        [ "$i" -eq 0 ] || printf ', '
-        printf '{"id": "%s", "slots": 1}' "$i"
-        i=$((i + 1))
-    done
-    printf ']}]}\n'
-} >"$SLOTS_DIR/resources.json"
-export VELMORA_SLOTS_DIR="$SLOTS_DIR" VELMORA_RESOURCE_SPEC="$SLOTS_DIR/resources.json"
+write_slots_file
+export VELMORA_SLOTS_DIR="$SLOTS_DIR"
 # Programs run in a slot; what runs outside one (a nested tools/with-wine.sh, say) has the
 # display of slot 0.
 # A nested tools/with-wine.sh (a test in a prefix of its own) makes no slots of its own.
