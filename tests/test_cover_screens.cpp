@@ -116,9 +116,6 @@ protected:
     std::string path_;
 };
 
-// The cover's clock ticks every 500 ms and what it mends follows within one tick; a
-// loaded machine may hand the cover its timer message a second late.
-constexpr DWORD kTickDeadlineMs = 500 + 1000;
 
 
 // ---- two monitors side by side -----------------------------------------------------

@@ -75,7 +75,7 @@ BUILD=$(cd "$BUILD" && pwd)
 export VELMORA_BUILD_DIR="$BUILD"
 # How the 32-bit code runs (tools/ia32.sh); the tests read it too.
 IA32_MODE=$("$ROOT/tools/ia32.sh" --mode)
-case "$IA32_MODE" in emulated*) VELMORA_IA32=emulated ;; *) VELMORA_IA32=native ;; esac
+VELMORA_IA32=${IA32_MODE%% *}
 export VELMORA_IA32
 
 busy_pid=""

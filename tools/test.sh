@@ -33,7 +33,7 @@ BUILD=$(cd "$BUILD" && pwd)
 # How the 32-bit code runs here (tools/ia32.sh, run by the build, set it up). The tests
 # read it too: a check that only the emulator keeps from running says so.
 IA32_MODE=$("$ROOT/tools/ia32.sh" --mode)
-case "$IA32_MODE" in emulated*) VELMORA_IA32=emulated ;; *) VELMORA_IA32=native ;; esac
+VELMORA_IA32=${IA32_MODE%% *}
 export VELMORA_IA32
 
 summary=""

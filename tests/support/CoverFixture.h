@@ -20,8 +20,6 @@
 namespace testing_support {
 
 using Driver = std::function<void(DWORD ui, HWND cover)>;
-// The cover's clock ticks every 500 ms; a loaded machine may hand it its timer a second late.
-constexpr DWORD kTickDeadlineMs = 500 + 1000;
 
 struct Refusal {
     bool shown = false;
