@@ -57,9 +57,7 @@ SaveProblem IniFile::LastSaveProblem() const
 
 std::string IniFile::ReadString(const char* key, const std::string& defaultValue) const
 {
-    if (Damaged())
-        return defaultValue;
-    return ReadStringAt(path_, key, defaultValue);
+    return Damaged() ? defaultValue : ReadStringAt(path_, key, defaultValue);
 }
 
 std::string IniFile::ReadStringAt(const std::string& path, const char* key, const std::string& defaultValue) const
@@ -110,11 +108,6 @@ bool IniFile::WriteLongString(const WriteGroup& group, const char* key, const st
         return ReadWhole(newFile, bytes) && PutValueInPlace(bytes, placeholder, stored) &&
                WriteNewFile(newFile, bytes);
     });
-}
-
-bool IniFile::WriteInt(const WriteGroup& group, const char* key, int value)
-{
-    return WriteString(group, key, DecimalText(value));
 }
 
 bool IniFile::RemoveKey(const WriteGroup& group, const char* key)

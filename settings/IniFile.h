@@ -8,6 +8,7 @@
 #include <string>
 
 #include "framework/File.h"
+#include "framework/TextNumbers.h"
 #include "settings/Settings.h"
 #include "settings/journal/WriteJournal.h"
 
@@ -46,16 +47,18 @@ public:
     // The stored number (see ParseProfileInt), or the default when the key is missing.
     int ReadInt(const char* key, int defaultValue) const;
     bool KeyPresent(const char* key) const;
-    // Writes the value so that it reads back exactly. A value with CR, LF or a zero byte,
-    // or one too long for the profile writer (see kLongestProfileWrite), cannot
-    // be stored, nor can any value under a path they cannot take (as for reads): nothing
-    // is written and the result is false; so it is when the group's journal could not be
-    // made. Otherwise the result is whether the profile function reported success.
+    // Writes the value so that it reads back exactly. Nothing is written, and the result is
+    // false, for a value with CR, LF or a zero byte, one too long for the profile writer
+    // (kLongestProfileWrite), under a path reads cannot take, or when the group's journal
+    // could not be made; otherwise, whether the profile function reported success.
     bool WriteString(const WriteGroup& group, const char* key, const std::string& value)
     {
         return WriteStringKeeping(group, key, value, {});
     }
-    bool WriteInt(const WriteGroup& group, const char* key, int value);
+    bool WriteInt(const WriteGroup& group, const char* key, int value)
+    {
+        return WriteString(group, key, DecimalText(value));
+    }
     // WriteString for a value up to `longest` as stored: one too long for the profile
     // writer goes into the key's line in the file's bytes.
     bool WriteLongString(const WriteGroup& group, const char* key, const std::string& value, size_t longest);

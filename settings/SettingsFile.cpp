@@ -18,8 +18,6 @@ public:
 
 } // namespace
 
-// ---- the file -----------------------------------------------------------------------
-
 void SettingsFile::UseFolder(const std::string& configDirectory)
 {
     file_.Open(configDirectory);
@@ -32,8 +30,6 @@ void SettingsFile::CreateIfMissing()
     if (!Exists())
         file_.WriteString(file_.BeginWrite(), kKeyPassword, "");
 }
-
-// ---- the settings -------------------------------------------------------------------
 
 Switches SettingsFile::ReadSwitches() const
 {
@@ -83,8 +79,6 @@ bool SettingsFile::ApplySettings(const Switches& switches, const LockSettings& l
     return SaveSettings(apply, switches, lock) && (newPassword == nullptr || StoreNewPassword(apply, *newPassword));
 }
 
-// ---- the password -------------------------------------------------------------------
-
 std::string SettingsFile::StoredPassword() const
 {
     return file_.ReadString(kKeyPassword, "");
@@ -112,8 +106,6 @@ bool SettingsFile::StoreNewPassword(const WriteGroup& group, const std::string& 
         file_.WriteString(group, kKeyPassword, previous);
     return false;
 }
-
-// ---- records the plug-in keeps for itself -------------------------------------------
 
 bool SettingsFile::RecordLocked()
 {
@@ -171,8 +163,6 @@ bool SettingsFile::ClearWrongPasswords()
     return file_.RemoveKey(both, kKeyLastWrongPassword) && countRemoved;
 }
 
-// ---- the memo -----------------------------------------------------------------------
-
 WideText SettingsFile::LoadMemoPadText() const
 {
     const std::string ansi = file_.ReadString(kKeyMemoPadText, "");
@@ -186,11 +176,6 @@ WideText SettingsFile::LoadMemoPadText() const
     return StoredToMemo(WideFromAnsi(ansi));
 }
 
-bool SettingsFile::SaveMemoPadText(const WideText& memoText)
-{
-    return SaveMemoPadText(memoText, WideText());
-}
-
 bool SettingsFile::SaveMemoPadText(const WideText& shown, const WideText& rest)
 {
     const StoredMemo memo = StoreMemo(shown, rest, WindowsCodePage());
@@ -201,7 +186,9 @@ bool SettingsFile::SaveMemoPadText(const WideText& shown, const WideText& rest)
     // its side key are one write.
     const WriteGroup save = file_.BeginWrite();
     if (memo.side.empty())
-        return file_.WriteLongString(save, kKeyMemoPadText, memo.text, kLongestStoredMemo) && file_.RemoveKey(save, kKeyMemoPadTextUtf8);
+        return file_.WriteLongString(save, kKeyMemoPadText, memo.text, kLongestStoredMemo) &&
+               file_.RemoveKey(save, kKeyMemoPadTextUtf8);
     // The whole text first: until MemoPadText matches it, it is not used.
-    return file_.WriteLongString(save, kKeyMemoPadTextUtf8, memo.side, kLongestStoredMemo) && file_.WriteLongString(save, kKeyMemoPadText, memo.text, kLongestStoredMemo);
+    return file_.WriteLongString(save, kKeyMemoPadTextUtf8, memo.side, kLongestStoredMemo) &&
+           file_.WriteLongString(save, kKeyMemoPadText, memo.text, kLongestStoredMemo);
 }
