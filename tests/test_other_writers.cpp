@@ -24,14 +24,6 @@ namespace {
 
 constexpr int kCovers = 50;
 
-std::string BesideThisProgram(const char* name)
-{
-    char self[MAX_PATH];
-    const DWORD length = ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string path(self, length);
-    return path.substr(0, path.find_last_of('\\') + 1) + name;
-}
-
 // other_writer.exe at work on the file: paused to be looked at, then resumed.
 class OtherWriter {
 public:
@@ -44,7 +36,7 @@ public:
         paused_ = Make("-paused");
         resume_ = Make("-resume");
         quit_ = Make("-quit");
-        run_ = std::make_unique<ProgramRun>("\"" + BesideThisProgram("other_writer.exe") + "\" \"" + file +
+        run_ = std::make_unique<ProgramRun>("\"" + ProgramDirectory() + "\\other_writer.exe\" \"" + file +
                                             "\" OtherProgram " + std::to_string(periodMs) + " " + prefix_ +
                                             " \"" + lastFile_ + "\"");
     }
