@@ -49,13 +49,6 @@ DWORD NudgeMouse()
     return last.dwTime;
 }
 
-void Unlock(HWND cover)
-{
-    SetItemText(cover, IDC_COVER_PASSWORD, "");
-    PostClick(cover, IDC_COVER_UNLOCK);
-    EXPECT_TRUE(WaitForGone(cover)) << "the cover ends on the right password";
-}
-
 // The lock's timer, due now. Once the lock has looked (a cover it brings runs inside the
 // message): whether a cover is up.
 bool LookAgain(HWND window, DWORD ui)
@@ -140,7 +133,7 @@ TEST_F(AutoLockTest, AMinuteWithoutInputBringsTheCoverUpAndItsUnlockStartsTheMin
             ::PostMessageA(window, WM_TIMER, 1, 0);
             HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
             ASSERT_NE(nullptr, cover) << "minute " << minute;
-            Unlock(cover);
+            Unlock(cover, "");
             EXPECT_FALSE(LookAgain(window, ui)) << "idle time counts from the unlock";
         }
     });
@@ -160,7 +153,7 @@ TEST_F(AutoLockTest, DISABLED_ARealMinuteWithoutInputBringsTheCoverUp)
             ASSERT_NE(nullptr, cover);
             EXPECT_GE(idle, 60000u - 20);
             EXPECT_LT(idle, 70000u) << "within a few seconds of the minute";
-            Unlock(cover);
+            Unlock(cover, "");
         },
         120000);
 }
@@ -213,13 +206,13 @@ TEST_F(AutoLockTest, SessionLockBringsTheCoverUpAndTheSessionUnlockLeavesItUp)
         ::Sleep(300);
         EXPECT_TRUE(::IsWindowVisible(cover)) << "Windows' unlock is not Velmora's";
         EXPECT_EQ(1, CountDialogsWithControl(ui, IDC_COVER_UNLOCK)) << "never two covers";
-        Unlock(cover);
+        Unlock(cover, "");
         // Switched to another user, or a remote session cut off: the same.
         for (WPARAM away : {kConsoleDisconnect, kRemoteDisconnect}) {
             ::SendMessageA(window, kSessionChange, away, 1);
             HWND again = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
             ASSERT_NE(nullptr, again) << "session event " << away;
-            Unlock(again);
+            Unlock(again, "");
         }
     });
     EXPECT_TRUE(::IsWindowVisible(main_));
@@ -248,7 +241,7 @@ TEST_F(AutoLockTest, SuspendHidesTheClientBeforeTheNotificationReturns)
             HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK, nullptr, menuOpen ? 8000 : 0);
             ASSERT_NE(nullptr, cover) << "the cover is up by then";
             EXPECT_FALSE(::IsWindowVisible(tool));
-            Unlock(cover);
+            Unlock(cover, "");
         });
         EXPECT_TRUE(::IsWindowVisible(main_));
         EXPECT_TRUE(::IsWindowVisible(tool));
@@ -269,7 +262,7 @@ TEST_F(AutoLockTest, OverTheSettingsDialogTheUserIsBackInItAfterTheUnlock)
                       ::SendMessageA(window, kSessionChange, kSessionLock, 1);
                       HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
                       ASSERT_NE(nullptr, cover);
-                      Unlock(cover);
+                      Unlock(cover, "");
                       EXPECT_TRUE(::IsWindow(settings));
                       EXPECT_EQ(BST_CHECKED, ::SendDlgItemMessageA(settings, IDC_SET_STRETCH, BM_GETCHECK, 0, 0))
                           << "the dialog as the user left it";
@@ -290,7 +283,7 @@ TEST_F(AutoLockTest, AnOpenMenuOfTheClientIsClosedFirst)
         HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
         ASSERT_NE(nullptr, cover);
         EXPECT_EQ(nullptr, VisibleMenuOf(ui));
-        Unlock(cover);
+        Unlock(cover, "");
     });
 }
 
@@ -316,7 +309,7 @@ TEST_F(AutoLockTest, FinishEndsEverythingAndASecondLoadLocksAgain)
         ::SendMessageA(window, kSessionChange, kSessionLock, 1);
         HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
         ASSERT_NE(nullptr, cover);
-        Unlock(cover);
+        Unlock(cover, "");
     });
 }
 
@@ -353,7 +346,7 @@ TEST_F(AutoLockTest, EveryHookGoesAtUnlockAndTheSessionRegistrationAtFinish)
         HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
         ASSERT_NE(nullptr, cover);
         hooksWhileUp = ledger.LiveHooks();
-        Unlock(cover);
+        Unlock(cover, "");
     });
     // The event hooks and the worker thread's hook.
     EXPECT_EQ(3, hooksWhileUp);

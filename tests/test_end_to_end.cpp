@@ -41,23 +41,6 @@ private:
     void* page_;
 };
 
-HWND DialogWith(DWORD thread, int controlId)
-{
-    return FindDialogWithControl(thread, controlId);
-}
-
-HWND WaitForDialogWith(DWORD thread, int controlId)
-{
-    return WaitForDialogWithControl(thread, controlId);
-}
-
-void UnlockCover(HWND cover, const std::string& password)
-{
-    SetItemText(cover, IDC_COVER_PASSWORD, password);
-    PostClick(cover, IDC_COVER_UNLOCK);
-    EXPECT_TRUE(WaitForGone(cover)) << "the cover should end on the right password";
-}
-
 // Removes a file the way another program on the machine would, past the plug-in's
 // hold on it (the hold keeps Windows programs from deleting it, not the system's own
 // tools). Returns false where that is not possible.
@@ -178,18 +161,18 @@ TEST_F(EndToEndTest, ActivateWithoutSettingsFileRunsTheSettingsThenTheCover)
     std::string storedAfterApply;
     const INT_PTR result = RunWithDriver([&] { return host_->Pick(0, 0); },
                                          [&](DWORD ui) {
-                                             HWND settings = WaitForDialogWith(ui, IDC_SET_APPLY);
+                                             HWND settings = WaitForDialogWithControl(ui, IDC_SET_APPLY);
                                              ASSERT_NE(nullptr, settings);
                                              EXPECT_EQ(kProductName, WindowText(settings));
-                                             coverBeforeApply = DialogWith(ui, IDC_COVER_UNLOCK) != nullptr;
+                                             coverBeforeApply = FindDialogWithControl(ui, IDC_COVER_UNLOCK) != nullptr;
                                              SetItemText(settings, IDC_SET_NEW_PASSWORD, "Lantern");
                                              SetItemText(settings, IDC_SET_NEW_PASSWORD2, "Lantern");
                                              PostClick(settings, IDC_SET_APPLY);
-                                             HWND cover = WaitForDialogWith(ui, IDC_COVER_UNLOCK);
+                                             HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
                                              ASSERT_NE(nullptr, cover);
                                              EXPECT_FALSE(::IsWindow(settings));
                                              storedAfterApply = ReadFileBytes(SettingsFile());
-                                             UnlockCover(cover, "Lantern");
+                                             Unlock(cover, "Lantern");
                                          });
     EXPECT_EQ(0, result);
     EXPECT_FALSE(coverBeforeApply) << "the settings come first";
@@ -205,12 +188,12 @@ TEST_F(EndToEndTest, StartUpActivationKeepsTheClientsInitWaitingUntilUnlock)
     size_t loaded = 0;
     RunWithDriver([&] { loaded = host_->LoadAll(); return INT_PTR{0}; },
                   [&](DWORD ui) {
-                      HWND cover = WaitForDialogWith(ui, IDC_COVER_UNLOCK);
+                      HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
                       ASSERT_NE(nullptr, cover);
                       EXPECT_EQ("Eudora", WindowText(cover));
                       ::Sleep(300);
                       initReturnedWhileCoverUp = initReturned_;
-                      UnlockCover(cover, "");
+                      Unlock(cover, "");
                   });
     EXPECT_EQ(1u, loaded);
     EXPECT_FALSE(initReturnedWhileCoverUp);
@@ -235,13 +218,13 @@ TEST_F(EndToEndTest, SettingsRequestRunsTheSettingsDialogAloneAndReturnsZero)
         bool coverSeen = true;
         const INT_PTR result = RunWithDriver([&] { return host_->OpenSettings(0); },
                                              [&](DWORD ui) {
-                                                 HWND settings = WaitForDialogWith(ui, IDC_SET_APPLY);
+                                                 HWND settings = WaitForDialogWithControl(ui, IDC_SET_APPLY);
                                                  ASSERT_NE(nullptr, settings);
                                                  PostClick(settings, IDC_SET_STRETCH);
                                                  PostClick(settings, c.button);
                                                  EXPECT_TRUE(WaitForGone(settings));
                                                  ::Sleep(200);
-                                                 coverSeen = DialogWith(ui, IDC_COVER_UNLOCK) != nullptr;
+                                                 coverSeen = FindDialogWithControl(ui, IDC_COVER_UNLOCK) != nullptr;
                                              });
         EXPECT_EQ(0, result);
         EXPECT_FALSE(coverSeen);
@@ -291,14 +274,14 @@ TEST_F(EndToEndTest, ActivateAgainWhileTheCoverIsUpOpensNoSecondCover)
     int covers = -1;
     const INT_PTR result = RunWithDriver([&] { return host_->Pick(0, 0); },
                                          [&](DWORD ui) {
-                                             HWND cover = WaitForDialogWith(ui, IDC_COVER_UNLOCK);
+                                             HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
                                              ASSERT_NE(nullptr, cover);
                                              ::PostMessageA(client, kPickAgain, 0, 0);
                                              EXPECT_TRUE(WaitUntil([&] { return probe.nestedResult != -99; }));
                                              ::Sleep(300);
                                              covers = CountDialogsWithControl(ui, IDC_COVER_UNLOCK);
                                              EXPECT_TRUE(::IsWindowVisible(cover));
-                                             UnlockCover(cover, "");
+                                             Unlock(cover, "");
                                          });
     ::DestroyWindow(client);
     EXPECT_EQ(0, result);
@@ -391,7 +374,7 @@ TEST(EndToEndInTheClientsLayout, CopiedIntoTheProgramFolderItKeepsItsSettingsAnd
     const INT_PTR result = RunWithDriver(
         [&] { return static_cast<INT_PTR>(host.Pick(velmora, 0)); },
         [&](DWORD ui) {
-            HWND cover = WaitForDialogWith(ui, IDC_COVER_UNLOCK);
+            HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
             ASSERT_NE(nullptr, cover) << "the cover itself: the settings file is there";
             HWND password = ::GetDlgItem(cover, IDC_COVER_PASSWORD);
             for (const ClientDoing& doing : kClientDoings) {
@@ -402,7 +385,7 @@ TEST(EndToEndInTheClientsLayout, CopiedIntoTheProgramFolderItKeepsItsSettingsAnd
                 EXPECT_TRUE(WaitUntil([&] { return FocusOf(ui) == password; }))
                     << "the cover keeps the keyboard";
             }
-            UnlockCover(cover, "");
+            Unlock(cover, "");
         });
     EXPECT_EQ(0, result);
     EXPECT_GT(client->window().mailCheck().checks(), 1u) << "the client did check its mail";

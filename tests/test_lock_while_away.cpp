@@ -63,18 +63,6 @@ protected:
     HWND main_ = nullptr;
 };
 
-HWND WaitForCover(DWORD ui)
-{
-    return WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
-}
-
-void Unlock(HWND cover)
-{
-    SetItemText(cover, IDC_COVER_PASSWORD, "pw");
-    PostClick(cover, IDC_COVER_UNLOCK);
-    EXPECT_TRUE(WaitForGone(cover));
-}
-
 TEST_F(LockWhileAway, MailChecksRemindersAndTheAlertShowNothingButTheAlertAndUnlockRestoresAll)
 {
     velmora_host::MainWindowOptions options = InTestWindowOptions();
@@ -94,7 +82,7 @@ TEST_F(LockWhileAway, MailChecksRemindersAndTheAlertShowNothingButTheAlertAndUnl
             return INT_PTR{0};
         },
         [&](DWORD ui) {
-            HWND cover = WaitForCover(ui);
+            HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
             ASSERT_NE(nullptr, cover);
             EXPECT_TRUE(WaitUntil([&] { return Stored(kKeyLocked) == "1"; }, 2000)) << "recorded as it came up";
             witness.Reset();
@@ -114,7 +102,7 @@ TEST_F(LockWhileAway, MailChecksRemindersAndTheAlertShowNothingButTheAlertAndUnl
                 << "the cover keeps the keyboard";
             seen = witness.Seen();
             EXPECT_FALSE(::IsWindowVisible(main_));
-            Unlock(cover);
+            Unlock(cover, "pw");
         });
     EXPECT_EQ(Lines{}, seen) << "nothing of the client is shown or painted while the cover is up";
     EXPECT_EQ(1u, client_->window().mailCheck().checks());
@@ -143,13 +131,13 @@ TEST_F(LockWhileAway, AMailCheckUnderACoverThatLeavesTheClientOnScreenKeepsItDis
             return INT_PTR{0};
         },
         [&](DWORD ui) {
-            HWND cover = WaitForCover(ui);
+            HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
             ASSERT_NE(nullptr, cover);
             ASSERT_TRUE(::IsWindowVisible(main_));
             ::PostMessageA(main_, WM_COMMAND, MAKEWPARAM(IDM_HOST_CHECK_MAIL, 0), 0);
             ASSERT_TRUE(WaitUntil([&] { return client_->window().mailCheck().checks() >= 1; }, 10000));
             enabledAfterCheck = ::IsWindowEnabled(main_) != FALSE;
-            Unlock(cover);
+            Unlock(cover, "pw");
         });
     EXPECT_FALSE(enabledAfterCheck) << "the client's window stays disabled behind the cover";
     EXPECT_TRUE(::IsWindowEnabled(main_)) << "and is enabled again at unlock";
@@ -173,7 +161,7 @@ TEST_F(LockWhileAway, TrayExitWhileLockedShowsNothingBringsNoSecondCoverAndTheLo
             return INT_PTR{client_->RunMessageLoop()};
         },
         [&](DWORD ui) {
-            HWND cover = WaitForCover(ui);
+            HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
             ASSERT_NE(nullptr, cover);
             witness.Reset();
             ::PostMessageA(main_, WM_COMMAND, MAKEWPARAM(IDM_HOST_EXIT, 0), 0);
@@ -200,10 +188,10 @@ TEST_F(LockWhileAway, TrayExitWhileLockedShowsNothingBringsNoSecondCoverAndTheLo
             return INT_PTR{0};
         },
         [&](DWORD ui) {
-            HWND cover = WaitForCover(ui);
+            HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
             ASSERT_NE(nullptr, cover);
             EXPECT_EQ(nullptr, FindWindowExA(nullptr, nullptr, velmora_host::kMainWindowClass, nullptr));
-            Unlock(cover);
+            Unlock(cover, "pw");
         });
     ASSERT_NE(nullptr, next);
     EXPECT_TRUE(::IsWindowVisible(next->mainWindow()));
@@ -246,7 +234,7 @@ TEST_F(LockWhileAway, AMemoInAnyScriptSurvivesTheUnlockTheClientsExitAndAKill)
             HANDLE handle = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process);
             ASSERT_NE(nullptr, handle);
             if (end == End::Unlock) {
-                Unlock(cover);
+                Unlock(cover, "pw");
                 StoreInt(kKeyLocked, 1, settings_);
             } else if (end == End::ExitWithinThePause) {
                 ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDM_HOST_EXIT, 0), 0);
@@ -276,7 +264,7 @@ TEST_F(LockWhileAway, TheEndOfTheSessionWhileLockedSavesTheMemoKeepsTheLockAndNo
             return INT_PTR{0};
         },
         [&](DWORD ui) {
-            HWND cover = WaitForCover(ui);
+            HWND cover = WaitForDialogWithControl(ui, IDC_COVER_UNLOCK);
             ASSERT_NE(nullptr, cover);
             SetItemText(cover, IDC_COVER_MEMO, "back at 9\r\nAnn");
             coverQuery = ::SendMessageA(cover, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);

@@ -136,9 +136,7 @@ protected:
                           ::PostMessageA(cover, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(pad), TRUE);
                           ASSERT_TRUE(WaitUntil([&] { return FocusOf(ui) == pad; }, 3000));
                           edit(cover, pad);
-                          SetItemText(cover, IDC_COVER_PASSWORD, "");
-                          PostClick(cover, IDC_COVER_UNLOCK);
-                          EXPECT_TRUE(WaitForGone(cover, 10000));
+                          Unlock(cover, "", 10000);
                       },
                       60000);
         host.UnloadAll();

@@ -79,9 +79,7 @@ protected:
                 }
                 if (cover != nullptr) {
                     seen.cover = true;
-                    SetItemText(cover, IDC_COVER_PASSWORD, "");
-                    PostClick(cover, IDC_COVER_UNLOCK);
-                    EXPECT_TRUE(WaitForGone(cover));
+                    Unlock(cover, "");
                 }
             });
         EXPECT_TRUE(returned);
@@ -172,9 +170,7 @@ TEST_F(MenuCommandsTest, StartUpCoverComesBackWhenTheWindowThatOwnedItGoesAway)
             ASSERT_TRUE(WaitUntil([&] { return (second = FindDialogWithControl(ui, IDC_COVER_UNLOCK)) != nullptr; }))
                 << "the cover is up again";
             EXPECT_FALSE(returned) << "the start-up waits for the unlock";
-            SetItemText(second, IDC_COVER_PASSWORD, "");
-            PostClick(second, IDC_COVER_UNLOCK);
-            EXPECT_TRUE(WaitForGone(second));
+            Unlock(second, "");
         });
     EXPECT_TRUE(returned);
 }
@@ -429,9 +425,7 @@ TEST_F(MenuCommandsTest, RequestsWhileADialogIsUpOpenNothingMoreAndReturnAtOnce)
                     ::Sleep(200);
                     EXPECT_EQ(1, CountDialogsWithControl(ui, IDC_COVER_UNLOCK));
                 }
-                SetItemText(open, IDC_COVER_PASSWORD, "");
-                PostClick(open, IDC_COVER_UNLOCK);
-                EXPECT_TRUE(WaitForGone(open));
+                Unlock(open, "");
             });
         const size_t screenSavers = static_cast<size_t>(
             std::count(c.requests.begin(), c.requests.end(), kScreenSaver));

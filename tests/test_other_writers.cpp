@@ -187,9 +187,7 @@ TEST(OtherWriters, NeitherLosesWhatTheOtherWroteAndNoReaderFindsTheFileHalfWritt
                               ASSERT_NE(nullptr, window);
                               WaitUntil([&] { return StoredString(kKeyLocked, "", path) == "1"; }, 2000);
                               expectBoth(cover, true);
-                              SetItemText(window, IDC_COVER_PASSWORD, "Lantern");
-                              PostClick(window, IDC_COVER_UNLOCK);
-                              EXPECT_TRUE(WaitForGone(window, 10000));
+                              Unlock(window, "Lantern", 10000);
                           },
                           60000);
             expectBoth(cover, false);

@@ -324,9 +324,7 @@ TEST(KilledWhileSaving, EachNextStartHasTheLockThePasswordAndTheMemoBeforeOrAfte
         EXPECT_TRUE(found == before || found == typed) << found;
         EXPECT_FALSE(PathExists(journal)) << "the start left the journal";
         if (kill == 6) {
-            SetItemText(cover, IDC_COVER_PASSWORD, "pw");
-            PostClick(cover, IDC_COVER_UNLOCK);
-            EXPECT_TRUE(WaitForGone(cover, 10000)) << "the password no longer opens";
+            Unlock(cover, "pw", 10000);
             break;
         }
         DWORD id = 0;

@@ -81,13 +81,6 @@ inline void ExpectRefused(DWORD ui, HWND cover, const std::string& typed)
     ExpectReadyForNextTry(ui, cover);
 }
 
-inline void Unlock(HWND cover, const std::string& typed)
-{
-    SetItemText(cover, IDC_COVER_PASSWORD, typed);
-    PostClick(cover, IDC_COVER_UNLOCK);
-    EXPECT_TRUE(WaitForGone(cover)) << "the password [" << typed << "] did not unlock";
-}
-
 // Waits until everything posted to the cover so far, and what handling it posted in
 // turn, has been handled: a marker character typed into the password edit is seen
 // there, three rounds deep.

@@ -284,4 +284,11 @@ bool TryUnlock(HWND cover, DWORD ui, const std::string& password, std::string* m
     return false;
 }
 
+void Unlock(HWND cover, const std::string& typed, DWORD timeoutMs)
+{
+    SetItemText(cover, IDC_COVER_PASSWORD, typed);
+    PostClick(cover, IDC_COVER_UNLOCK);
+    EXPECT_TRUE(WaitForGone(cover, timeoutMs)) << "the password [" << typed << "] did not unlock";
+}
+
 } // namespace testing_support

@@ -81,6 +81,8 @@ void PostCharsW(HWND window, const std::wstring& text);
 // nothing happened within `timeoutMs`.
 bool TryUnlock(HWND cover, DWORD ui, const std::string& password, std::string* message = nullptr,
                DWORD timeoutMs = kPatienceMs);
+// Types `typed` into the cover and presses Unlock; the cover must end within `timeoutMs`.
+void Unlock(HWND cover, const std::string& typed, DWORD timeoutMs = kPatienceMs);
 
 // Runs `driver` on a second thread while `run` (which opens a modal dialog) runs on
 // the calling thread. The driver receives the calling thread's id. Returns what `run`
