@@ -7,21 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "cover/CoverDialog.h"
-#include "resource.h"
-#include "settings/PasswordScrambler.h"
 #include "settings/ProfileValue.h"
 #include "settings/Settings.h"
-#include "settings/SettingsStore.h"
+#include "support/CoverFixture.h"
 #include "support/Seeds.h"
-#include "support/TestSupport.h"
-#include "support/TestWindow.h"
 
 using namespace testing_support;
 
 namespace {
-
-constexpr const char* kCaption = "Velmora for Eudora";
 
 // The host's main window, active when the cover opens, as the mail client's is.
 class HostMainWindow : public TestWindow {
@@ -29,77 +22,13 @@ public:
     HostMainWindow() : TestWindow(kHostMainWindowClass, "Eudora") { Activate(); }
 };
 
-
-class CoverRobustness : public ::testing::Test {
+class CoverRobustness : public CoverTest {
 protected:
-    void SetUp() override
+    void WriteSettings(const std::string& password)
     {
-        path_ = dir_.File("velmora.ini");
-        UseSettingsFile(path_);
+        WriteFileBytes(path_, "[Settings]\r\nPassword=\r\nSaveMemoPadText=1\r\nHideEudora=0\r\n");
+        StorePassword(password);
     }
-    void TearDown() override { UseSettingsFile(""); }
-
-    void WriteSettings(const std::string& password, int hideEudora = 0)
-    {
-        WriteFileBytes(path_, "[Settings]\r\nPassword=\r\nSaveMemoPadText=1\r\nHideEudora=" +
-                                  std::to_string(hideEudora) + "\r\n");
-        ASSERT_TRUE(StoreString(kKeyPassword, Scramble(password, ScramblerKey), path_));
-    }
-
-    // Runs a cover on this thread while `driver` acts on it from another.
-    INT_PTR RunCover(const std::function<void(HWND cover, DWORD ui)>& driver)
-    {
-        CoverDialog cover(TestSettings(), kCaption);
-        return RunWithDriver([&] { return cover.DoModal(); },
-                             [&](DWORD ui) {
-                                 HWND d = WaitForCover(ui);
-                                 ASSERT_NE(nullptr, d) << "the cover did not open";
-                                 driver(d, ui);
-                             });
-    }
-
-    static HWND WaitForCover(DWORD ui)
-    {
-        HWND found = nullptr;
-        const DWORD start = ::GetTickCount();
-        while ((found = FindThreadDialog(ui, "Eudora")) == nullptr && ::GetTickCount() - start < 5000)
-            ::Sleep(2);
-        return found;
-    }
-
-    // Moves the focus on the dialog's own thread and waits until it is there.
-    static void FocusOn(HWND cover, DWORD ui, int controlId)
-    {
-        HWND control = ::GetDlgItem(cover, controlId);
-        ::PostMessageA(cover, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
-        ASSERT_TRUE(WaitUntil([&] { return FocusOf(ui) == control; }, 3000));
-    }
-
-    // Types `password` and presses Unlock; true when the cover went away.
-    static HWND FindOtherDialog(DWORD ui, HWND cover)
-    {
-        return WaitForOtherDialog(ui, cover, 0);
-    }
-
-    // Waits until what was posted to the cover, and what its handling posted in turn,
-    // has been handled: a marker typed into the password edit shows up there, three
-    // rounds deep. False when the cover went away meanwhile.
-    static bool Flush(HWND cover)
-    {
-        HWND edit = ::GetDlgItem(cover, IDC_COVER_PASSWORD);
-        const std::string before = WindowText(edit);
-        for (int round = 0; round < 3; ++round) {
-            ::PostMessageA(edit, WM_CHAR, '~', 1);
-            if (!WaitUntil([&] { return !::IsWindow(cover) || WindowText(edit) != before; }, 3000) ||
-                !::IsWindow(cover))
-                return false;
-            SetItemText(cover, IDC_COVER_PASSWORD, before);
-        }
-        return true;
-    }
-
-    ScratchDir dir_;
-    std::string path_;
 };
 
 // ---- ways out ----------------------------------------------------------------------
@@ -145,16 +74,17 @@ TEST_F(CoverRobustness, NoKeyOrCloseCommandEndsTheCoverFromAnyControlAndTheHostS
     HostMainWindow host;
     ASSERT_EQ(host.get(), ::GetActiveWindow());
     int attempts = 0;
-    const INT_PTR result = RunCover([&](HWND cover, DWORD ui) {
+    const INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
         for (int controlId : {IDC_COVER_PASSWORD, IDC_COVER_MEMO, IDC_COVER_UNLOCK}) {
             for (const WayOut& way : kWaysOut) {
                 SCOPED_TRACE(std::string(way.name) + " from control " + std::to_string(controlId));
-                FocusOn(cover, ui, controlId);
+                FocusControl(ui, cover, controlId);
                 way.attempt(cover, ::GetDlgItem(cover, controlId));
                 ++attempts;
-                ASSERT_TRUE(Flush(cover) && ::IsWindowVisible(cover)) << "the cover ended";
+                Flush(cover);
+                ASSERT_TRUE(::IsWindowVisible(cover)) << "the cover ended";
                 EXPECT_FALSE(::IsWindowEnabled(host.get())) << "the host's window was enabled";
-                EXPECT_EQ(nullptr, FindOtherDialog(ui, cover)) << "something else opened";
+                EXPECT_EQ(nullptr, WaitForOtherDialog(ui, cover, 0)) << "something else opened";
             }
         }
         EXPECT_TRUE(TryUnlock(cover, ui, "pw"));
@@ -190,7 +120,7 @@ TEST_F(CoverRobustness, PasswordsWithEveryByteAtStartMiddleAndEndUnlock)
             before + "Locked=1\r\nWrongPasswords=1\r\nLastWrongPassword=";
         const bool checkRefusal = b % 16 == 1;
         std::string message;
-        const INT_PTR result = RunCover([&](HWND cover, DWORD ui) {
+        const INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
             if (checkRefusal) {
                 EXPECT_FALSE(TryUnlock(cover, ui, password.substr(0, 4), &message));
                 EXPECT_EQ("Incorrect Password.", message);
@@ -226,7 +156,7 @@ TEST_F(CoverRobustness, StoredValueThatUnscramblesToAZeroByteUnlocksWithWhatCome
         SCOPED_TRACE(c.stored);
         WriteFileBytes(path_, std::string("[Settings]\r\nPassword=") + c.stored + "\r\n");
         std::string message;
-        const INT_PTR result = RunCover([&](HWND cover, DWORD ui) {
+        const INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
             EXPECT_FALSE(TryUnlock(cover, ui, std::string(c.password) + "x", &message));
             EXPECT_EQ("Incorrect Password.", message);
             EXPECT_TRUE(TryUnlock(cover, ui, c.password, &message)) << message;
@@ -288,7 +218,7 @@ TEST_F(CoverRobustness, TypedAndPastedMemosUpToThePadsLimitComeBackAtTheNextOpen
         const bool typed = round % 2 == 0;
         std::string shown;
         size_t limit = 0;
-        INT_PTR result = RunCover([&](HWND cover, DWORD ui) {
+        INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
             HWND memo = ::GetDlgItem(cover, IDC_COVER_MEMO);
             limit = static_cast<size_t>(::SendMessageA(memo, EM_GETLIMITTEXT, 0, 0));
             ASSERT_GT(limit, 0u);
@@ -297,7 +227,7 @@ TEST_F(CoverRobustness, TypedAndPastedMemosUpToThePadsLimitComeBackAtTheNextOpen
             // vertical scrolling), so typing stays within a dozen lines.
             std::string text;
             if (typed) {
-                FocusOn(cover, ui, IDC_COVER_MEMO);
+                FocusControl(ui, cover, IDC_COVER_MEMO);
                 text = RandomTyping(random, 1 + random.Below(120), 8);
                 PostChars(memo, text);
                 shown = AsShown(text);
@@ -315,7 +245,7 @@ TEST_F(CoverRobustness, TypedAndPastedMemosUpToThePadsLimitComeBackAtTheNextOpen
         EXPECT_TRUE(SameText(MemoAsReloaded(shown), AnsiOrQuestionMarks(TestSettings().LoadMemoPadText())));
 
         std::string again;
-        result = RunCover([&](HWND cover, DWORD ui) {
+        result = RunCover([&](DWORD ui, HWND cover) {
             again = ItemText(cover, IDC_COVER_MEMO);
             EXPECT_TRUE(TryUnlock(cover, ui, ""));
         });
