@@ -44,7 +44,7 @@ TEST_F(CoverTest, OpensTitledEudoraWithFocusOnThePasswordEditAndClockAndDateShow
     std::string laterClock;
     std::string dateLater;
     bool zoomed = true;
-    const INT_PTR result = RunCover(cover, [&](DWORD ui, HWND window) {
+    EXPECT_EQ(1, RunCover(cover, [&](DWORD ui, HWND window) {
         EXPECT_TRUE(WaitUntil([&] { return FocusOf(ui) == Item(window, IDC_COVER_PASSWORD); }, 3000));
         zoomed = ::IsZoomed(window) != FALSE;
         // The clock moves on within a couple of ticks.
@@ -53,8 +53,7 @@ TEST_F(CoverTest, OpensTitledEudoraWithFocusOnThePasswordEditAndClockAndDateShow
         laterClock = ItemText(window, IDC_COVER_CLOCK);
         dateLater = ItemText(window, IDC_COVER_DATE);
         Unlock(window, "");
-    });
-    EXPECT_EQ(1, result);
+    }));
     EXPECT_FALSE(zoomed) << "Stretch is off by default";
 
     // The clock and date were set during initialisation, before the first tick.
@@ -109,7 +108,7 @@ TEST_F(CoverTest, StretchOneKeepsTheCoverMaximisedTopmostWithControlsAtTemplateP
         SCOPED_TRACE(stretch);
         WriteInt(kKeyStretch, stretch);
         FirstShowCover observed;
-        const INT_PTR result = RunCover(observed, [&](DWORD, HWND cover) {
+        EXPECT_EQ(1, RunCover(observed, [&](DWORD, HWND cover) {
             // Let the loop run and go idle a few times: a normal show on the way must
             // not have undone the maximised state.
             ::Sleep(400);
@@ -141,8 +140,7 @@ TEST_F(CoverTest, StretchOneKeepsTheCoverMaximisedTopmostWithControlsAtTemplateP
                 EXPECT_EQ(expected.bottom, actual.bottom - actual.top) << "control " << c.id;
             }
             Unlock(cover, "");
-        });
-        EXPECT_EQ(1, result);
+        }));
         EXPECT_TRUE(observed.shown);
         EXPECT_EQ(stretch == 1, observed.topmostAtFirstShow) << "no window of the client can come above it";
     }
@@ -202,7 +200,7 @@ TEST(CoverTemplate, MatchesTheCoverLayout)
 
 TEST_F(CoverTest, OpenCoverHasNoTitleBarNoDefaultButtonAndALimitedMemo)
 {
-    const INT_PTR result = RunCover([](DWORD, HWND cover) {
+    EXPECT_EQ(1, RunCover([](DWORD, HWND cover) {
         const LONG style = ::GetWindowLongA(cover, GWL_STYLE);
         EXPECT_NE(WS_CAPTION, style & WS_CAPTION) << "no title bar";
         EXPECT_FALSE(style & WS_SYSMENU);
@@ -214,8 +212,7 @@ TEST_F(CoverTest, OpenCoverHasNoTitleBarNoDefaultButtonAndALimitedMemo)
         EXPECT_EQ(static_cast<LRESULT>(kMemoTypedLimit),
                   ::SendMessageA(Item(cover, IDC_COVER_MEMO), EM_GETLIMITTEXT, 0, 0));
         Unlock(cover, "");
-    });
-    EXPECT_EQ(1, result);
+    }));
 }
 
 // ---- the key filter and the close command ------------------------------------------
@@ -223,7 +220,7 @@ TEST_F(CoverTest, OpenCoverHasNoTitleBarNoDefaultButtonAndALimitedMemo)
 TEST_F(CoverTest, EnterNeverUnlocksButStartsANewLineInTheMemoPad)
 {
     StorePassword("right");
-    const INT_PTR result = RunCover([](DWORD ui, HWND cover) {
+    EXPECT_EQ(1, RunCover([](DWORD ui, HWND cover) {
         // The right password typed, then Enter in the edit and on the Unlock button.
         SetItemText(cover, IDC_COVER_PASSWORD, "right");
         for (int target : {IDC_COVER_PASSWORD, IDC_COVER_UNLOCK}) {
@@ -240,14 +237,13 @@ TEST_F(CoverTest, EnterNeverUnlocksButStartsANewLineInTheMemoPad)
         EXPECT_EQ("one\r\ntwo", ItemText(cover, IDC_COVER_MEMO));
         PostClick(cover, IDC_COVER_UNLOCK);
         EXPECT_TRUE(WaitForGone(cover));
-    });
-    EXPECT_EQ(1, result);
+    }));
     EXPECT_EQ("one\ttwo", Stored(kKeyMemoPadText));
 }
 
 TEST_F(CoverTest, EscCtrlBreakCloseAndAltF4LeaveItOpen)
 {
-    const INT_PTR result = RunCover([](DWORD ui, HWND cover) {
+    EXPECT_EQ(1, RunCover([](DWORD ui, HWND cover) {
         for (int target : {IDC_COVER_PASSWORD, IDC_COVER_MEMO, IDC_COVER_UNLOCK}) {
             FocusControl(ui, cover, target);
             HWND focused = Item(cover, target);
@@ -264,21 +260,19 @@ TEST_F(CoverTest, EscCtrlBreakCloseAndAltF4LeaveItOpen)
         EXPECT_TRUE(::IsWindowVisible(cover)) << "the close command";
         EXPECT_EQ("", ItemText(cover, IDC_COVER_MEMO)) << "the dropped keys typed nothing";
         Unlock(cover, "");
-    });
-    EXPECT_EQ(1, result) << "ended by Unlock, not by a cancel";
+    })) << "ended by Unlock, not by a cancel";
 }
 
 TEST_F(CoverTest, StandardCommandsPostedByAnyProgramDoNotEndIt)
 {
-    const INT_PTR result = RunCover([](DWORD, HWND cover) {
+    EXPECT_EQ(1, RunCover([](DWORD, HWND cover) {
         for (WPARAM command : {IDOK, IDCANCEL}) {
             ::PostMessageA(cover, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
             Flush(cover);
             EXPECT_TRUE(::IsWindowVisible(cover)) << "command " << command;
         }
         Unlock(cover, "");
-    });
-    EXPECT_EQ(1, result);
+    }));
 }
 
 // ---- in front, with the keyboard --------------------------------------------------
@@ -353,14 +347,13 @@ TEST_F(CoverTest, ScreenReadersNameEachControlForWhatItIs)
         {IDC_COVER_PASSWORD, "Velmora Password:"},
         {IDC_COVER_UNLOCK, "Unlock"},
     };
-    const INT_PTR result = RunCover([&](DWORD, HWND cover) {
+    EXPECT_EQ(1, RunCover([&](DWORD, HWND cover) {
         ::CoInitialize(nullptr);
         for (const auto& c : controls)
             EXPECT_EQ(c.name, AccessibleName(Item(cover, c.id))) << "control " << c.id;
         ::CoUninitialize();
         Unlock(cover, "");
-    });
-    EXPECT_EQ(1, result);
+    }));
 }
 
 } // namespace

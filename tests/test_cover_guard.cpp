@@ -256,13 +256,12 @@ TEST_F(CoverTest, HideEudoraHidesTheHostUntilTheRightPassword)
     StorePassword("pw");
     HostMainWindow host;
     ASSERT_TRUE(::IsWindowVisible(host.get()));
-    const INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
+    EXPECT_EQ(1, RunCover([&](DWORD ui, HWND cover) {
         EXPECT_FALSE(::IsWindowVisible(host.get())) << "hidden while the cover is up";
         ExpectRefused(ui, cover, "wrong");
         EXPECT_FALSE(::IsWindowVisible(host.get())) << "still hidden after a failed attempt";
         Unlock(cover, "pw");
-    });
-    EXPECT_EQ(1, result);
+    }));
     EXPECT_TRUE(::IsWindowVisible(host.get())) << "shown again after unlock";
 }
 
@@ -273,7 +272,7 @@ TEST_F(CoverTest, HostWindowsStayHiddenWhateverTheClientDoesUntilUnlock)
     HostMainWindow host;
     ToolWindow floating(host.get(), true);
     ToolWindow closedTool(host.get(), false);
-    const INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
+    EXPECT_EQ(1, RunCover([&](DWORD ui, HWND cover) {
         EXPECT_FALSE(::IsWindowVisible(floating.get())) << "the floating tool window goes with the main window";
         g_paints = 0;
         g_showWindowMessages = 0;
@@ -291,8 +290,7 @@ TEST_F(CoverTest, HostWindowsStayHiddenWhateverTheClientDoesUntilUnlock)
         EXPECT_EQ(0, g_paints) << "the mail client's window is never drawn while the cover is up";
         g_showWindowMessages = 0;
         Unlock(cover, "pw");
-    });
-    EXPECT_EQ(1, result);
+    }));
     EXPECT_TRUE(::IsWindowVisible(host.get()));
     EXPECT_EQ(1, g_showWindowMessages) << "the main window is shown once";
     EXPECT_TRUE(::IsWindowVisible(floating.get())) << "the tool window that was up comes back";
@@ -385,7 +383,7 @@ TEST_F(CoverTest, EveryWindowOfTheClientIsHeldAndEndsAsTheClientLastAsked)
             windows[i] = threads.back()->get();
         }
     }
-    const INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
+    EXPECT_EQ(1, RunCover([&](DWORD ui, HWND cover) {
         for (size_t i = 0; i < std::size(kHeldCases); ++i) {
             const HeldCase& c = kHeldCases[i];
             SCOPED_TRACE(c.name);
@@ -409,8 +407,7 @@ TEST_F(CoverTest, EveryWindowOfTheClientIsHeldAndEndsAsTheClientLastAsked)
         }
         EXPECT_EQ(0, PaintsOf(host.get()));
         Unlock(cover, "");
-    });
-    EXPECT_EQ(1, result);
+    }));
     for (size_t i = 0; i < std::size(kHeldCases); ++i) {
         const HeldCase& c = kHeldCases[i];
         SCOPED_TRACE(c.name);
@@ -449,7 +446,7 @@ TEST_F(CoverTest, AWindowShownByAThreadThatTakesNoMessagesIsHiddenThereByTheShow
         LONG hides[2] = {};
     } observer;
     CoverDialog coverDialog(TestSettings(), kProductName, nullptr, &observer);
-    const INT_PTR result = RunCover(coverDialog, [&](DWORD, HWND cover) {
+    EXPECT_EQ(1, RunCover(coverDialog, [&](DWORD, HWND cover) {
         observer.counting = true;
         EXPECT_FALSE(other.ShowThere()) << "visible when ShowWindow returned in its thread";
         // Two clock ticks, for the tick to have had its chance.
@@ -461,8 +458,7 @@ TEST_F(CoverTest, AWindowShownByAThreadThatTakesNoMessagesIsHiddenThereByTheShow
         EXPECT_FALSE(::IsWindowVisible(other.get()));
         EXPECT_EQ(0, PaintsOf(other.get())) << "painted";
         Unlock(cover, "");
-    });
-    EXPECT_EQ(1, result);
+    }));
     EXPECT_TRUE(::IsWindowVisible(other.get())) << "back at unlock, as the client last asked";
 }
 
@@ -472,7 +468,7 @@ TEST_F(CoverTest, TheClientsAlertOwnedByTheCoverStaysVisibleAndUsable)
 {
     WriteInt(kKeyHideEudora, 1);
     HostMainWindow host;
-    const INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
+    EXPECT_EQ(1, RunCover([&](DWORD ui, HWND cover) {
         ASSERT_EQ(cover, ::GetLastActivePopup(host.get()));
         const Action showAlert = [&] {
             ::MessageBoxA(::GetLastActivePopup(host.get()), "You have new mail.", "New Mail", MB_OK);
@@ -495,8 +491,7 @@ TEST_F(CoverTest, TheClientsAlertOwnedByTheCoverStaysVisibleAndUsable)
         ASSERT_TRUE(WaitForGone(alert));
         EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(cover) != FALSE; }));
         Unlock(cover, "");
-    });
-    EXPECT_EQ(1, result);
+    }));
 }
 
 TEST_F(CoverTest, HostWindowIsNeverTouchedUnlessTheSwitchIsOne)
@@ -507,7 +502,7 @@ TEST_F(CoverTest, HostWindowIsNeverTouchedUnlessTheSwitchIsOne)
         SCOPED_TRACE(value);
         WriteInt(kKeyHideEudora, value);
         g_showWindowMessages = 0;
-        const INT_PTR result = RunCover([&](DWORD, HWND cover) {
+        EXPECT_EQ(1, RunCover([&](DWORD, HWND cover) {
             EXPECT_TRUE(::IsWindowVisible(host.get()));
             EXPECT_TRUE(::IsWindowVisible(floating.get()));
             ::ShowWindow(host.get(), SW_HIDE);
@@ -515,8 +510,7 @@ TEST_F(CoverTest, HostWindowIsNeverTouchedUnlessTheSwitchIsOne)
             EXPECT_TRUE(::IsWindowVisible(host.get())) << "nothing is kept hidden";
             g_showWindowMessages = 0;
             Unlock(cover, "");
-        });
-        EXPECT_EQ(1, result);
+        }));
         EXPECT_TRUE(::IsWindowVisible(host.get()));
         EXPECT_EQ(0, g_showWindowMessages);
     }
@@ -566,13 +560,12 @@ TEST_F(CoverTest, TheEndOfTheSessionEndsTheCoverWithTheMemoSavedAndTheLockRecord
     StorePassword("pw");
     HostMainWindow host;
     LRESULT query = 0;
-    const INT_PTR result = RunCover([&](DWORD, HWND cover) {
+    EXPECT_EQ(CDialog::kNoResult, RunCover([&](DWORD, HWND cover) {
         SetItemText(cover, IDC_COVER_MEMO, "call Ann\r\nback");
         query = ::SendMessageA(cover, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
         ::SendMessageA(cover, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
         EXPECT_FALSE(::IsWindow(cover)) << "gone before the session ends";
-    });
-    EXPECT_EQ(CDialog::kNoResult, result);
+    }));
     EXPECT_EQ(TRUE, query) << "the cover never holds up the end of the session";
     EXPECT_EQ("call Ann\tback", Stored(kKeyMemoPadText));
     EXPECT_EQ("1", Stored(kKeyLocked));

@@ -45,12 +45,11 @@ TEST_F(CoverTest, StoredTabsOpenAsLineBreaksAndLoneBreaksAreStoredAsTabs)
 {
     WriteString(kKeyMemoPadText, "a\tb");
     StorePassword("");
-    const INT_PTR result = RunCover([](DWORD, HWND cover) {
+    EXPECT_EQ(1, RunCover([](DWORD, HWND cover) {
         EXPECT_EQ("a\r\nb", ItemText(cover, IDC_COVER_MEMO));
         SetItemText(cover, IDC_COVER_MEMO, "x\ry\nz\r\n");
         Unlock(cover, "");
-    });
-    EXPECT_EQ(1, result);
+    }));
     EXPECT_EQ("x\ty\tz\t", Stored(kKeyMemoPadText));
     EXPECT_EQ("", Stored(kKeyPassword)) << "the rest of the file is intact";
 }
@@ -148,14 +147,13 @@ TEST_F(CoverTest, StoredMemoLongerThanThePadShowsOpensInPartAndIsKept)
     for (int i = 0; i < 12000; ++i)
         stored += "x\t";
     WriteString(kKeyMemoPadText, stored);
-    const INT_PTR result = RunCover([&](DWORD, HWND cover) {
+    EXPECT_EQ(1, RunCover([&](DWORD, HWND cover) {
         const std::string shown = ItemText(cover, IDC_COVER_MEMO);
         EXPECT_EQ(0, shown.find("x\r\nx\r\n"));
         EXPECT_LT(shown.size(), 100u);
         EXPECT_EQ(kMemoPartLine, ItemText(cover, IDC_COVER_MEMO_PART));
         Unlock(cover, "");
-    });
-    EXPECT_EQ(1, result);
+    }));
     EXPECT_TRUE(Stored(kKeyMemoPadText) == stored);
 }
 
@@ -165,12 +163,11 @@ TEST_F(CoverTest, MemoSwitchOtherThanOneOpensEmptyAndLeavesTheStoredMemo)
         SCOPED_TRACE(value);
         WriteInt(kKeySaveMemoPadText, value);
         WriteString(kKeyMemoPadText, "kept\tsafe");
-        const INT_PTR result = RunCover([](DWORD, HWND cover) {
+        EXPECT_EQ(1, RunCover([](DWORD, HWND cover) {
             EXPECT_EQ("", ItemText(cover, IDC_COVER_MEMO));
             SetItemText(cover, IDC_COVER_MEMO, "typed meanwhile");
             Unlock(cover, "");
-        });
-        EXPECT_EQ(1, result);
+        }));
         EXPECT_EQ("kept\tsafe", Stored(kKeyMemoPadText));
     }
 }
@@ -207,7 +204,7 @@ ULONGLONG WrittenMs(const std::string& path)
 // failed one silent and tried again at the next change.
 TEST_F(CoverTest, TypingIsSavedOnceAfterItPausesAndAFailedSaveIsSilentAndRetried)
 {
-    const INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
+    EXPECT_EQ(1, RunCover([&](DWORD ui, HWND cover) {
         FocusControl(ui, cover, IDC_COVER_MEMO);
         HWND memo = Item(cover, IDC_COVER_MEMO);
         // Keys 250 ms apart for longer than the pause that saves. A file read sooner after
@@ -243,8 +240,7 @@ TEST_F(CoverTest, TypingIsSavedOnceAfterItPausesAndAFailedSaveIsSilentAndRetried
         EXPECT_TRUE(WaitUntil([&] { return Stored(kKeyMemoPadText) == "call Bob!?"; }, kSaveWaitMs))
             << "tried again at the next change";
         Unlock(cover, "");
-    });
-    EXPECT_EQ(1, result);
+    }));
 }
 
 // Nothing the user did not type is written while the cover is up: the memo as it was
@@ -295,7 +291,7 @@ TEST_F(CoverTest, OneDeleteInALongStoredMemoSavesAllTheRestOfIt)
                                   (exact ? "" : "\r\nMemoPadTextUtf8=" + EscapedUtf8(c.stored)) + "\r\n");
         const WideText loaded = StoredToMemo(c.stored);
         WideText expected;
-        const INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
+        EXPECT_EQ(1, RunCover([&](DWORD ui, HWND cover) {
             HWND memo = Item(cover, IDC_COVER_MEMO);
             EXPECT_EQ(c.partLine, ItemText(cover, IDC_COVER_MEMO_PART));
             const std::wstring given = WideItemText(cover, IDC_COVER_MEMO);
@@ -311,8 +307,7 @@ TEST_F(CoverTest, OneDeleteInALongStoredMemoSavesAllTheRestOfIt)
                 << "saved while the cover is up";
             EXPECT_EQ(c.partLine, ItemText(cover, IDC_COVER_MEMO_PART)) << "the rest is still kept after it";
             Unlock(cover, "");
-        });
-        EXPECT_EQ(1, result);
+        }));
         EXPECT_TRUE(TestSettings().LoadMemoPadText() == expected) << "kept so after the unlock";
     }
 }
@@ -323,7 +318,7 @@ TEST_F(CoverTest, AMemoThatCannotBeSavedIsNotLostWithoutAWord)
     // no write can succeed.
     const std::string gone = dir_.File("gone\\velmora.ini");
     UseSettingsFile(gone);
-    const INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
+    EXPECT_EQ(1, RunCover([&](DWORD ui, HWND cover) {
         SetItemText(cover, IDC_COVER_MEMO, "call the printer");
         PostClick(cover, IDC_COVER_UNLOCK);
         HWND box = WaitForOtherDialog(ui, cover);
@@ -342,8 +337,7 @@ TEST_F(CoverTest, AMemoThatCannotBeSavedIsNotLostWithoutAWord)
         ASSERT_NE(nullptr, box);
         DismissMessageBox(box);
         EXPECT_TRUE(WaitForGone(cover)) << "OK closes the cover all the same";
-    });
-    EXPECT_EQ(1, result);
+    }));
     UseSettingsFile(path_);
 }
 

@@ -15,24 +15,22 @@ namespace {
 TEST_F(CoverTest, WrongPasswordIsRefusedAndTheRightOneUnlocks)
 {
     StorePassword("Open4Me");
-    const INT_PTR result = RunCover([](DWORD ui, HWND cover) {
+    EXPECT_EQ(1, RunCover([](DWORD ui, HWND cover) {
         for (const char* wrong : {"open4me", "Open4Me ", "Open4", "x"})
             ExpectRefused(ui, cover, wrong);
         Unlock(cover, "Open4Me");
-    });
-    EXPECT_EQ(1, result);
+    }));
 }
 
 TEST_F(CoverTest, EveryAttemptReadsTheStoredPasswordAfresh)
 {
     StorePassword("first");
-    const INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
+    EXPECT_EQ(1, RunCover([&](DWORD ui, HWND cover) {
         ExpectRefused(ui, cover, "second");
         StorePassword("second");
         ExpectRefused(ui, cover, "first");
         Unlock(cover, "second");
-    });
-    EXPECT_EQ(1, result);
+    }));
 }
 
 TEST_F(CoverTest, PasswordWhoseStoredFormNeedsQuotingStillUnlocks)
@@ -43,12 +41,11 @@ TEST_F(CoverTest, PasswordWhoseStoredFormNeedsQuotingStillUnlocks)
     StorePassword(password);
     ASSERT_EQ('\t', Stored(kKeyPassword).front());
     ASSERT_EQ('\t', Stored(kKeyPassword).back());
-    const INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
+    EXPECT_EQ(1, RunCover([&](DWORD ui, HWND cover) {
         ExpectRefused(ui, cover, "0Pass0");
         ExpectRefused(ui, cover, "Pass");
         Unlock(cover, password);
-    });
-    EXPECT_EQ(1, result);
+    }));
 }
 
 TEST_F(CoverTest, EmptyOrMissingPasswordUnlocksWithAnEmptyEdit)
@@ -66,11 +63,10 @@ TEST_F(CoverTest, EmptyOrMissingPasswordUnlocksWithAnEmptyEdit)
         ::DeleteFileA(path_.c_str());
         if (!c.file.empty())
             WriteFileBytes(path_, c.file);
-        const INT_PTR result = RunCover([](DWORD ui, HWND cover) {
+        EXPECT_EQ(1, RunCover([](DWORD ui, HWND cover) {
             ExpectRefused(ui, cover, "x");
             Unlock(cover, "");
-        });
-        EXPECT_EQ(1, result);
+        }));
     }
 }
 
@@ -79,7 +75,7 @@ TEST_F(CoverTest, EmptyOrMissingPasswordUnlocksWithAnEmptyEdit)
 TEST_F(CoverTest, AnUnlockPostedWhileTheMessageIsUpIsNoTry)
 {
     StorePassword("pw");
-    const INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
+    EXPECT_EQ(1, RunCover([&](DWORD ui, HWND cover) {
         SetItemText(cover, IDC_COVER_PASSWORD, "wrong");
         PostClick(cover, IDC_COVER_UNLOCK);
         HWND box = WaitForOtherDialog(ui, cover);
@@ -94,8 +90,7 @@ TEST_F(CoverTest, AnUnlockPostedWhileTheMessageIsUpIsNoTry)
         EXPECT_TRUE(::IsWindow(cover)) << "the posted Unlock was tried";
         EXPECT_EQ("1", Stored(kKeyWrongPasswords));
         Unlock(cover, "pw");
-    });
-    EXPECT_EQ(1, result);
+    }));
 }
 
 // However Unlock was pressed and the message dismissed, the second try starts with the
@@ -103,7 +98,7 @@ TEST_F(CoverTest, AnUnlockPostedWhileTheMessageIsUpIsNoTry)
 TEST_F(CoverTest, ASecondTryStartsCleanByMouseAndByKeyboard)
 {
     StorePassword("pw");
-    const INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
+    EXPECT_EQ(1, RunCover([&](DWORD ui, HWND cover) {
         HWND edit = Item(cover, IDC_COVER_PASSWORD);
         for (bool keyboard : {false, true}) {
             SCOPED_TRACE(keyboard ? "Alt+U, Enter" : "click, OK");
@@ -128,8 +123,7 @@ TEST_F(CoverTest, ASecondTryStartsCleanByMouseAndByKeyboard)
             << ItemText(cover, IDC_COVER_PASSWORD);
         PostClick(cover, IDC_COVER_UNLOCK);
         EXPECT_TRUE(WaitForGone(cover));
-    });
-    EXPECT_EQ(1, result);
+    }));
 }
 
 } // namespace

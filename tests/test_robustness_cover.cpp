@@ -156,12 +156,11 @@ TEST_F(CoverRobustness, StoredValueThatUnscramblesToAZeroByteUnlocksWithWhatCome
         SCOPED_TRACE(c.stored);
         WriteFileBytes(path_, std::string("[Settings]\r\nPassword=") + c.stored + "\r\n");
         std::string message;
-        const INT_PTR result = RunCover([&](DWORD ui, HWND cover) {
+        EXPECT_EQ(1, RunCover([&](DWORD ui, HWND cover) {
             EXPECT_FALSE(TryUnlock(cover, ui, std::string(c.password) + "x", &message));
             EXPECT_EQ("Incorrect Password.", message);
             EXPECT_TRUE(TryUnlock(cover, ui, c.password, &message)) << message;
-        });
-        EXPECT_EQ(1, result);
+        }));
     }
 }
 

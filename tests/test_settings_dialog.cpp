@@ -259,7 +259,7 @@ TEST(SettingsTemplate, ShippedResourceHoldsTheDialogExactly)
 TEST_F(SettingsDialogTest, CreatedDialogShowsEveryControlAsTheTemplateDescribes)
 {
     WriteFileBytes(path_, kFreshFile);
-    const INT_PTR result = Run([&](HWND d, DWORD ui) {
+    EXPECT_EQ(0, Run([&](HWND d, DWORD ui) {
         EXPECT_EQ(kTitle, WindowText(d));
         EXPECT_EQ(0u, static_cast<DWORD>(::GetWindowLongA(d, GWL_STYLE)) & WS_SYSMENU) << "no close box";
         EXPECT_EQ(::GetDlgItem(d, IDC_SET_STARTUP), FocusOf(ui)) << "focus on the first tab stop";
@@ -316,8 +316,7 @@ TEST_F(SettingsDialogTest, CreatedDialogShowsEveryControlAsTheTemplateDescribes)
         }
         EXPECT_EQ(nullptr, child) << "no further controls";
         PostClick(d, IDC_SET_CANCEL);
-    });
-    EXPECT_EQ(0, result);
+    }));
 }
 
 // ---- initialisation and the switches -----------------------------------------------
@@ -345,14 +344,13 @@ TEST_F(SettingsDialogTest, BoxesAreCheckedOnlyForValuesOfExactlyOneAndMembersHol
                                : "Password=\r\n");
         const std::string before = ReadFileBytes(path_);
         SettingsDialog dialog(TestSettings(), kProduct, nullptr, &RecordShellCall);
-        const INT_PTR result = Run(dialog, [&](HWND d, DWORD) {
+        EXPECT_EQ(0, Run(dialog, [&](HWND d, DWORD) {
             for (int i = 0; i < 4; ++i)
                 EXPECT_EQ(c.checked[i], Checked(d, boxes[i])) << boxes[i];
             for (int id : {IDC_SET_OLD_PASSWORD, IDC_SET_NEW_PASSWORD, IDC_SET_NEW_PASSWORD2})
                 EXPECT_EQ("", ItemText(d, id));
             PostClick(d, IDC_SET_CANCEL);
-        });
-        EXPECT_EQ(0, result);
+        }));
         EXPECT_EQ(c.startUp, dialog.startUp);
         EXPECT_EQ(c.stretch, dialog.stretch);
         EXPECT_EQ(c.saveMemoPadText, dialog.saveMemoPadText);
@@ -373,14 +371,13 @@ TEST_F(SettingsDialogTest, AStoredTwoIsWrittenBackUnlessItsBoxIsClicked)
         SCOPED_TRACE(c.clicks);
         WriteSettings("Password=\r\nStartUp=2\r\n");
         SettingsDialog dialog(TestSettings(), kProduct, nullptr, &RecordShellCall);
-        const INT_PTR result = Run(dialog, [&](HWND d, DWORD) {
+        EXPECT_EQ(1, Run(dialog, [&](HWND d, DWORD) {
             for (int i = 0; i < c.clicks; ++i)
                 ClickAndWait(d, IDC_SET_STARTUP);
             EXPECT_EQ(c.checked, Checked(d, IDC_SET_STARTUP));
             EXPECT_EQ(c.written, dialog.startUp);
             PostClick(d, IDC_SET_APPLY);
-        });
-        EXPECT_EQ(1, result);
+        }));
         EXPECT_EQ("[Settings]\r\nPassword=\r\nStartUp=" + std::to_string(c.written) +
                       "\r\nStretch=0\r\nSaveMemoPadText=1\r\nHideEudora=0\r\n",
                   ReadFileBytes(path_));
@@ -390,7 +387,7 @@ TEST_F(SettingsDialogTest, AStoredTwoIsWrittenBackUnlessItsBoxIsClicked)
 TEST_F(SettingsDialogTest, EachBoxTogglesItsOwnSwitchOnly)
 {
     WriteFileBytes(path_, kFreshFile);
-    const INT_PTR result = Run([&](HWND d, DWORD) {
+    EXPECT_EQ(1, Run([&](HWND d, DWORD) {
         ClickAndWait(d, IDC_SET_STRETCH);
         ClickAndWait(d, IDC_SET_SAVE_MEMO);
         ClickAndWait(d, IDC_SET_HIDE_EUDORA);
@@ -399,8 +396,7 @@ TEST_F(SettingsDialogTest, EachBoxTogglesItsOwnSwitchOnly)
         EXPECT_FALSE(Checked(d, IDC_SET_SAVE_MEMO));
         EXPECT_TRUE(Checked(d, IDC_SET_HIDE_EUDORA));
         PostClick(d, IDC_SET_APPLY);
-    });
-    EXPECT_EQ(1, result);
+    }));
     EXPECT_EQ("[Settings]\r\nPassword=\r\nStartUp=0\r\nStretch=1\r\nSaveMemoPadText=0\r\nHideEudora=1\r\n",
               ReadFileBytes(path_));
 }
@@ -443,11 +439,10 @@ TEST_F(SettingsDialogTest, TheStoredPasswordCountsUpToItsFirstZeroByte)
 {
     // "*K" unscrambles to "a", a zero byte, then nothing more that counts.
     WriteSettings("Password=*K\r\n");
-    const INT_PTR result = Run([](HWND d, DWORD) {
+    EXPECT_EQ(1, Run([](HWND d, DWORD) {
         FillPasswords(d, "a", "b", "b");
         PostClick(d, IDC_SET_APPLY);
-    });
-    EXPECT_EQ(1, result);
+    }));
     EXPECT_EQ("b", StoredPassword());
 }
 
@@ -468,14 +463,13 @@ TEST_F(SettingsDialogTest, LockFieldsShowWhatTheLockMakesOfTheFileAndApplyWrites
         SCOPED_TRACE(c.stored ? c.stored : "missing");
         WriteSettings(std::string("Password=\r\n") + (c.stored ? "LockAfterMinutes=" + std::string(c.stored) + "\r\n" : ""));
         SettingsDialog dialog(TestSettings(), kProduct, nullptr, &RecordShellCall);
-        const INT_PTR result = Run(dialog, [&](HWND d, DWORD) {
+        EXPECT_EQ(1, Run(dialog, [&](HWND d, DWORD) {
             EXPECT_EQ(c.shown, ItemText(d, IDC_SET_LOCK_MINUTES));
             EXPECT_FALSE(Checked(d, IDC_SET_LOCK_WITH_WINDOWS));
             SetItemText(d, IDC_SET_LOCK_MINUTES, c.typed);
             ClickAndWait(d, IDC_SET_LOCK_WITH_WINDOWS);
             PostClick(d, IDC_SET_APPLY);
-        });
-        EXPECT_EQ(1, result);
+        }));
         const std::string stored = ReadFileBytes(path_);
         EXPECT_NE(std::string::npos, stored.find("HideEudora=0\r\n")) << stored;
         EXPECT_NE(std::string::npos, stored.find("LockAfterMinutes=" + std::string(c.typed) + "\r\n")) << stored;
@@ -500,7 +494,7 @@ TEST_F(SettingsDialogTest, MinutesRefusedAreReportedWithTheFieldFocusedAndNothin
 {
     StorePassword("Secret");
     const std::string before = ReadFileBytes(path_);
-    const INT_PTR result = Run([](HWND d, DWORD ui) {
+    EXPECT_EQ(0, Run([](HWND d, DWORD ui) {
         ClickAndWait(d, IDC_SET_LOCK_WITH_WINDOWS);
         FillPasswords(d, "Secret", "Secret", "Secret");
         SetItemText(d, IDC_SET_LOCK_MINUTES, "1000");
@@ -510,8 +504,7 @@ TEST_F(SettingsDialogTest, MinutesRefusedAreReportedWithTheFieldFocusedAndNothin
         EXPECT_TRUE(::IsWindowVisible(d)) << "stays open";
         ExpectFields(d, "Secret", "Secret", "Secret");
         PostClick(d, IDC_SET_CANCEL);
-    });
-    EXPECT_EQ(0, result);
+    }));
     EXPECT_EQ(before, ReadFileBytes(path_));
     EXPECT_NE(std::string::npos, BadLockMinutesText(999).find("0 to 999"));
 }
@@ -525,11 +518,10 @@ TEST_F(SettingsDialogTest, RightOldPasswordStoresTheScrambledNewOne)
     for (const Case& c : {Case{"", "Velmora"}, Case{"Velmora", "n3w-Pass"}}) {
         SCOPED_TRACE(c.fresh);
         SettingsDialog dialog(TestSettings(), kProduct, nullptr, &RecordShellCall);
-        const INT_PTR result = Run(dialog, [&](HWND d, DWORD) {
+        EXPECT_EQ(1, Run(dialog, [&](HWND d, DWORD) {
             FillPasswords(d, c.old, c.fresh, c.fresh);
             PostClick(d, IDC_SET_APPLY);
-        });
-        EXPECT_EQ(1, result);
+        }));
         const std::string line = "Password=" + Scramble(c.fresh, ScramblerKey) + "\r\n";
         EXPECT_NE(std::string::npos, ReadFileBytes(path_).find(line)) << ReadFileBytes(path_);
         EXPECT_EQ(c.fresh, StoredPassword());
@@ -564,12 +556,11 @@ TEST_F(SettingsDialogTest, StandardCommandsAndTheCancelButtonWriteNothing)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SettingsDialog dialog(TestSettings(), kProduct, nullptr, &RecordShellCall);
-        const INT_PTR result = Run(dialog, [&](HWND d, DWORD) {
+        EXPECT_EQ(c.result, Run(dialog, [&](HWND d, DWORD) {
             ClickAndWait(d, IDC_SET_STARTUP);
             FillPasswords(d, "keep", "other", "other");
             c.act(d);
-        });
-        EXPECT_EQ(c.result, result);
+        }));
         EXPECT_EQ(before, ReadFileBytes(path_));
     }
 }
@@ -590,13 +581,12 @@ TEST_F(SettingsDialogTest, EnterWithAPasswordSetAndOldPasswordEmptySaysItIsNeede
 TEST_F(SettingsDialogTest, TheLongestNewPasswordIsAllTheFieldsTakeAndTheFileKeeps)
 {
     const std::string longest(kLongestPassword, 'p');
-    const INT_PTR result = Run([&](HWND d, DWORD) {
+    EXPECT_EQ(1, Run([&](HWND d, DWORD) {
         for (int field : {IDC_SET_NEW_PASSWORD, IDC_SET_NEW_PASSWORD2})
             EXPECT_EQ(kLongestPassword, static_cast<size_t>(::SendDlgItemMessageA(d, field, EM_GETLIMITTEXT, 0, 0)));
         FillPasswords(d, "", longest, longest);
         PostClick(d, IDC_SET_APPLY);
-    });
-    EXPECT_EQ(1, result);
+    }));
     EXPECT_EQ(Scramble(longest, ScramblerKey), StoredString(kKeyPassword, "", path_));
 }
 
@@ -653,7 +643,7 @@ TEST_F(SettingsDialogTest, AMissingFolderIsReportedWithThePathAndTheDialogStaysO
 {
     const std::string missing = dir_.File("absent") + "\\velmora.ini";
     UseSettingsFile(missing);
-    const INT_PTR result = Run([&](HWND d, DWORD ui) {
+    EXPECT_EQ(0, Run([&](HWND d, DWORD ui) {
         FillPasswords(d, "", "new", "new");
         PostClick(d, IDC_SET_APPLY);
         const std::string text = TakeMessage(ui, d);
@@ -661,8 +651,7 @@ TEST_F(SettingsDialogTest, AMissingFolderIsReportedWithThePathAndTheDialogStaysO
         EXPECT_NE(std::string::npos, text.find("could not be saved")) << text;
         ExpectFields(d, "", "new", "new");
         PostClick(d, IDC_SET_CANCEL);
-    });
-    EXPECT_EQ(0, result);
+    }));
     EXPECT_FALSE(PathExists(dir_.File("absent")));
 }
 
@@ -704,7 +693,7 @@ TEST_F(SettingsDialogTest, AFileAnotherProgramKeepsFromWritingIsReportedAndLeftA
     const std::string before = ReadFileBytes(path_);
     HANDLE lock = ::CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, lock);
-    const INT_PTR result = Run([&](HWND d, DWORD ui) {
+    EXPECT_EQ(1, Run([&](HWND d, DWORD ui) {
         ClickAndWait(d, IDC_SET_STARTUP);
         FillPasswords(d, "old", "new", "new");
         PostClick(d, IDC_SET_APPLY);
@@ -713,8 +702,7 @@ TEST_F(SettingsDialogTest, AFileAnotherProgramKeepsFromWritingIsReportedAndLeftA
         // Once the file is free again the same Apply saves everything.
         ::CloseHandle(lock);
         PostClick(d, IDC_SET_APPLY);
-    });
-    EXPECT_EQ(1, result);
+    }));
     EXPECT_EQ("new", StoredPassword());
     EXPECT_EQ(1, StoredInt(kKeyStartUp, -7, path_));
 }
@@ -810,7 +798,7 @@ TEST_F(SettingsDialogTest, OnTheInternetOpensTheMakersPageMaximised)
 TEST_F(SettingsDialogTest, AboutBoxRunsAboveTheDialogAndReturnsToIt)
 {
     WriteFileBytes(path_, kFreshFile);
-    const INT_PTR result = Run([](HWND d, DWORD ui) {
+    EXPECT_EQ(0, Run([](HWND d, DWORD ui) {
         PostClick(d, IDC_SET_ABOUT_BOX);
         HWND about = WaitForOtherDialog(ui, d);
         ASSERT_NE(nullptr, about);
@@ -821,8 +809,7 @@ TEST_F(SettingsDialogTest, AboutBoxRunsAboveTheDialogAndReturnsToIt)
         ASSERT_TRUE(WaitForGone(about));
         EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(d) != FALSE; }));
         PostClick(d, IDC_SET_CANCEL);
-    });
-    EXPECT_EQ(0, result);
+    }));
     EXPECT_EQ(std::string(kFreshFile), ReadFileBytes(path_));
 }
 
@@ -830,7 +817,7 @@ TEST_F(SettingsDialogTest, AnEmptyProductNameLeavesTitleAndCaptionsEmpty)
 {
     SettingsDialog dialog(TestSettings(), ProductStrings{}, nullptr, &RecordShellCall);
     StorePassword("x");
-    const INT_PTR result = Run(dialog, [&](HWND d, DWORD ui) {
+    EXPECT_EQ(0, Run(dialog, [&](HWND d, DWORD ui) {
         FillPasswords(d, "y", "", "");
         PostClick(d, IDC_SET_APPLY);
         HWND box = WaitForOtherDialog(ui, d);
@@ -840,8 +827,7 @@ TEST_F(SettingsDialogTest, AnEmptyProductNameLeavesTitleAndCaptionsEmpty)
         DismissMessageBox(box);
         WaitForGone(box);
         PostClick(d, IDC_SET_CANCEL);
-    }, "");
-    EXPECT_EQ(0, result);
+    }, ""));
 }
 
 } // namespace
