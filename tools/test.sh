@@ -24,6 +24,13 @@ fi
 # out (the soak runs its tests through this too).
 if [ "${1:-}" = "--ctest" ]; then
     shift
+    # CTest reads the slots from the build's file: one that lists fewer than were made
+    # would quietly run the programs one after another.
+    listed=$(grep -o '"id"' "$BUILD/Testing/slots.json" 2>/dev/null | grep -c . || true)
+    if [ "$listed" -ne "${VELMORA_SLOT_COUNT:-1}" ]; then
+        echo "$BUILD/Testing/slots.json lists $listed slots, but ${VELMORA_SLOT_COUNT:-1} were made" >&2
+        exit 1
+    fi
     exec ctest --test-dir "$BUILD" --output-on-failure -j "${VELMORA_SLOT_COUNT:-1}" "$@"
 fi
 

@@ -14,7 +14,8 @@
 # command then finds in VELMORA_SLOTS_DIR one file per slot (<i>.env, read by
 # tools/wine-slot.sh), and CTest finds the N slots in build/Testing/slots.json, which
 # every run writes (one slot without VELMORA_SLOTS) and the build names as CTest's file of
-# resources.
+# resources. A nested run (a test in a prefix of its own, inside a run with slots) leaves
+# that file alone: the next ctest of the outer run must still find all N slots.
 #
 #   tools/with-wine.sh <build dir> <command> [args...]
 set -eu
@@ -142,7 +143,7 @@ write_slots_file() {
 }
 
 if [ "$SLOTS" -eq 1 ]; then
-    write_slots_file
+    [ -n "${VELMORA_SLOTS_DIR:-}" ] || write_slots_file
     if ! prepare_prefix; then
         wineserver -k >/dev/null 2>&1 || true
         exit 1
