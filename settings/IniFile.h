@@ -47,10 +47,9 @@ public:
     // The stored number (see ParseProfileInt), or the default when the key is missing.
     int ReadInt(const char* key, int defaultValue) const;
     bool KeyPresent(const char* key) const;
-    // Writes the value so that it reads back exactly. Nothing is written, and the result is
-    // false, for a value with CR, LF or a zero byte, one too long for the profile writer
-    // (kLongestProfileWrite), under a path reads cannot take, or when the group's journal
-    // could not be made; otherwise, whether the profile function reported success.
+    // Writes the value so that it reads back exactly; false, with nothing written, for a
+    // value with CR, LF or a zero byte, one too long for the profile writer, under a path
+    // reads cannot take, or without the group's journal; else the profile writer's result.
     bool WriteString(const WriteGroup& group, const char* key, const std::string& value)
     {
         return WriteStringKeeping(group, key, value, {});
