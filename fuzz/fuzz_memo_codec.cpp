@@ -91,17 +91,25 @@ public:
     }
 };
 
-// The pad's text and the rest, cut anywhere, are stored as the one memo they make: its
-// side key gives back every unit, and it fits exactly when each value does.
-void CheckJoin(const WideText& memo, size_t cut)
+// The bytes read two at a time as UTF-16 units, low byte first.
+WideText Units(const std::string& bytes)
 {
-    const auto at = memo.begin() + static_cast<std::ptrdiff_t>(cut);
-    const StoredMemo joined = StoreMemo(WideText(memo.begin(), at), WideText(at, memo.end()), LatinCodePage());
+    WideText wide;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+        wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
+                                            static_cast<unsigned char>(bytes[i + 1]) << 8));
+    return wide;
+}
+
+// A stored memo's side key gives back every unit, and it fits exactly when each value does.
+void CheckStore(const WideText& memo)
+{
+    const StoredMemo stored = StoreMemo(memo, LatinCodePage());
     WideText back;
-    FUZZ_CHECK(joined.side.empty() ? joined.text == LatinCodePage().OrQuestionMarks(MemoToStored(memo))
-                                   : FromEscapedUtf8(joined.side, back) && back == MemoToStored(memo));
-    FUZZ_CHECK(joined.fits == (QuoteProfileValue(joined.text).size() <= kLongestStoredMemo &&
-                               QuoteProfileValue(joined.side).size() <= kLongestStoredMemo));
+    FUZZ_CHECK(stored.side.empty() ? stored.text == LatinCodePage().OrQuestionMarks(MemoToStored(memo))
+                                   : FromEscapedUtf8(stored.side, back) && back == MemoToStored(memo));
+    FUZZ_CHECK(stored.fits == (QuoteProfileValue(stored.text).size() <= kLongestStoredMemo &&
+                               QuoteProfileValue(stored.side).size() <= kLongestStoredMemo));
 }
 
 } // namespace
@@ -110,7 +118,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     FuzzedDataProvider in(data, size);
     const uint8_t mode = in.ConsumeIntegral<uint8_t>();
-    const uint16_t cut = in.ConsumeIntegral<uint16_t>();
     const std::string bytes = in.ConsumeRemainingBytesAsString();
     switch (mode % 4) {
     case 0:
@@ -119,23 +126,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     case 1:
         CheckText(bytes);
         break;
-    case 2: {
-        WideText wide;
-        for (size_t i = 0; i + 1 < bytes.size(); i += 2)
-            wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
-                                                static_cast<unsigned char>(bytes[i + 1]) << 8));
-        CheckJoin(wide, cut % (wide.size() + 1));
+    case 2:
+        CheckStore(Units(bytes));
         break;
-    }
-    default: {
+    default:
         CheckLineBreaks(bytes);
-        WideText wide;
-        for (size_t i = 0; i + 1 < bytes.size(); i += 2)
-            wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
-                                                static_cast<unsigned char>(bytes[i + 1]) << 8));
-        CheckLineBreaks(wide);
+        CheckLineBreaks(Units(bytes));
         break;
-    }
     }
     return 0;
 }

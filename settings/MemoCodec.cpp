@@ -114,13 +114,9 @@ bool FromEscapedUtf8(const std::string& escaped, WideText& text)
     return true;
 }
 
-StoredMemo StoreMemo(const WideText& shown, const WideText& rest, const AnsiCodePage& ansi)
+StoredMemo StoreMemo(const WideText& memoText, const AnsiCodePage& ansi)
 {
-    WideText whole;
-    whole.reserve(shown.size() + rest.size());
-    whole.insert(whole.end(), shown.begin(), shown.end());
-    whole.insert(whole.end(), rest.begin(), rest.end());
-    const WideText stored = MemoToStored(whole);
+    const WideText stored = MemoToStored(memoText);
     StoredMemo memo;
     if (!ansi.Exactly(stored, memo.text)) {
         memo.side = EscapedUtf8(stored);

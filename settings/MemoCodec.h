@@ -73,8 +73,5 @@ struct StoredMemo {
     bool fits = false;
 };
 
-// The stored values of the memo the pad holds, `shown`, followed by `rest`, the part of
-// the stored memo the pad was not given: the two are one text, joined unit for unit (a CR
-// at the end of one and an LF at the start of the other are one line break, the two
-// halves of a character beyond U+FFFF one character).
-StoredMemo StoreMemo(const WideText& shown, const WideText& rest, const AnsiCodePage& ansi);
+// The stored values of a memo, in the form the memo control shows (CR LF line breaks).
+StoredMemo StoreMemo(const WideText& memoText, const AnsiCodePage& ansi);

@@ -176,9 +176,9 @@ WideText SettingsFile::LoadMemoPadText() const
     return StoredToMemo(WideFromAnsi(ansi));
 }
 
-bool SettingsFile::SaveMemoPadText(const WideText& shown, const WideText& rest)
+bool SettingsFile::SaveMemoPadText(const WideText& memoText)
 {
-    const StoredMemo memo = StoreMemo(shown, rest, WindowsCodePage());
+    const StoredMemo memo = StoreMemo(memoText, WindowsCodePage());
     // Too long to store whole: the file keeps the memo it has rather than a cut one.
     if (!memo.fits)
         return false;

@@ -85,11 +85,10 @@ public:
     // The memo pad text, in the form the memo control shows (CR LF line breaks), every
     // character kept whatever the ANSI code page holds. Saving writes through to the disk;
     // false when the file did not take it, or when the memo is too long to store whole
-    // (see SettingsLimits.h): the file then keeps the memo it had. What is saved is the
-    // memo the pad holds, `shown`, followed by `rest`, the part of the stored memo the pad
-    // was not given, as one memo.
+    // (see SettingsLimits.h): the file then keeps the memo it had. The memo is saved whole,
+    // as its owner joined it (the pad's part of a long memo with the rest, MemoSeam.h).
     WideText LoadMemoPadText() const;
-    bool SaveMemoPadText(const WideText& shown, const WideText& rest = WideText());
+    bool SaveMemoPadText(const WideText& memoText);
 
 private:
     std::string StoredPassword() const;
