@@ -94,8 +94,8 @@ if [ "${VELMORA_HEADLESS:-0}" = 1 ] || [ -z "${DISPLAY:-}" ]; then
     fi
 fi
 
-# Makes the prefix in WINEPREFIX ready on DISPLAY and starts its persistent server.
-prepare_prefix() {
+# Makes the prefix in WINEPREFIX when it has none yet, its server stopped afterwards.
+make_prefix() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "Preparing a wine prefix in $WINEPREFIX ..."
         mkdir -p "$WINEPREFIX"
@@ -106,9 +106,16 @@ prepare_prefix() {
         # A crashing program must end, not wait on a crash dialog.
         wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
         wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$DPI" /f >/dev/null 2>&1
-        # Programs see the new scaling once the server has restarted.
+        # Programs see the new scaling once the server has restarted; the registry is on
+        # the disk once it has ended.
         wineserver -k >/dev/null 2>&1 || true
+        wineserver -w >/dev/null 2>&1 || true
     fi
+}
+
+# Makes the prefix in WINEPREFIX ready on DISPLAY and starts its persistent server.
+prepare_prefix() {
+    make_prefix
 
     # Wine as Debian packages it finds its own fonts (Tahoma, Marlett, MS Sans Serif) only in
     # the prefix's Fonts folder; without them every dialog is drawn in a stand-in with other
@@ -190,7 +197,18 @@ while [ "$i" -lt "$SLOTS" ]; do
     printf 'DISPLAY=:%s\nWINEPREFIX=%s\n' "$(tr -dc 0-9 <"$SLOTS_DIR/$i.display")" "$prefix" >"$SLOTS_DIR/$i.env"
     i=$((i + 1))
 done
-# The prefixes are made side by side: a new one takes a while.
+# A new prefix takes a while, and every slot's is the same: slot 0's is made, and a slot
+# without one gets a copy of it.
+(. "$SLOTS_DIR/0.env"; export DISPLAY WINEPREFIX; make_prefix)
+i=1
+while [ "$i" -lt "$SLOTS" ]; do
+    if [ ! -f "$PREFIX-slot$i/system.reg" ]; then
+        echo "Copying the wine prefix to $PREFIX-slot$i ..."
+        rm -rf "$PREFIX-slot$i"
+        cp -a "$PREFIX" "$PREFIX-slot$i"
+    fi
+    i=$((i + 1))
+done
 pids=""
 i=0
 while [ "$i" -lt "$SLOTS" ]; do
