@@ -45,11 +45,12 @@ protected:
         ::GetPrivateProfileStringA("Settings", key, "(none)", value, sizeof value, Ini().c_str());
         return value;
     }
-    // Moves the last wrong password back in time, as if the wait had run that long.
+    // Moves the last wrong password back in time, as if the wait had run that long. Written
+    // as the plug-in writes, waiting for the cover's reads of the file to end: the profile
+    // writer, refused meanwhile, would report success and keep the value in memory only.
     void AgeLastWrongPassword(long long seconds) const
     {
-        const std::string time = std::to_string(UtcSecondsNow() - seconds);
-        ::WritePrivateProfileStringA("Settings", "LastWrongPassword", time.c_str(), Ini().c_str());
+        ASSERT_TRUE(StoreString("LastWrongPassword", std::to_string(UtcSecondsNow() - seconds), Ini()));
     }
     // Runs `call` (a menu pick or the settings request) and drives the dialog it opens,
     // found by `controlId`.
